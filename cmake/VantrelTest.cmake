@@ -1,0 +1,15 @@
+# vantrel_add_test(NAME SOURCES files... LIBS libs... [QT])
+# One GoogleTest program; QT gives it a QApplication (offscreen) through the shared main.
+function(vantrel_add_test name)
+  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE vantrel_test_support_qt GTest::gtest GTest::gmock ${T_LIBS})
+  else()
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})
+  endif()
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_JOYSTICK_DISABLE_UDEV=1" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,22 @@
+#include "errors.h"
+
+EConvertError::EConvertError(const std::string& text) : std::runtime_error(MessageFor(text)) {}
+
+std::string EConvertError::MessageFor(const std::string& text) {
+  return "'" + text + "' is not a valid integer value";
+}
+
+EMathError::EMathError(Kind kind)
+    : std::runtime_error(kind == Kind::DivisionByZero ? "Floating point division by zero"
+                                                      : "Invalid floating point operation"),
+      kind_(kind) {}
+
+EMathError EMathError::ForZeroDivisor(long double dividend) {
+  return EMathError(dividend == 0 || dividend != dividend ? Kind::InvalidOperation
+                                                          : Kind::DivisionByZero);
+}
+
+long double CheckedDivide(long double dividend, long double divisor) {
+  if (divisor == 0) throw EMathError::ForZeroDivisor(dividend);
+  return dividend / divisor;
+}

@@ -1,0 +1,82 @@
+#include "com_error.h"
+
+#include <libintl.h>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr std::array<const char*, kPortMessageCount> kEnglish = {
+    "Unable to open com port",
+    "WriteFile function failed",
+    "ReadFile function failed",
+    "Invalid Async parameter",
+    "PurgeComm function failed",
+    "Unable to get async status",
+    "SetCommState function failed",
+    "SetCommTimeouts failed",
+    "SetupComm function failed",
+    "ClearCommError function failed",
+    "GetCommModemStatus function failed",
+    "EscapeCommFunction function failed",
+    "TransmitCommChar function failed",
+    "Cannot set property while connected",
+    "EnumPorts function failed",
+    "Failed to store settings",
+    "Failed to load settings",
+    "Link (un)registration failed",
+    "Cannot change led state if ComPort is selected",
+    "Cannot wait for event if event thread is created",
+    "WaitForEvent method failed",
+    "A component is linked to OnRxBuf event",
+    "Registry error",
+};
+
+constexpr const char* kSuffix = " (win error code: %d)";
+
+std::array<std::string, kPortMessageCount>& Table() {
+  static std::array<std::string, kPortMessageCount> table = [] {
+    std::array<std::string, kPortMessageCount> t;
+    for (int i = 0; i < kPortMessageCount; ++i) t[i] = kEnglish[i];
+    return t;
+  }();
+  return table;
+}
+
+// A catalogue is outside input: use its suffix only when it formats one int and nothing else.
+bool IsSafeSuffix(const std::string& text) {
+  const size_t at = text.find('%');
+  return at != std::string::npos && text.compare(at, 2, "%d") == 0 &&
+         text.find('%', at + 2) == std::string::npos;
+}
+
+std::string WithSystemError(int code, int systemError) {
+  const char* translated = ::dgettext(kPortTextDomain, kSuffix);
+  const char* suffix = IsSafeSuffix(translated) ? translated : kSuffix;
+  char number[96];
+  std::snprintf(number, sizeof number, suffix, systemError);
+  return PortMessages(code) + number;
+}
+
+}  // namespace
+
+void InitPortMessages(const std::string& localeDir) {
+  ::bindtextdomain(kPortTextDomain, localeDir.c_str());
+  ::bind_textdomain_codeset(kPortTextDomain, "UTF-8");
+  for (int i = 0; i < kPortMessageCount; ++i) {
+    Table()[i] = ::dgettext(kPortTextDomain, kEnglish[i]);
+  }
+}
+
+const std::string& PortMessages(int code) {
+  return Table().at(static_cast<size_t>(code - 1));
+}
+
+EComPort::EComPort(int code, int systemError)
+    : std::runtime_error(WithSystemError(code, systemError)),
+      messageNumber(code),
+      systemError(systemError) {}
+
+EComPort::EComPort(int code)
+    : std::runtime_error(PortMessages(code)), messageNumber(code), systemError(-1) {}

@@ -1,0 +1,25 @@
+// Every failure of the serial port component: a message number 1..23 and, for a failed
+// system call, the errno at that call.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+inline constexpr int kPortMessageCount = 23;
+inline constexpr const char* kPortTextDomain = "cport";
+
+class EComPort : public std::runtime_error {
+ public:
+  EComPort(int code, int systemError);  // text + " (win error code: %d)"
+  explicit EComPort(int code);          // text alone, systemError -1
+
+  int messageNumber;
+  int systemError;
+};
+
+// Binds the "cport" text domain to `localeDir` and translates the 23 texts once. Without a
+// call, or without a catalogue, every text is its English original.
+void InitPortMessages(const std::string& localeDir);
+
+// The (translated) text of message `code`, 1..23.
+const std::string& PortMessages(int code);

@@ -1,0 +1,49 @@
+// A small ini file that keeps everything it does not change: comments, blank lines, other
+// sections, the letter case and order of keys, and the file's line ends.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class IniFile {
+ public:
+  IniFile() = default;
+
+  // A missing file reads as an empty one; a file that exists but cannot be read throws.
+  static IniFile Load(const std::string& path);
+  static IniFile Parse(const std::string& text);
+
+  // Key names of a section in file order (first occurrence of each); section names and key
+  // names compare without regard to case.
+  std::vector<std::string> SectionKeys(const std::string& section) const;
+  std::optional<std::string> Read(const std::string& section, const std::string& key) const;
+  // Replaces the value of an existing key in place, or adds the key (and the section).
+  void Write(const std::string& section, const std::string& key, const std::string& value);
+
+  std::string Text() const;
+  // Writes the whole file beside the target and renames it over; on failure throws
+  // std::runtime_error("Unable to write to <path>") and the old file stays as it was.
+  void Save(const std::string& path) const;
+
+ private:
+  struct Line {
+    std::string text;
+    // For key lines: where the value starts and how long it is.
+    size_t valueStart = 0;
+    size_t valueLength = 0;
+    bool isKey = false;
+    bool isSection = false;
+    std::string name;  // key or section name, trimmed
+  };
+  // Index range [first, last) of a section's body; nothing when the section is absent.
+  std::optional<std::pair<size_t, size_t>> FindSection(const std::string& section) const;
+  std::optional<size_t> FindKey(const std::string& section, const std::string& key) const;
+  static Line ParseLine(const std::string& text);
+
+  std::vector<Line> lines_;
+  std::string eol_ = "\n";
+  bool finalEol_ = true;
+};
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);

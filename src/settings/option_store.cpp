@@ -1,0 +1,63 @@
+#include "option_store.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "int_parse.h"
+
+OptionStore::OptionStore(std::string path) : path_(std::move(path)), ini_(IniFile::Load(path_)) {
+  for (const auto& key : ini_.SectionKeys(kOptionsSection)) {
+    lines_.push_back({key, ini_.Read(kOptionsSection, key).value_or("")});
+  }
+  LoadServoTables();
+}
+
+size_t OptionStore::IndexOf(const std::string& key) const {
+  size_t i = 0;
+  while (i < lines_.size() && !SameTextIgnoringCase(lines_[i].key, key)) ++i;
+  return i;
+}
+
+std::string OptionStore::ReadOption(const std::string& key) const {
+  const size_t i = IndexOf(key);
+  return i < lines_.size() ? lines_[i].value : std::string();
+}
+
+uint16_t OptionStore::ReadOptionInt(const std::string& key) const {
+  const auto value = ParseInteger(ReadOption(key), IntSyntax::Settings);
+  return value ? static_cast<uint16_t>(*value) : 0;
+}
+
+void OptionStore::WriteOption(const std::string& key, const std::string& value) {
+  const size_t i = IndexOf(key);
+  if (i < lines_.size()) {
+    lines_[i].value = value;
+  } else {
+    lines_.push_back({key, value});
+  }
+}
+
+void OptionStore::LoadServoTables() {
+  for (int i = 1; i <= kServoCount; ++i) {
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "sv%1d", i);
+    tables.Minval[i] = ReadOptionInt(std::string(prefix) + "Minval");
+    tables.Maxval[i] = ReadOptionInt(std::string(prefix) + "Maxval");
+    tables.Address[i] = ReadOptionInt(std::string(prefix) + "Address");
+  }
+}
+
+void OptionStore::WriteBack() const {
+  IniFile updated = ini_;
+  for (const auto& line : lines_) updated.Write(kOptionsSection, line.key, line.value);
+  updated.Save(path_);
+}
+
+std::string DefaultSettingsPath() {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return kSettingsFileName;
+  std::string exe(buffer, static_cast<size_t>(n));
+  return exe.substr(0, exe.rfind('/') + 1) + kSettingsFileName;
+}

@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+
+#include "com_error.h"
+
+namespace {
+
+TEST(ComError, ComposesTheMessageText) {
+  const EComPort link(18);
+  EXPECT_STREQ(link.what(), "Link (un)registration failed");
+  EXPECT_EQ(link.messageNumber, 18);
+  EXPECT_EQ(link.systemError, -1);
+
+  const EComPort open(1, 2);
+  EXPECT_STREQ(open.what(), "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(open.messageNumber, 1);
+  EXPECT_EQ(open.systemError, 2);
+
+  EXPECT_STREQ(EComPort(2, 6).what(), "WriteFile function failed (win error code: 6)");
+  EXPECT_EQ(PortMessages(23), "Registry error");
+  EXPECT_EQ(PortMessages(14), "Cannot set property while connected");
+}
+
+TEST(ComError, WithoutACatalogueEveryTextIsEnglish) {
+  InitPortMessages("/nonexistent");
+  EXPECT_EQ(PortMessages(1), "Unable to open com port");
+  EXPECT_EQ(PortMessages(19), "Cannot change led state if ComPort is selected");
+}
+
+TEST(ComError, TranslatesThroughTheCportCatalogue) {
+  ::setenv("LANGUAGE", "de", 1);
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  InitPortMessages(TEST_LOCALE_DIR);
+  EXPECT_EQ(PortMessages(18), "Verknüpfung konnte nicht (ab)gemeldet werden");
+  EXPECT_EQ(PortMessages(1), "Unable to open com port");  // not in the catalogue
+  EXPECT_STREQ(EComPort(18).what(), "Verknüpfung konnte nicht (ab)gemeldet werden");
+  EXPECT_STREQ(EComPort(1, 5).what(), "Unable to open com port (Fehlercode: 5)");
+  ::unsetenv("LANGUAGE");
+  InitPortMessages("/nonexistent");
+}
+
+}  // namespace
