@@ -1,0 +1,47 @@
+// A movement script: an ordered list of servo commands that owns its elements.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TFileProcess;
+class TfrmCommandEdit;
+
+// Errors of the script file code: "1001 :TRobopath: load", "1002: FileProcess: writeRow".
+class EFPError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct TServoCommand {
+  char letter = 'M';  // 'M' move, 'P' pause; any other letter is kept but not played
+  uint8_t servoId = 0;
+  uint8_t value = 0;
+};
+
+using TCommandList = std::vector<std::unique_ptr<TServoCommand>>;
+
+class TRoboPath {
+ public:
+  // Appends the command (the script takes ownership) and returns its index.
+  int add(std::unique_ptr<TServoCommand> command);
+  // Throws std::out_of_range("List index out of bounds (%d)") outside 0..count-1.
+  TServoCommand& getItem(int index) const;
+  int count() const { return static_cast<int>(commands.size()); }
+  void clear() { commands.clear(); }
+
+  // One line per command through the component's writeRow; an empty script writes nothing.
+  void save(TFileProcess& file) const;
+  // Reads the component's RecordSource; on any failure raises EFPError 1001 and keeps the
+  // commands read before the failing line.
+  void load(const TFileProcess& file);
+  // Shows the modal command editor on `commands` and destroys it when it closes
+  // (defined beside the editor, the one part of the script that needs the toolkit).
+  void edit();
+
+  TCommandList commands;
+  TfrmCommandEdit* editor = nullptr;  // set while the command editor is open
+};
