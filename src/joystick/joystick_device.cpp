@@ -1,0 +1,48 @@
+#include "joystick_device.h"
+
+#include <SDL.h>
+
+JoystickDevice::JoystickDevice() {
+  // SDL would otherwise take over SIGINT and SIGTERM, and Ctrl-C would no longer end us.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  ready_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  // We read the state directly; joystick events would only fill SDL's queue.
+  if (ready_) SDL_JoystickEventState(SDL_IGNORE);
+}
+
+JoystickDevice::~JoystickDevice() {
+  if (!ready_) return;
+  if (stick_) SDL_JoystickClose(stick_);
+  SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+SDL_Joystick* JoystickDevice::Current() {
+  if (stick_ &&
+      (SDL_JoystickFromInstanceID(instanceId_) != stick_ || !SDL_JoystickGetAttached(stick_))) {
+    SDL_JoystickClose(stick_);
+    stick_ = nullptr;
+    instanceId_ = -1;
+  }
+  if (!stick_ && SDL_NumJoysticks() > 0) {
+    stick_ = SDL_JoystickOpen(0);
+    if (stick_) instanceId_ = SDL_JoystickInstanceID(stick_);
+  }
+  return stick_;
+}
+
+std::optional<JoystickReading> JoystickDevice::Read() {
+  if (!ready_) return std::nullopt;
+  // Fetches the new state and notices sticks that came or went.
+  SDL_JoystickUpdate();
+  SDL_Joystick* stick = Current();
+  if (!stick || SDL_JoystickNumAxes(stick) < 2) return std::nullopt;
+
+  JoystickReading reading;
+  reading.x = static_cast<uint16_t>(SDL_JoystickGetAxis(stick, 0) + 32768);
+  reading.y = static_cast<uint16_t>(SDL_JoystickGetAxis(stick, 1) + 32768);
+  const int buttons = SDL_JoystickNumButtons(stick);
+  for (int b = 0; b < 3 && b < buttons; ++b) {
+    if (SDL_JoystickGetButton(stick, b)) reading.buttons |= static_cast<uint16_t>(1u << b);
+  }
+  return reading;
+}

@@ -1,0 +1,33 @@
+// Joystick 0 through SDL2's joystick subsystem, without SDL video, so it lives beside Qt.
+#pragma once
+
+#include <SDL_joystick.h>
+
+#include <optional>
+
+#include "joy_mapping.h"
+
+class JoystickDevice {
+ public:
+  JoystickDevice();
+  ~JoystickDevice();
+  JoystickDevice(const JoystickDevice&) = delete;
+  JoystickDevice& operator=(const JoystickDevice&) = delete;
+
+  // The current position and buttons, or nothing when no joystick is attached, the joystick
+  // subsystem could not start, or the stick has fewer than two axes. A stick plugged in
+  // after start, or after the one in use was pulled, is opened here.
+  std::optional<JoystickReading> Read();
+
+  // False when SDL's joystick subsystem could not start; every Read is empty then.
+  bool ready() const { return ready_; }
+
+ private:
+  SDL_Joystick* Current();
+
+  bool ready_ = false;
+  // Once opened, the stick is followed by its instance id: device indices shift when other
+  // joysticks come and go.
+  SDL_JoystickID instanceId_ = -1;
+  SDL_Joystick* stick_ = nullptr;
+};

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "joystick_device.h"
+#include "virtual_stick.h"
+
+namespace {
+
+TEST(JoystickDevice, ReadsTheStickAsZeroTo65535AndButtonBits) {
+  SKIP_WITH_REAL_JOYSTICK();
+  VirtualStick stick;
+  JoystickDevice device;
+  ASSERT_TRUE(device.ready());
+
+  auto reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 32768);
+  EXPECT_EQ(reading->y, 32768);
+  EXPECT_EQ(reading->buttons, 0);
+
+  stick.Set(0, 65535, 1);
+  reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 0);
+  EXPECT_EQ(reading->y, 65535);
+  EXPECT_EQ(reading->buttons, 1);
+
+  stick.Set(65535, 0, 2 | 4);
+  reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 65535);
+  EXPECT_EQ(reading->y, 0);
+  EXPECT_EQ(reading->buttons, 6);
+}
+
+TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {
+  SKIP_WITH_REAL_JOYSTICK();
+  VirtualStick stick(false);
+  JoystickDevice device;
+  EXPECT_FALSE(device.Read());
+
+  stick.Attach();
+  stick.Set(100, 200, 4);
+  auto reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 100);
+  EXPECT_EQ(reading->y, 200);
+  EXPECT_EQ(reading->buttons, 4);
+
+  // Pulled out: no reading, and certainly not the last one again.
+  stick.Detach();
+  EXPECT_FALSE(device.Read());
+  EXPECT_FALSE(device.Read());
+
+  stick.Attach();
+  stick.Set(5, 6);
+  reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 5);
+  EXPECT_EQ(reading->buttons, 0);
+}
+
+TEST(JoystickDevice, StaysWithItsStickUntilItIsPulled) {
+  SKIP_WITH_REAL_JOYSTICK();
+  VirtualStick first;
+  JoystickDevice device;
+  first.Set(1000, 1000);
+  ASSERT_TRUE(device.Read());
+
+  VirtualStick second;
+  second.Set(60000, 60000);
+  first.Set(1111, 2222);
+  auto reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 1111);
+
+  // Once the first goes, joystick 0 is the one left.
+  first.Detach();
+  reading = device.Read();
+  ASSERT_TRUE(reading);
+  EXPECT_EQ(reading->x, 60000);
+}
+
+}  // namespace
