@@ -1,0 +1,92 @@
+#include "script_line.h"
+
+#include <array>
+#include <stdexcept>
+
+#include "errors.h"
+#include "int_parse.h"
+
+namespace {
+
+constexpr int kFieldsUsed = 3;
+
+struct Fields {
+  std::array<std::string_view, kFieldsUsed> text;
+  int count = 0;
+};
+
+bool EndsField(char c) {
+  return c == ';' || c == '\r' || c == '\n';
+}
+
+// Splits up to three non-empty fields; the rest of the line is not looked at.
+Fields Split(std::string_view line) {
+  Fields fields;
+  size_t i = 0;
+  while (i < line.size() && fields.count < kFieldsUsed) {
+    while (i < line.size() && (line[i] == '\r' || line[i] == '\n')) ++i;
+    const size_t start = i;
+    char quote = 0;
+    for (; i < line.size(); ++i) {
+      const char c = line[i];
+      if (quote != 0) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (EndsField(c)) {
+        break;
+      }
+    }
+    if (i > start) fields.text[fields.count++] = line.substr(start, i - start);
+    if (i < line.size()) ++i;  // past the separator
+  }
+  return fields;
+}
+
+uint8_t LowByte(std::string_view field) {
+  const auto value = ParseInteger(field, IntSyntax::Script);
+  if (!value) throw EConvertError(std::string(field));
+  return static_cast<uint8_t>(*value);
+}
+
+TServoCommand Convert(std::string_view line) {
+  const Fields fields = Split(line);
+  if (fields.count < kFieldsUsed) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(fields.count) + ")");
+  }
+  TServoCommand command;
+  command.letter = fields.text[0][0];
+  command.servoId = LowByte(fields.text[1]);
+  command.value = LowByte(fields.text[2]);
+  return command;
+}
+
+void AppendDecimal(std::string& text, uint8_t number) {
+  if (number >= 100) text += static_cast<char>('0' + number / 100);
+  if (number >= 10) text += static_cast<char>('0' + number / 10 % 10);
+  text += static_cast<char>('0' + number % 10);
+}
+
+}  // namespace
+
+TServoCommand ParseScriptLine(std::string_view line) {
+  // Almost every line ends in the CR of its CR LF; only stray CRs cost a copy.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  if (line.find('\r') == std::string_view::npos) return Convert(line);
+  std::string kept;
+  kept.reserve(line.size());
+  for (char c : line) {
+    if (c != '\r') kept.push_back(c);
+  }
+  return Convert(kept);
+}
+
+std::string FormatScriptLine(const TServoCommand& command) {
+  std::string text;
+  text += command.letter;
+  // A lone quote would open a quoted stretch that swallows the rest of the line.
+  if (command.letter == '"' || command.letter == '\'') text += command.letter;
+  AppendDecimal(text += ';', command.servoId);
+  AppendDecimal(text += ';', command.value);
+  return text;
+}
