@@ -1,0 +1,128 @@
+#include "script_model.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "file_process.h"
+#include "script_line.h"
+
+namespace {
+
+const char kLoadError[] = "1001 :TRobopath: load";
+constexpr size_t kBlockSize = 1 << 20;
+constexpr char kEndOfFile = '\x1A';
+
+// Lines of a file read in large blocks. A line ends at LF; Ctrl-Z ends the file; a last line
+// without line end still counts. Lines are views into the block and live until the next call.
+class LineReader {
+ public:
+  explicit LineReader(int fd) : fd_(fd), block_(kBlockSize) {}
+
+  bool next(std::string_view& line) {
+    for (;;) {
+      const char* start = block_.data() + begin_;
+      const char* from = block_.data() + scanned_;
+      const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - scanned_));
+      if (lf != nullptr) {
+        line = std::string_view(start, static_cast<size_t>(lf - start));
+        begin_ = scanned_ = static_cast<size_t>(lf - block_.data()) + 1;
+        return true;
+      }
+      scanned_ = end_;
+      if (atEnd_) {
+        if (begin_ == end_) return false;
+        line = std::string_view(start, end_ - begin_);
+        begin_ = end_;
+        return true;
+      }
+      fill();
+    }
+  }
+
+ private:
+  void fill() {
+    if (begin_ > 0) {
+      std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
+      end_ -= begin_;
+      scanned_ -= begin_;
+      begin_ = 0;
+    }
+    // A line longer than the block: make room for more of it.
+    if (end_ == block_.size()) block_.resize(block_.size() * 2);
+    ssize_t n;
+    do {
+      n = ::read(fd_, block_.data() + end_, block_.size() - end_);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) throw std::runtime_error("read failed");
+    const char* fresh = block_.data() + end_;
+    if (n == 0) {
+      atEnd_ = true;
+    } else if (const void* eof = std::memchr(fresh, kEndOfFile, static_cast<size_t>(n))) {
+      end_ += static_cast<size_t>(static_cast<const char*>(eof) - fresh);
+      atEnd_ = true;
+    } else {
+      end_ += static_cast<size_t>(n);
+    }
+  }
+
+  int fd_;
+  std::vector<char> block_;
+  size_t begin_ = 0;    // start of the line being read
+  size_t scanned_ = 0;  // searched for LF up to here
+  size_t end_ = 0;      // data read so far
+  bool atEnd_ = false;
+};
+
+class FileCloser {
+ public:
+  explicit FileCloser(int fd) : fd_(fd) {}
+  ~FileCloser() { ::close(fd_); }
+  FileCloser(const FileCloser&) = delete;
+  FileCloser& operator=(const FileCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+int TRoboPath::add(std::unique_ptr<TServoCommand> command) {
+  if (!command) throw std::invalid_argument("TRoboPath::add: no command");
+  commands.push_back(std::move(command));
+  return count() - 1;
+}
+
+TServoCommand& TRoboPath::getItem(int index) const {
+  if (index < 0 || index >= count()) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  return *commands[static_cast<size_t>(index)];
+}
+
+void TRoboPath::save(TFileProcess& file) const {
+  for (const auto& command : commands) file.writeRow(FormatScriptLine(*command));
+}
+
+void TRoboPath::load(const TFileProcess& file) {
+  const int fd = ::open(file.RecordSource.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw EFPError(kLoadError);
+  FileCloser closer(fd);
+  // A folder opens but cannot be read: refuse it before the script is touched.
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) throw EFPError(kLoadError);
+
+  clear();
+  try {
+    LineReader reader(fd);
+    std::string_view line;
+    while (reader.next(line)) add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
+  } catch (const std::exception&) {
+    throw EFPError(kLoadError);
+  }
+}
