@@ -1,0 +1,85 @@
+// Load and save of a script file of a million commands.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "file_process.h"
+#include "script_model.h"
+
+namespace {
+
+constexpr int kCommands = 1000000;
+
+class BenchFolder {
+ public:
+  BenchFolder() {
+    std::string pattern = "/tmp/vantrel-bench-XXXXXX";
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+  }
+  ~BenchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+void FillScript(TRoboPath& script) {
+  for (int i = 0; i < kCommands; ++i) {
+    auto command = std::make_unique<TServoCommand>();
+    command->letter = i % 10 == 0 ? 'P' : 'M';
+    command->servoId = static_cast<uint8_t>(i % 10 == 0 ? 0 : 1 + i % 6);
+    command->value = static_cast<uint8_t>(i * 37);
+    script.add(std::move(command));
+  }
+}
+
+void SaveTo(const TRoboPath& script, const std::string& path) {
+  TFileProcess file;
+  file.RecordSource = path;
+  script.save(file);
+  file.close();
+}
+
+void BM_SaveScript(benchmark::State& state) {
+  BenchFolder folder;
+  TRoboPath script;
+  FillScript(script);
+  for (auto _ : state) SaveTo(script, folder.File("bench.vco"));
+  state.counters["commands/s"] = benchmark::Counter(static_cast<double>(kCommands),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_LoadScript(benchmark::State& state) {
+  BenchFolder folder;
+  {
+    TRoboPath script;
+    FillScript(script);
+    SaveTo(script, folder.File("bench.vco"));
+  }
+  TFileProcess file;
+  file.RecordSource = folder.File("bench.vco");
+  TRoboPath script;
+  for (auto _ : state) {
+    script.load(file);
+    benchmark::DoNotOptimize(script.count());
+  }
+  if (script.count() != kCommands) state.SkipWithError("the file did not load whole");
+  state.counters["commands/s"] = benchmark::Counter(static_cast<double>(kCommands),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
+BENCHMARK(BM_SaveScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
