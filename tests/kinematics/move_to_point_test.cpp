@@ -1,0 +1,121 @@
+#include "move_to_point.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+struct Arm {
+  ArmGeometry geometry{5, 10, 10, 5};
+  ServoState state;
+  ServoTables tables;
+  Arm() {
+    for (int i = 1; i <= kServoCount; ++i) {
+      state.position[i] = 127;
+      tables.Maxval[i] = 254;
+      tables.Address[i] = i;
+    }
+    state.servoIncr = 3;
+    state.direction[2] = -1;
+    state.direction[5] = 1;
+  }
+  ByteString Move(const char* x, const char* y, const char* z) {
+    return MoveToPoint(x, y, z, geometry, state, tables);
+  }
+  // A tick's step and clamp, then its frames with horizontal mode on.
+  ByteString HorizontalTick() {
+    for (int i = 1; i <= kServoCount; ++i) {
+      StepServo(state, i);
+      ClampServo(state, tables, i);
+    }
+    return BuildTickFrames(state, tables, [&] { return HorizontalFrame(state, tables); });
+  }
+};
+
+TEST(MoveToPoint, SetsServosOneToFourAndClampsAllSixFrames) {
+  Arm arm;
+  arm.tables.Minval[2] = 90;
+  arm.tables.Maxval[6] = 100;
+  arm.tables.Address[3] = 257;  // only the low byte goes out
+  const ByteString frames = arm.Move("15", "5", "0");
+  const int expected[] = {0, 169, 90, 0, 212, 127, 100};
+  ByteString wire;
+  for (int i = 1; i <= kServoCount; ++i) {
+    EXPECT_EQ(arm.state.position[i], expected[i]) << "servo " << i;
+    wire += EncodeServoFrame(i == 3 ? 1 : i, expected[i]);
+  }
+  EXPECT_EQ(frames, wire);
+  EXPECT_EQ(arm.state.direction[2], 0);
+  EXPECT_EQ(arm.state.direction[5], 1);  // servo 5 keeps jogging
+}
+
+TEST(MoveToPoint, AcceptsTheCoordinateSyntaxes) {
+  Arm arm;
+  arm.Move("40", "+5", "0");
+  EXPECT_EQ(arm.state.position[1], 254);
+  EXPECT_EQ(arm.state.position[2], 0);
+  EXPECT_EQ(arm.state.position[4], 125);
+  arm.Move("$F", " 5", "0x0");
+  EXPECT_EQ(arm.state.position[1], 169);
+  arm.Move("0", "5", "x14");
+  EXPECT_EQ(arm.state.position[3], 254);
+}
+
+TEST(MoveToPoint, FailuresLeaveTheStateAlone) {
+  struct Case {
+    const char *x, *y, *z;
+    float L1;
+    const char* message;
+  };
+  for (const Case c : {Case{"5", "5", "0", 10, "Invalid floating point operation"},
+                       Case{"16", "5", "0", 0, "Floating point division by zero"},
+                       Case{"15", "abc", "0", 10, "'abc' is not a valid integer value"},
+                       Case{"", "x", "0", 10, "'' is not a valid integer value"},
+                       Case{"15", "5", "-$1", 10, "'-$1' is not a valid integer value"}}) {
+    Arm arm;
+    arm.geometry.L1 = c.L1;
+    const ServoState before = arm.state;
+    try {
+      arm.Move(c.x, c.y, c.z);
+      ADD_FAILURE() << "no error for " << c.message;
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), c.message);
+    }
+    EXPECT_EQ(0, memcmp(before.position, arm.state.position, sizeof before.position));
+    EXPECT_EQ(0, memcmp(before.direction, arm.state.direction, sizeof before.direction));
+  }
+}
+
+TEST(HorizontalFrame, WristFollowsOnlyWhileShoulderOrElbowMove) {
+  Arm arm;
+  arm.state.direction[2] = 0;
+  arm.state.direction[4] = 1;
+  EXPECT_EQ(arm.HorizontalTick(), EncodeServoFrame(5, 130));  // servo 4 steps but is not sent
+  EXPECT_EQ(arm.state.position[4], 130);
+  arm.state.direction[1] = 1;
+  arm.state.position[2] = 100;
+  EXPECT_EQ(arm.HorizontalTick(),
+            EncodeServoFrame(1, 130) + EncodeServoFrame(4, 157) + EncodeServoFrame(5, 133));
+  EXPECT_EQ(arm.state.position[4], 130 - 100 + 127);
+}
+
+TEST(HorizontalFrame, ClampsMinimumThenMaximum) {
+  struct Case {
+    int shoulder, elbow, minval, maxval, expected;
+  };
+  for (const Case c :
+       {Case{200, 100, 0, 254, 227}, Case{200, 100, 0, 200, 200}, Case{0, 254, -200, 254, -127},
+        Case{0, 254, 0, 254, 0}, Case{200, 100, 250, 240, 240}}) {
+    Arm arm;
+    arm.state.position[1] = c.shoulder;
+    arm.state.position[2] = c.elbow;
+    arm.tables.Minval[4] = c.minval;
+    arm.tables.Maxval[4] = c.maxval;
+    EXPECT_EQ(HorizontalFrame(arm.state, arm.tables),
+              EncodeServoFrame(4, static_cast<uint8_t>(c.expected)));
+    EXPECT_EQ(arm.state.position[4], c.expected);
+  }
+}
+
+}  // namespace
