@@ -123,12 +123,20 @@ TEST(ScriptFile, SaveThenLoadGivesTheSameScript) {
   TRoboPath script;
   Add(script, 'M', 3, 140);
   Add(script, 'P', 0, 5);
-  Add(script, 'M', 6, 0);
-  Add(script, 'x', 255, 255);
-  Add(script, '"', 1, 2);
+  Add(script, '"', 255, 0);
   Save(script, dir.File("arm.vco"));
-  EXPECT_EQ(ReadFile(dir.File("arm.vco")),
-            "M;3;140\r\nP;0;5\r\nM;6;0\r\nx;255;255\r\n\"\";1;2\r\n");
+  EXPECT_EQ(ReadFile(dir.File("arm.vco")), "M;3;140\r\nP;0;5\r\n\"\";255;0\r\n");
+
+  // Enough lines to cross many read blocks.
+  for (int i = 0; i < 300000; ++i) Add(script, i % 7 ? 'M' : 'P', i % 256, (i * 7) % 256);
+  Save(script, dir.File("arm.vco"));
+  const std::string text = ReadFile(dir.File("arm.vco"));
+  size_t lines = 0;
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at, ++lines) {
+    ASSERT_EQ(text[at - 1], '\r');
+  }
+  EXPECT_EQ(lines, 300003u);
+  EXPECT_EQ(text.back(), '\n');
 
   TRoboPath loaded;
   Add(loaded, 'P', 9, 9);  // replaced by the load
@@ -139,40 +147,14 @@ TEST(ScriptFile, SaveThenLoadGivesTheSameScript) {
   EXPECT_EQ(file.fileState, kFileClosed);  // reading leaves the writer alone
 }
 
-TEST(ScriptFile, ManyCommandsAcrossReadBlocks) {
-  TempDir dir;
-  TRoboPath script;
-  for (int i = 0; i < 300000; ++i) Add(script, i % 7 ? 'M' : 'P', i % 256, (i * 7) % 256);
-  Save(script, dir.File("long.vco"));
-  const std::string text = ReadFile(dir.File("long.vco"));
-  size_t lines = 0;
-  for (size_t at = 0; (at = text.find('\n', at)) != std::string::npos; ++at) {
-    ASSERT_EQ(text[at - 1], '\r');
-    ++lines;
-  }
-  EXPECT_EQ(lines, 300000u);
-  EXPECT_EQ(text.back(), '\n');
-
-  TRoboPath loaded;
-  TFileProcess file;
-  file.RecordSource = dir.File("long.vco");
-  loaded.load(file);
-  ASSERT_EQ(loaded.count(), script.count());
-  EXPECT_EQ(Dump(loaded), Dump(script));
-}
-
 TEST(ScriptFile, ReadingRules) {
   TRoboPath script;
   EXPECT_EQ(LoadText(script, "M;1;5\nP;0;2"), "");  // LF alone; last line without line end
   EXPECT_EQ(Dump(script), "M 1 5|P 0 2|");
-  EXPECT_EQ(LoadText(script, "M;1\r2;5\r\r\nM;\r3;4\r\n"), "");  // stray CRs are dropped
-  EXPECT_EQ(Dump(script), "M 12 5|M 3 4|");
-  EXPECT_EQ(LoadText(script, "M;1;5\r\nM;2;6\x1A garbage\r\nM;3;7\r\n"), "");
+  EXPECT_EQ(LoadText(script, "M;1\r2;5\r\r\n'a;b';1;300\r\n"), "");  // stray CRs, quotes
+  EXPECT_EQ(Dump(script), "M 12 5|' 1 44|");
+  EXPECT_EQ(LoadText(script, "M;1;5\r\nM;2;6\x1A garbage\r\n\r\n"), "");  // Ctrl-Z ends it
   EXPECT_EQ(Dump(script), "M 1 5|M 2 6|");
-  EXPECT_EQ(LoadText(script, "M;1;5\r\n\x1A\r\n\r\n"), "");
-  EXPECT_EQ(Dump(script), "M 1 5|");
-  EXPECT_EQ(LoadText(script, "'a;b';1;5\r\nMove;1;300\r\nm; 1;-1;9\r\n"), "");
-  EXPECT_EQ(Dump(script), "' 1 5|M 1 44|m 1 255|");
   EXPECT_EQ(LoadText(script, ""), "");
   EXPECT_EQ(script.count(), 0);
   // No limit on the length of a line.
@@ -184,14 +166,10 @@ TEST(ScriptFile, FailingLineKeepsTheCommandsBeforeIt) {
   TRoboPath script;
   EXPECT_EQ(LoadText(script, "M;1;5\r\nM;2;6\r\n\r\n"), kLoadError);  // blank last line
   EXPECT_EQ(Dump(script), "M 1 5|M 2 6|");
-  EXPECT_EQ(LoadText(script, "M;1;5\r\n\r"), kLoadError);
-  EXPECT_EQ(Dump(script), "M 1 5|");
   EXPECT_EQ(LoadText(script, "P;0;1\r\nM;;5\r\nM;1;5\r\n"), kLoadError);
   EXPECT_EQ(Dump(script), "P 0 1|");
   EXPECT_EQ(LoadText(script, "M;1 ;5\r\n"), kLoadError);
   EXPECT_EQ(script.count(), 0);
-  EXPECT_EQ(LoadText(script, "M;1;5\r\nM;a;5"), kLoadError);
-  EXPECT_EQ(Dump(script), "M 1 5|");
 }
 
 TEST(ScriptFile, LoadThatCannotOpenLeavesTheScriptUnchanged) {
