@@ -1,0 +1,62 @@
+// The event thread of an open port: waits for line events and has them dispatched as the
+// port's SyncMethod says. One per open port; it never spins on input that nobody reads.
+#pragma once
+
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "com_device.h"
+#include "com_types.h"
+
+class TCustomComPort;
+
+class TComThread {
+ public:
+  // Sets the device's event mask from the port's Events and starts the loop.
+  explicit TComThread(TCustomComPort& port);
+  // Stops the loop and waits for its end.
+  ~TComThread();
+  TComThread(const TComThread&) = delete;
+  TComThread& operator=(const TComThread&) = delete;
+
+  void StopEventLoop();
+  bool Finished() const { return finished_.load(); }
+  // A write has completed: report transmit-empty once the output queue has drained.
+  void WriteDone();
+  // Something (a read) needs the loop to look again.
+  void Wake() { stopEvent_.Wake(); }
+  pthread_t NativeHandle() { return thread_.native_handle(); }
+
+ private:
+  void EventLoop();
+  TComEvents CollectEvents(const TEventWatch::Result& wait, bool* vanished);
+  // false when the handlers raised an error: the loop ends.
+  bool RouteEvents();
+  void RunEventHandlers();
+  void ForwardEventsToWindow();
+
+  TCustomComPort& ownerPort_;
+  TComDevice& device_;
+  TEventWatch stopEvent_;
+  TComEvents wanted_;
+  TSyncMethod syncMethod_;
+  TComEvents pendingEvents_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<uint64_t> writesDone_{0};
+
+  // Loop state, touched by the loop alone.
+  uint64_t writesSeen_ = 0;
+  int drainPollMs_ = 1;
+  bool above80_ = false;
+  bool sampling_ = false;
+  bool hasLines_ = false;
+  bool hasCounters_ = false;
+  TModemLineSet lines_;
+  TLineCounters counters_;
+
+  std::thread thread_;  // last: starts once everything above exists
+};
