@@ -3,9 +3,16 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "option_store.h"
+
+class QTableWidgetItem;
+
+namespace Ui {
+class TfrmVTOptions;
+}
 
 class TfrmVTOptions : public QDialog {
   Q_OBJECT
@@ -26,6 +33,21 @@ class TfrmVTOptions : public QDialog {
   const ServoTables& tables() const { return store_.tables; }
   OptionStore& store() { return store_; }
 
+  // The servo limits and addresses follow the edited values; then the dialog closes with OK.
+  void okClick();
+  // Where the comPort drop-down looks for serial ports; /sys/class/tty unless changed.
+  void SetTtyClassDir(std::string dir) { ttyClassDir_ = std::move(dir); }
+
+ protected:
+  // Refills optList from the option table, so values written meanwhile show.
+  void showEvent(QShowEvent* event) override;
+
  private:
+  void FillOptList();
+  // A typed value goes straight into its line of the option table.
+  void optListItemChanged(QTableWidgetItem* item);
+
   OptionStore store_;
+  std::unique_ptr<Ui::TfrmVTOptions> ui;
+  std::string ttyClassDir_ = "/sys/class/tty";
 };

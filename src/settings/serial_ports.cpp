@@ -1,0 +1,62 @@
+#include "serial_ports.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <tuple>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// USB adapters first: the usual way a servo controller is attached.
+const char* const kPortKinds[] = {"ttyUSB", "ttyACM", "ttyS"};
+constexpr int kOnBoardKind = 2;
+
+// The kind's place in kPortKinds and the number after it, or nothing for other names.
+std::optional<std::pair<int, long>> PortOrder(const std::string& name) {
+  for (int kind = 0; kind < static_cast<int>(std::size(kPortKinds)); ++kind) {
+    const std::string prefix = kPortKinds[kind];
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string digits = name.substr(prefix.size());
+    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    if (digits.size() > 9) continue;
+    return std::make_pair(kind, std::stol(digits));
+  }
+  return std::nullopt;
+}
+
+// The 8250 driver registers ttyS0..ttySn whether or not a UART is fitted; those without one
+// report type 0 and cannot be opened usefully.
+bool HasUart(const fs::path& port) {
+  std::ifstream in(port / "type");
+  if (!in) return true;
+  int type = 0;
+  return !(in >> type) || type != 0;
+}
+
+}  // namespace
+
+std::vector<std::string> ListSerialPorts(const std::string& ttyClassDir) {
+  std::vector<std::tuple<int, long, std::string>> found;
+  std::error_code error;
+  for (fs::directory_iterator it(ttyClassDir, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    const auto order = PortOrder(name);
+    if (!order) continue;
+    std::error_code ignored;
+    if (!fs::exists(it->path() / "device", ignored)) continue;
+    if (order->first == kOnBoardKind && !HasUart(it->path())) continue;
+    found.emplace_back(order->first, order->second, name);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> names;
+  for (auto& port : found) names.push_back(std::move(std::get<2>(port)));
+  return names;
+}

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <filesystem>
+
+#include "options_form.h"
+#include "temp_dir.h"
+
+namespace {
+
+const char* const kSettings =
+    "[Options]\ncomPort=ttyS9\nservoIncr=2\nsv1Minval=0\nsv1Maxval=254\nsv1Address=1\n";
+
+struct OptionsDialog : ::testing::Test {
+  OptionsDialog() {
+    WriteFile(dir.File("vantrel.ini"), kSettings);
+    form = std::make_unique<TfrmVTOptions>(dir.File("vantrel.ini"));
+    table = form->findChild<QTableWidget*>("optList");
+    form->show();
+  }
+
+  std::vector<std::pair<QString, QString>> Rows() const {
+    std::vector<std::pair<QString, QString>> rows;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      rows.emplace_back(table->item(r, 0)->text(), table->item(r, 1)->text());
+    }
+    return rows;
+  }
+  int RowOf(const QString& key) const {
+    for (int r = 0; r < table->rowCount(); ++r) {
+      if (table->item(r, 0)->text() == key) return r;
+    }
+    throw std::runtime_error("no row " + key.toStdString());
+  }
+  // Opens the value editor of `key` as a double click would.
+  QWidget* EditValue(const QString& key) {
+    const QModelIndex index = table->model()->index(RowOf(key), 1);
+    table->setCurrentIndex(index);
+    table->edit(index);
+    return table->indexWidget(index);
+  }
+  void Click(const char* name) { form->findChild<QPushButton*>(name)->click(); }
+
+  TempDir dir;
+  std::unique_ptr<TfrmVTOptions> form;
+  QTableWidget* table = nullptr;
+};
+
+TEST_F(OptionsDialog, ShowsTheOptionTableInOrder) {
+  ASSERT_TRUE(table);
+  EXPECT_EQ(form->windowTitle(), "Options");
+  EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Option");
+  EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Value");
+  EXPECT_EQ(table->columnWidth(0), 150);
+  EXPECT_EQ(table->columnWidth(1), 173);
+  const std::vector<std::pair<QString, QString>> expected = {{"comPort", "ttyS9"},
+                                                             {"servoIncr", "2"},
+                                                             {"sv1Minval", "0"},
+                                                             {"sv1Maxval", "254"},
+                                                             {"sv1Address", "1"}};
+  EXPECT_EQ(Rows(), expected);
+
+  // Written while the dialog was closed: shows at the next opening.
+  form->hide();
+  form->WriteOption("joyMaxX", "123");
+  form->show();
+  EXPECT_EQ(Rows().back(), std::make_pair(QString("joyMaxX"), QString("123")));
+}
+
+TEST_F(OptionsDialog, KeysCannotBeEditedNorRowsAddedOrDeleted) {
+  const QModelIndex key = table->model()->index(1, 0);
+  EXPECT_FALSE(table->item(1, 0)->flags() & Qt::ItemIsEditable);
+  table->setCurrentIndex(key);
+  table->edit(key);
+  EXPECT_EQ(table->indexWidget(key), nullptr);
+
+  table->setCurrentIndex(table->model()->index(table->rowCount() - 1, 1));
+  for (const auto k : {Qt::Key_Down, Qt::Key_Insert, Qt::Key_Delete}) QTest::keyClick(table, k);
+  EXPECT_EQ(table->rowCount(), 5);
+  EXPECT_EQ(form->store().lines().size(), 5u);
+  EXPECT_EQ(form->store().lines()[1].key, "servoIncr");
+}
+
+TEST_F(OptionsDialog, TypingChangesTheOptionTableAtOnce) {
+  auto* editor = qobject_cast<QLineEdit*>(EditValue("servoIncr"));
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(editor->text(), "2");
+  QTest::keyClick(editor, Qt::Key_End);  // the editor opens with its text selected
+  QTest::keyClicks(editor, "5");
+  EXPECT_EQ(form->ReadOption("servoIncr"), "25");
+  // Committing each keystroke must not throw the cursor to the end.
+  QTest::keyClick(editor, Qt::Key_Home);
+  QTest::keyClicks(editor, "1");
+  EXPECT_EQ(editor->text(), "125");
+  EXPECT_EQ(form->ReadOption("servoIncr"), "125");
+  EXPECT_EQ(form->ReadOptionInt("servoIncr"), 125);
+}
+
+TEST_F(OptionsDialog, OkReloadsTheServoTables) {
+  table->item(RowOf("sv1Maxval"), 1)->setText("100");
+  EXPECT_EQ(form->ReadOption("sv1Maxval"), "100");
+  EXPECT_EQ(form->tables().Maxval[1], 254);
+  Click("ok");
+  EXPECT_EQ(form->result(), QDialog::Accepted);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->tables().Maxval[1], 100);
+}
+
+TEST_F(OptionsDialog, CancelKeepsTheServoTablesButTheEditIsWrittenAtShutDown) {
+  table->item(RowOf("sv1Maxval"), 1)->setText("100");
+  Click("cancel");
+  EXPECT_EQ(form->result(), QDialog::Rejected);
+  EXPECT_EQ(form->tables().Maxval[1], 254);
+  form.reset();
+  EXPECT_NE(ReadFile(dir.File("vantrel.ini")).find("sv1Maxval=100\n"), std::string::npos);
+}
+
+TEST_F(OptionsDialog, ComPortOffersThisMachinesPortsAndTheVirtualController) {
+  namespace fs = std::filesystem;
+  fs::create_directories(dir.File("tty/ttyACM0/device"));
+  fs::create_directories(dir.File("tty/ttyUSB0/device"));
+  fs::create_directories(dir.File("tty/ttyS0"));
+  form->SetTtyClassDir(dir.File("tty"));
+
+  auto* combo = qobject_cast<QComboBox*>(EditValue("comPort"));
+  ASSERT_TRUE(combo);
+  EXPECT_TRUE(combo->isEditable());
+  QStringList items;
+  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+  EXPECT_EQ(items, (QStringList{"ttyUSB0", "ttyACM0", "sim"}));
+  // Opening the list changes nothing.
+  EXPECT_EQ(combo->currentText(), "ttyS9");
+  EXPECT_EQ(form->ReadOption("comPort"), "ttyS9");
+
+  combo->setCurrentIndex(items.indexOf("sim"));
+  EXPECT_EQ(form->ReadOption("comPort"), "sim");
+  combo->lineEdit()->selectAll();
+  QTest::keyClicks(combo->lineEdit(), "/dev/ttyAMA0");
+  EXPECT_EQ(form->ReadOption("comPort"), "/dev/ttyAMA0");
+
+  // Other values keep a plain text editor.
+  table->setCurrentIndex(table->model()->index(RowOf("servoIncr"), 1));
+  EXPECT_TRUE(qobject_cast<QLineEdit*>(EditValue("servoIncr")));
+  EXPECT_EQ(table->item(RowOf("comPort"), 1)->text(), "/dev/ttyAMA0");
+}
+
+}  // namespace
