@@ -10,7 +10,7 @@
 
 namespace {
 
-const char* const kPartCalibration =
+const char* const kCentredStick =
     "joyMaxX=65535\njoyMaxY=65535\njoyCentXMin=30000\njoyCentXMax=35000\n"
     "joyCentYMin=30000\njoyCentYMax=35000\n";
 
@@ -41,7 +41,7 @@ TEST_F(JoyPoll, ShowsThePositionAndDrivesTheDirections) {
   VirtualStick stick;
   TfrmJoy joy;
   ListenAsMainWindow(joy);
-  joy.LoadJoystickCalibration(Store(kPartCalibration));
+  joy.LoadJoystickCalibration(Store(kCentredStick));
 
   stick.Set(0, 65535);
   const auto reading = joy.PollJoystick();
@@ -80,7 +80,7 @@ TEST_F(JoyPoll, CallbackWaitsForTheCalibration) {
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(Label(joy), "Position : [65535,    0]");
 
-  joy.LoadJoystickCalibration(Store(kPartCalibration));
+  joy.LoadJoystickCalibration(Store(kCentredStick));
   EXPECT_TRUE(joy.callbackEnabled);
   joy.onJoystick = nullptr;
   EXPECT_TRUE(joy.PollJoystick());  // no listener, nothing to call
@@ -102,7 +102,7 @@ TEST_F(JoyPoll, NoJoystickNoCallbackAndTheDirectionsStay) {
   VirtualStick stick(false);
   TfrmJoy joy;
   ListenAsMainWindow(joy);
-  joy.LoadJoystickCalibration(Store(kPartCalibration));
+  joy.LoadJoystickCalibration(Store(kCentredStick));
   state.direction[1] = 1;
 
   EXPECT_FALSE(joy.PollJoystick());
@@ -144,7 +144,7 @@ TEST_F(JoyPoll, ZeroDivisorIsReportedOnceUntilTheCalibrationIsLoadedAgain) {
 
   joy.LoadJoystickCalibration(bare);
   EXPECT_THROW(joy.PollJoystick(), EMathError);
-  joy.LoadJoystickCalibration(Store(kPartCalibration));
+  joy.LoadJoystickCalibration(Store(kCentredStick));
   EXPECT_NO_THROW(joy.PollJoystick());
   EXPECT_EQ(calls, 1);
 }
@@ -153,7 +153,7 @@ TEST_F(JoyPoll, PollTimerRunsEvery100msWhileSwitchedOn) {
   VirtualStick stick;
   TfrmJoy joy;
   ListenAsMainWindow(joy);
-  joy.LoadJoystickCalibration(Store(kPartCalibration));
+  joy.LoadJoystickCalibration(Store(kCentredStick));
   EXPECT_FALSE(joy.Timer1.isActive());
   EXPECT_EQ(joy.Timer1.interval(), 100);
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-JoyCalibration PartCalibration() {
+JoyCalibration CentredStick() {
   JoyCalibration c;
   c.joyMaxX = c.joyMaxY = 65535;
   c.joyCentXMin = c.joyCentYMin = 30000;
@@ -15,7 +15,7 @@ JoyCalibration PartCalibration() {
   return c;
 }
 
-JoyAxes Axes(uint16_t x, uint16_t y, const JoyCalibration& c = PartCalibration()) {
+JoyAxes Axes(uint16_t x, uint16_t y, const JoyCalibration& c = CentredStick()) {
   return NormaliseJoystick({x, y, 0}, c);
 }
 
@@ -42,7 +42,7 @@ TEST(NormaliseJoystick, YRunsTheOtherWay) {
 }
 
 TEST(NormaliseJoystick, MaximumBelowTheWindowMapsBelowOne) {
-  JoyCalibration c = PartCalibration();
+  JoyCalibration c = CentredStick();
   c.joyMaxX = 30000;
   EXPECT_EQ(Axes(40000, 32000, c).axisX, 0.0);
 }
@@ -59,7 +59,7 @@ TEST(NormaliseJoystick, ZeroRangeBeyondTheWindowIsADivisionByZero) {
     EXPECT_STREQ(e.what(), "Floating point division by zero");
   }
   // Y is worked out first, so a good X does not hide a bad Y.
-  JoyCalibration c = PartCalibration();
+  JoyCalibration c = CentredStick();
   c.joyMaxY = c.joyCentYMax;
   EXPECT_THROW(Axes(32000, 40000, c), EMathError);
   EXPECT_NO_THROW(Axes(65535, 32000, c));
@@ -70,7 +70,7 @@ struct Directions : ::testing::Test {
   int Dir(int servo) const { return state.direction[servo]; }
 };
 
-TEST_F(Directions, PartReadingsThroughTheMapping) {
+TEST_F(Directions, ReadingsThroughTheMapping) {
   const auto map = [&](uint16_t x, uint16_t y, uint16_t buttons = 0) {
     const JoyAxes a = Axes(x, y);
     return JoystickToDirections(state, buttons, a.axisX, a.axisY);
