@@ -600,7 +600,9 @@ TComErrors TCustomComPort::TakeLineErrors() {
 }
 
 void TCustomComPort::CancelPendingIo() {
-  const int error = device_.Flush(true, true);
+  // Reads and writes finish within their own calls here, so what is pending is the output
+  // queue; received bytes stay for a dispatch still in flight.
+  const int error = device_.Flush(false, true);
   // A vanished device has nothing pending; closing it must still work.
   if (error != 0 && error != EIO) throw EComPort(5, error);
 }

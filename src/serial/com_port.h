@@ -285,6 +285,7 @@ class TCustomComPort {
   void LinkStateChanged(TComLinkState kind, bool on);
   void LinkNotify(TComLinkNotice kind);
   void LinkTxData(const char* buffer, int count);
+  const std::vector<TComLink*>& Links() const { return links_; }
 
   // The event thread of the open port, none while closed or without events.
   TComThread* EventThread() const { return eventThread_.get(); }

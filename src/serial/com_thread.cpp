@@ -147,15 +147,20 @@ TComEvents TComThread::CollectEvents(const TEventWatch::Result& wait, bool* vani
 }
 
 bool TComThread::RouteEvents() {
+  TCustomComPort* port = &ownerPort_;
+  const TComEvents events = pendingEvents_;
+  const TComEvents wanted = wanted_;
   switch (syncMethod_) {
     case smThreadSync:
-      return ownerPort_.calls_->Run([this] { RunEventHandlers(); }, stop_) == nullptr;
+      return ownerPort_.calls_->Run(
+                 [port, events, wanted] { RunEventHandlers(*port, events, wanted); }, stop_) ==
+             nullptr;
     case smWindowSync:
       ForwardEventsToWindow();
       return true;
     case smNone:
       try {
-        RunEventHandlers();
+        RunEventHandlers(*port, events, wanted);
       } catch (...) {
         return false;
       }
@@ -164,14 +169,12 @@ bool TComThread::RouteEvents() {
   return true;
 }
 
-void TComThread::RunEventHandlers() {
-  TComEvents events = pendingEvents_;
+void TComThread::RunEventHandlers(TCustomComPort& port, TComEvents events, TComEvents wanted) {
   for (const TComEvent event : kDispatchOrder) {
+    if (!port.Connected()) return;  // a handler closed it: the rest has no line to ask
     // An event character may have turned up in what the receive step just read.
-    if (event == evRxFlag && ownerPort_.TakeRxFlag() && wanted_.Has(evRxFlag)) {
-      events.Add(evRxFlag);
-    }
-    if (events.Has(event)) ownerPort_.RunEventStep(event);
+    if (event == evRxFlag && port.TakeRxFlag() && wanted.Has(evRxFlag)) events.Add(evRxFlag);
+    if (events.Has(event)) port.RunEventStep(event);
   }
 }
 

@@ -35,7 +35,9 @@ class TComThread {
   TComEvents CollectEvents(const TEventWatch::Result& wait, bool* vanished);
   // false when the handlers raised an error: the loop ends.
   bool RouteEvents();
-  void RunEventHandlers();
+  // Touches only the port: a handler may close the port, which destroys this thread object
+  // while the dispatch is still on the stack.
+  static void RunEventHandlers(TCustomComPort& port, TComEvents events, TComEvents wanted);
   void ForwardEventsToWindow();
 
   TCustomComPort& ownerPort_;

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <time.h>
+
+#include <atomic>
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "com_error.h"
+#include "com_port.h"
+#include "com_thread.h"
+#include "error_report.h"
+#include "port_fixture.h"
+#include "pty_pair.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::chrono::nanoseconds ThreadCpuTime(TComThread& thread) {
+  clockid_t clock{};
+  EXPECT_EQ(::pthread_getcpuclockid(thread.NativeHandle(), &clock), 0);
+  timespec t{};
+  ::clock_gettime(clock, &t);
+  return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
+
+class EventsOnPty : public ::testing::Test {
+ protected:
+  void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
+  PtyPair pty;
+  TComPort port;
+};
+
+TEST_F(EventsOnPty, TxEmptyRunsOnTheMainThreadAfterAWrite) {
+  const auto mainThread = std::this_thread::get_id();
+  std::vector<std::string> order;
+  TComLink link;
+  link.txActive = [&](TCustomComPort*, bool on) { order.push_back(on ? "tx+" : "tx-"); };
+  link.txEmptied = [&](TCustomComPort*) { order.push_back("emptied"); };
+  link.txData = [&](TCustomComPort*, const char* buffer, int count) {
+    order.push_back("data " + std::string(buffer, static_cast<size_t>(count)));
+  };
+  port.AttachLink(&link);
+  int txEmpty = 0;
+  port.OnTxEmpty = [&](TCustomComPort* sender) {
+    EXPECT_EQ(sender, &port);
+    EXPECT_EQ(std::this_thread::get_id(), mainThread);
+    order.push_back("OnTxEmpty");
+    ++txEmpty;
+  };
+  port.OpenPort();
+  EXPECT_EQ(port.SendText("abcd"), 4);
+  ASSERT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
+  EXPECT_EQ(order, (std::vector<std::string>{"tx+", "data abcd", "tx-", "emptied", "OnTxEmpty"}));
+  PumpFor(100ms);
+  EXPECT_EQ(txEmpty, 1);  // once per write
+  port.SendText("e");
+  EXPECT_TRUE(WaitUntil([&] { return txEmpty == 2; }));
+  port.ClosePort();
+  port.DetachLink(&link);
+}
+
+TEST_F(EventsOnPty, UnreadInputIsReportedOncePerArrivalAndTheThreadSleeps) {
+  std::vector<int> counts;
+  port.OnRxChar = [&](TCustomComPort*, int count) { counts.push_back(count); };
+  port.OpenPort();
+  pty.WritePeer("abc");
+  ASSERT_TRUE(WaitUntil([&] { return counts.size() == 1; }));
+  EXPECT_EQ(counts[0], 3);
+
+  // Nothing reads: the bytes stay, and the thread must not wake for them again.
+  const auto cpuBefore = ThreadCpuTime(*port.EventThread());
+  PumpFor(500ms);
+  const auto cpuUsed = ThreadCpuTime(*port.EventThread()) - cpuBefore;
+  EXPECT_EQ(counts.size(), 1u);
+  EXPECT_LT(cpuUsed, 50ms);
+  EXPECT_EQ(port.PendingInputCount(), 3);
+
+  pty.WritePeer("de");
+  ASSERT_TRUE(WaitUntil([&] { return counts.size() == 2; }));
+  EXPECT_EQ(counts[1], 5);
+}
+
+TEST_F(EventsOnPty, OneWaitWithInputAndAnEmptiedQueueRunsTheReceiveStepFirst) {
+  std::string calls;
+  port.OnRxChar = [&](TCustomComPort*, int) { calls += "rx "; };
+  port.OnTxEmpty = [&](TCustomComPort*) { calls += "tx "; };
+  port.OpenPort();
+  port.SendText("a");  // its dispatch now waits for the main thread...
+  std::this_thread::sleep_for(50ms);
+  pty.WritePeer("z");  // ...while input arrives and a second write empties the queue
+  port.SendText("y");
+  std::this_thread::sleep_for(50ms);
+  const auto settled = [&] { return calls == "tx rx tx " || calls == "rx tx "; };
+  ASSERT_TRUE(WaitUntil(settled)) << calls;
+  PumpFor(50ms);
+  EXPECT_TRUE(settled()) << calls;
+}
+
+TEST_F(EventsOnPty, ReadingForALinkHandsTheBytesOnOnce) {
+  std::string calls;
+  TComLink link;
+  link.rxData = [&](TCustomComPort*, const char* buffer, int count) {
+    calls += "link:" + std::string(buffer, static_cast<size_t>(count)) + " ";
+  };
+  link.rxActive = [&](TCustomComPort*, bool on) { calls += on ? "rx+ " : "rx- "; };
+  port.AttachLink(&link);
+  port.SetRxCharLeavesInput(false);
+  port.SetEventChar('!');
+  port.OnRxBuf = [&](TCustomComPort*, const char* buffer, int count) {
+    calls += "buf:" + std::string(buffer, static_cast<size_t>(count)) + " ";
+  };
+  port.OnRxChar = [&](TCustomComPort*, int) { calls += "char "; };
+  port.OnRxFlag = [&](TCustomComPort*) { calls += "flag "; };
+  port.OpenPort();
+  pty.WritePeer("hi!");
+  ASSERT_TRUE(WaitUntil([&] { return calls.find("flag") != std::string::npos; }));
+  EXPECT_EQ(calls, "rx+ rx- buf:hi! link:hi! flag ");  // the read leaves the queue empty
+  EXPECT_EQ(port.PendingInputCount(), 0);
+  port.ClosePort();
+  port.DetachLink(&link);
+}
+
+TEST_F(EventsOnPty, ClosingWhileADispatchWaitsDoesNotDeadlock) {
+  int rxChars = 0;
+  port.OnRxChar = [&](TCustomComPort*, int) { ++rxChars; };
+  port.OpenPort();
+  pty.WritePeer("x");
+  std::this_thread::sleep_for(100ms);  // the thread now waits for the main thread
+  port.ClosePort();
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(rxChars, 1);  // served while closing
+  EXPECT_EQ(port.EventThread(), nullptr);
+}
+
+TEST_F(EventsOnPty, AHandlerMayCloseThePort) {
+  int closes = 0;
+  port.OnAfterClose = [&](TCustomComPort*) { ++closes; };
+  port.OnTxEmpty = [&](TCustomComPort* sender) { sender->ClosePort(); };
+  port.OpenPort();
+  port.SendText("bye");
+  ASSERT_TRUE(WaitUntil([&] { return !port.Connected(); }));
+  EXPECT_EQ(closes, 1);
+  EXPECT_EQ(port.EventThread(), nullptr);
+  port.OpenPort();  // and it opens again
+  EXPECT_TRUE(port.Connected());
+}
+
+TEST_F(EventsOnPty, AnErrorInAHandlerEndsTheThreadQuietly) {
+  int txEmpty = 0;
+  port.OnRxChar = [&](TCustomComPort*, int) { throw std::runtime_error("handler failed"); };
+  port.OnTxEmpty = [&](TCustomComPort*) { ++txEmpty; };
+  port.OpenPort();
+  pty.WritePeer("x");
+  ASSERT_TRUE(WaitUntil([&] { return port.EventThread()->Finished(); }));
+  EXPECT_TRUE(port.Connected());
+  EXPECT_EQ(port.SendText("still"), 5);  // writable, but no more events
+  PumpFor(100ms);
+  EXPECT_EQ(txEmpty, 0);
+  port.ClosePort();
+  port.OnRxChar = nullptr;
+  port.OpenPort();  // a reopen brings the events back
+  port.SendText("again");
+  EXPECT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
+}
+
+TEST_F(EventsOnPty, TheVanishedPeerEndsTheLoopAndTheNextWriteFails) {
+  port.OpenPort();
+  TComThread* thread = port.EventThread();
+  pty.CloseMaster();
+  ASSERT_TRUE(WaitUntil([&] { return thread->Finished(); }));
+  try {
+    port.SendText("lost");
+    FAIL() << "the write succeeded";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.messageNumber, 2);
+  }
+  port.ClosePort();
+  // The program goes on with another port.
+  PtyPair other;
+  port.SetPort(other.slavePath());
+  port.OpenPort();
+  EXPECT_EQ(port.SendText("ok"), 2);
+  EXPECT_EQ(other.ReadPeer(2, 2s), "ok");
+}
+
+TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
+  std::vector<std::string> reported;
+  SetErrorReporter([&](const std::string& message) { reported.push_back(message); });
+  int txEmpty = 0;
+  port.SetSyncMethod(smWindowSync);
+  port.OnTxEmpty = [&](TCustomComPort*) {
+    ++txEmpty;
+    throw EComPort(5, 1);
+  };
+  port.OpenPort();
+  port.SendText("a");
+  ASSERT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
+  port.SendText("b");
+  ASSERT_TRUE(WaitUntil([&] { return txEmpty == 2; }));
+  SetErrorReporter(nullptr);
+  EXPECT_FALSE(port.EventThread()->Finished());  // the thread goes on
+  ASSERT_EQ(reported.size(), 2u);
+  EXPECT_EQ(reported[0], "PurgeComm function failed (win error code: 1)");
+}
+
+TEST_F(EventsOnPty, NoSyncRunsHandlersOnTheEventThread) {
+  std::atomic<int> txEmpty{0};
+  std::atomic<bool> onMainThread{false};
+  const auto mainThread = std::this_thread::get_id();
+  port.SetSyncMethod(smNone);
+  port.OnTxEmpty = [&](TCustomComPort*) {
+    if (std::this_thread::get_id() == mainThread) onMainThread = true;
+    ++txEmpty;
+  };
+  port.OpenPort();
+  port.SendText("a");
+  // No event processing here: the handler runs anyway.
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (txEmpty == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(2ms);
+  }
+  EXPECT_EQ(txEmpty, 1);
+  EXPECT_FALSE(onMainThread);
+}
+
+}  // namespace

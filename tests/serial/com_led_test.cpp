@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPixmap>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "com_error.h"
+#include "com_led.h"
+#include "port_fixture.h"
+#include "pty_pair.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QColor kOlive(128, 128, 0);
+const QColor kBackdrop(0, 0, 255);
+
+// The lamp as it appears on a blue window.
+QImage Drawn(TComLed& lamp) {
+  lamp.setAutoFillBackground(true);
+  QPalette palette = lamp.palette();
+  palette.setColor(QPalette::Window, kBackdrop);
+  lamp.setPalette(palette);
+  return lamp.grab().toImage();
+}
+
+QColor Centre(const QString& picture) {
+  return QImage(picture).pixelColor(7, 7);
+}
+
+class LampTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    lamp.OnChange = [this](TComLed* sender, TLedState state) {
+      EXPECT_EQ(sender, &lamp);
+      changes.push_back(state);
+    };
+  }
+  TComLed lamp;
+  std::vector<TLedState> changes;
+};
+
+TEST_F(LampTest, StateIsTheProgramsOnlyWithoutAPort) {
+  EXPECT_EQ(lamp.size(), QSize(25, 25));
+  EXPECT_EQ(lamp.State(), lsOff);
+  lamp.SetState(lsOn);
+  EXPECT_EQ(lamp.State(), lsOn);
+  EXPECT_EQ(changes, std::vector<TLedState>{lsOn});
+
+  TComPort port;
+  lamp.SetComPort(&port);
+  try {
+    lamp.SetState(lsOff);
+    FAIL() << "state changed with a port attached";
+  } catch (const EComPort& e) {
+    EXPECT_EQ(e.messageNumber, 19);
+    EXPECT_STREQ(e.what(), "Cannot change led state if ComPort is selected");
+  }
+  EXPECT_EQ(lamp.State(), lsOn);  // closed port: left as it was
+}
+
+TEST_F(LampTest, ConnectionLampFollowsThePort) {
+  PtyPair pty;
+  TComPort port;
+  port.SetPort(pty.slavePath());
+  port.OpenPort();
+  lamp.SetComPort(&port);  // lsConn on an open port: lit at once
+  EXPECT_EQ(lamp.State(), lsOn);
+  port.ClosePort();
+  EXPECT_EQ(lamp.State(), lsOff);
+  port.OpenPort();
+  EXPECT_EQ(lamp.State(), lsOn);
+  lamp.SetComPort(nullptr);
+  EXPECT_EQ(lamp.State(), lsOff);
+  EXPECT_EQ(changes, (std::vector<TLedState>{lsOn, lsOff, lsOn, lsOff}));
+}
+
+TEST_F(LampTest, ChangingTheSignalKeepsTheStateUntilTheNextNotification) {
+  TComPort port;
+  lamp.SetLedSignal(lsTx);
+  lamp.SetComPort(&port);
+  port.LinkStateChanged(clTx, true);
+  EXPECT_EQ(lamp.State(), lsOn);
+  lamp.SetLedSignal(lsRx);
+  EXPECT_EQ(lamp.State(), lsOn);
+  port.LinkStateChanged(clTx, false);  // no longer listened to
+  EXPECT_EQ(lamp.State(), lsOn);
+  port.LinkStateChanged(clRx, false);
+  EXPECT_EQ(lamp.State(), lsOff);
+}
+
+TEST_F(LampTest, TransmitLampLightsDuringAWriteAndGoesOffWithTheEmptiedQueue) {
+  PtyPair pty;
+  TComPort port;
+  ConfigureLikeTheProgram(port, pty.slavePath());
+  lamp.SetLedSignal(lsTx);
+  lamp.SetComPort(&port);
+  port.OpenPort();
+  port.SendText("abcd");
+  EXPECT_EQ(changes.front(), lsOn);
+  EXPECT_TRUE(WaitUntil([&] { return lamp.State() == lsOff; }));
+  lamp.SetComPort(nullptr);
+}
+
+TEST_F(LampTest, DisabledLampDrawsTheOffPicture) {
+  lamp.SetState(lsOn);
+  EXPECT_EQ(Drawn(lamp).pixelColor(12, 12), Centre(":/lamps/LEDREDON"));
+  lamp.setEnabled(false);
+  EXPECT_EQ(Drawn(lamp).pixelColor(12, 12), Centre(":/lamps/LEDREDOFF"));
+  lamp.setEnabled(true);
+  const QImage lit = Drawn(lamp);
+  EXPECT_EQ(lit.pixelColor(12, 12), Centre(":/lamps/LEDREDON"));
+  // The picture sits in the middle; its olive corners are left out.
+  EXPECT_EQ(lit.pixelColor(5, 19), kBackdrop);
+  EXPECT_EQ(lit.pixelColor(19, 5), kBackdrop);
+}
+
+TEST_F(LampTest, KindsAndCustomPictures) {
+  lamp.SetKind(lkGreenLight);
+  EXPECT_EQ(lamp.GlyphOff().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENOFF"));
+  QPixmap blue(":/lamps/LEDBLUEON");
+  lamp.SetGlyphOn(blue);  // ignored: not a custom lamp
+  EXPECT_EQ(lamp.GlyphOn().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENON"));
+
+  lamp.SetKind(lkCustom);  // keeps the pictures it has
+  EXPECT_EQ(lamp.GlyphOn().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENON"));
+  lamp.SetGlyphOn(blue);
+  lamp.SetState(lsOn);
+  const QImage drawn = Drawn(lamp);
+  EXPECT_EQ(drawn.pixelColor(12, 12), Centre(":/lamps/LEDBLUEON"));
+  EXPECT_EQ(drawn.pixelColor(5, 19), kBackdrop);        // the given picture is made transparent too
+  EXPECT_EQ(blue.toImage().pixelColor(0, 14), kOlive);  // the caller's picture is untouched
+}
+
+TEST_F(LampTest, CustomLampWithoutPicturesDrawsNothing) {
+  TComLed custom;
+  custom.SetKind(lkCustom);
+  custom.SetState(lsOn);
+  const QImage drawn = Drawn(custom);
+  EXPECT_EQ(drawn.pixelColor(12, 12), kBackdrop);
+}
+
+TEST_F(LampTest, ARingLightsTheLampForTheRingDuration) {
+  TComPort port;
+  EXPECT_EQ(lamp.RingDuration(), 1000);
+  lamp.SetLedSignal(lsRing);
+  lamp.SetComPort(&port);
+  const auto start = std::chrono::steady_clock::now();
+  port.LinkNotify(cnRing);
+  EXPECT_EQ(lamp.State(), lsOn);
+  PumpFor(400ms);
+  EXPECT_EQ(lamp.State(), lsOn);
+  ASSERT_TRUE(WaitUntil([&] { return lamp.State() == lsOff; }));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 950ms);
+}
+
+TEST_F(LampTest, APortDestroyedFirstLeavesTheLampOffAndDetached) {
+  auto port = std::make_unique<TComPort>();
+  lamp.SetComPort(port.get());
+  lamp.SetLedSignal(lsTx);
+  port->LinkStateChanged(clTx, true);
+  EXPECT_EQ(lamp.State(), lsOn);
+  port.reset();
+  EXPECT_EQ(lamp.ComPort(), nullptr);
+  EXPECT_EQ(lamp.State(), lsOff);
+  lamp.SetState(lsOn);  // free again
+  EXPECT_EQ(lamp.State(), lsOn);
+}
+
+TEST(LampLifetime, ALampDestroyedFirstDetachesItself) {
+  TComPort port;
+  {
+    TComLed lamp;
+    lamp.SetComPort(&port);
+  }
+  EXPECT_TRUE(port.Links().empty());
+  port.LinkStateChanged(clConn, true);  // reaches no dead lamp
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// Shared by the serial port tests: waiting while the main thread serves queued events, and a
+// port opened on the slave side of a pseudo-terminal.
+#pragma once
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "com_port.h"
+
+// Processes events until `done` holds or the time is up; answers `done`.
+inline bool WaitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+// Processes events for a while, for checks that something does not happen.
+inline void PumpFor(std::chrono::milliseconds time) {
+  WaitUntil([] { return false; }, time);
+}
+
+// The settings the program runs with, on the given device path.
+inline void ConfigureLikeTheProgram(TComPort& port, const std::string& path) {
+  port.SetPort(path);
+  port.Buffer().SetOutputSize(180);
+  port.Timeouts().SetWriteTotalMultiplier(500);
+  port.Timeouts().SetReadTotalMultiplier(5);
+  port.Timeouts().SetReadTotalConstant(10);
+  port.FlowControl().SetFlowControl(fcNone);
+}
