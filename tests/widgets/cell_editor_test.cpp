@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QToolButton>
+
+#include "grid_window.h"
+
+namespace {
+
+TEST(ComboCellEditor, TypedLetterOpensTheListWithTheItemSelected) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Select(1, 2);
+  QTest::keyClick(w.grid, 'p');
+  ASSERT_TRUE(w.Editing(w.letters));
+  EXPECT_TRUE(w.letters->Combo()->isVisible());
+  EXPECT_EQ(w.letters->Combo()->currentText(), "P");
+  EXPECT_TRUE(w.grid->pendingChar.isNull());
+
+  w.other->setFocus();  // leaving writes the choice
+  EXPECT_EQ(w.grid->Cells(1, 2), "P");
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_FALSE(w.letters->Combo()->isVisible());
+}
+
+TEST(ComboCellEditor, WithoutImmediateEditModeTheCellTextIsShown) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetImmediateEditMode(false);
+  w.grid->SetCells(2, 3, "4");
+  w.Select(2, 3);
+  QTest::keyClick(w.grid, '6');
+  ASSERT_TRUE(w.Editing(w.ids));
+  EXPECT_EQ(w.ids->Combo()->currentText(), "4");
+}
+
+TEST(ComboCellEditor, UnknownCellTextShowsTheDefaultTextAndWritesIt) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetCells(1, 1, "X");
+  w.grid->SetCells(2, 1, "9");
+  w.Click(1, 1);
+  EXPECT_EQ(w.letters->Combo()->currentText(), "M");
+  w.Click(2, 1);  // ids has no default text
+  EXPECT_EQ(w.grid->Cells(1, 1), "M");
+  EXPECT_EQ(w.ids->Combo()->currentText(), "");
+  w.other->setFocus();
+  EXPECT_EQ(w.grid->Cells(2, 1), "");
+}
+
+TEST(ComboCellEditor, EnterReturnsToTheGridAndArrowsLeaveAList) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Click(2, 2);
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Down);  // the list moves its selection
+  EXPECT_TRUE(w.Editing(w.ids));
+  const QString chosen = w.ids->Combo()->currentText();
+  EXPECT_FALSE(chosen.isEmpty());
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Return);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_TRUE(w.grid->hasFocus());
+  EXPECT_EQ(w.grid->Cells(2, 2), chosen);
+  EXPECT_EQ(w.grid->Col(), 2);
+
+  w.Click(2, 2);
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Right);  // a list always leaves
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Col(), 3);
+}
+
+TEST(UpDownCellEditor, TypedDigitBecomesTheTextWithTheCaretAfterIt) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetCells(3, 2, "120");
+  w.Select(3, 2);
+  QTest::keyClick(w.grid, '7');
+  ASSERT_TRUE(w.Editing(w.number));
+  TUpDownInplace* field = w.number->Field();
+  EXPECT_EQ(field->text(), "7");
+  EXPECT_EQ(field->cursorPosition(), 1);
+  EXPECT_FALSE(field->hasSelectedText());
+  EXPECT_EQ(w.number->Arrows()->Position(), 7);
+}
+
+TEST(UpDownCellEditor, ClickShowsTheCellTextSelectedOrTheDefault) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.number->SetDefaultText("127");
+  w.grid->SetCells(3, 2, "33");
+  w.Click(3, 2);
+  EXPECT_EQ(w.number->Field()->selectedText(), "33");
+  w.Click(3, 3);
+  EXPECT_EQ(w.number->Field()->text(), "127");
+}
+
+// Opens the number field on a cell holding `text` and presses `key` once.
+QString Stepped(GridWindow& w, const QString& text, Qt::Key key) {
+  w.other->setFocus();
+  w.grid->SetCells(3, 5, text);
+  w.Click(3, 5);
+  QTest::keyClick(w.number->Field(), key);
+  return w.number->Field()->text();
+}
+
+TEST(UpDownCellEditor, StepsStayWithinTheLimits) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  EXPECT_EQ(Stepped(w, "254", Qt::Key_Up), "254");
+  EXPECT_EQ(Stepped(w, "0", Qt::Key_Down), "0");
+  EXPECT_EQ(Stepped(w, "253", Qt::Key_Up), "254");
+  EXPECT_EQ(Stepped(w, "1", Qt::Key_Down), "0");
+  EXPECT_EQ(Stepped(w, "abc", Qt::Key_Up), "1");
+  EXPECT_EQ(Stepped(w, "$10", Qt::Key_Up), "17");
+  EXPECT_TRUE(w.Editing(w.number));  // Up and Down never leave the field
+  w.number->SetIncrement(5);
+  EXPECT_EQ(Stepped(w, "252", Qt::Key_Up), "252");
+  EXPECT_EQ(Stepped(w, "3", Qt::Key_Down), "3");
+  EXPECT_EQ(Stepped(w, "5", Qt::Key_Down), "0");
+  EXPECT_EQ(w.number->Arrows()->Position(), 0);
+}
+
+TEST(UpDownCellEditor, ArrowClicksStepWithoutEndingTheEdit) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetCells(3, 1, "10");
+  w.Click(3, 1);
+  TInplaceUpDown* arrows = w.number->Arrows();
+  ASSERT_TRUE(arrows->isVisible());
+  EXPECT_EQ(arrows->geometry().left(), w.number->Field()->geometry().right() + 1);
+  EXPECT_EQ(arrows->geometry().right(), w.grid->CellRect(3, 1).right());
+  QTest::mouseClick(arrows->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(arrows->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(arrows->DownButton(), Qt::LeftButton);
+  EXPECT_EQ(w.number->Field()->text(), "11");
+  EXPECT_TRUE(w.Editing(w.number));
+  w.other->setFocus();
+  EXPECT_EQ(w.grid->Cells(3, 1), "11");
+  EXPECT_FALSE(arrows->isVisible());
+}
+
+TEST(UpDownCellEditor, LeftAtTheStartWritesTheTextThenMovesLeft) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  QStringList written;
+  w.grid->OnSetEditText = [&](TXStringGrid* grid, int col, int row, const QString& text) {
+    written << QString("%1,%2=%3 at %4").arg(col).arg(row).arg(text).arg(grid->Col());
+  };
+  w.Click(3, 2);
+  TUpDownInplace* field = w.number->Field();
+  field->setText("42");
+  field->setCursorPosition(1);
+  QTest::keyClick(field, Qt::Key_Left);  // caret moves to 0, the edit goes on
+  EXPECT_TRUE(w.Editing(w.number));
+  EXPECT_EQ(field->cursorPosition(), 0);
+  QTest::keyClick(field, Qt::Key_Left);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "42");
+  EXPECT_EQ(written, QStringList({"3,2=42 at 3"}));  // written before the move
+  EXPECT_EQ(w.grid->Col(), 2);
+  EXPECT_TRUE(w.grid->hasFocus());
+
+  w.Click(3, 2);  // all selected: Right only clears the selection
+  QTest::keyClick(w.number->Field(), Qt::Key_Right);
+  EXPECT_TRUE(w.Editing(w.number));
+  QTest::keyClick(w.number->Field(), Qt::Key_Right);
+  EXPECT_EQ(w.grid->Col(), 4);
+}
+
+TEST(UpDownCellEditor, AllowEndEditEventDecides) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.number->AllowEndEditEvent = [](QObject*, int& key, Qt::KeyboardModifiers, bool& endEdit) {
+    if (key == Qt::Key_Left) endEdit = false;
+    if (key == Qt::Key_Up) {
+      key = Qt::Key_Down;  // leaves and moves the grid down instead
+      endEdit = true;
+    }
+  };
+  w.grid->SetCells(3, 2, "");
+  w.Click(3, 2);
+  QTest::keyClick(w.number->Field(), Qt::Key_Left);
+  EXPECT_TRUE(w.Editing(w.number));
+  w.number->Field()->setText("8");
+  QTest::keyClick(w.number->Field(), Qt::Key_Up);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "8");
+  EXPECT_EQ(w.grid->Row(), 3);
+}
+
+TEST(UpDownCellEditor, TabMovesOnOnlyWhenTheGridUsesTabs) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetOptions(w.grid->Options() | goTabs);
+  w.Click(3, 2);
+  w.number->Field()->setText("9");
+  QTest::keyClick(w.number->Field(), Qt::Key_Tab);
+  EXPECT_EQ(w.grid->Cells(3, 2), "9");
+  EXPECT_EQ(w.grid->Col(), 4);
+  EXPECT_TRUE(w.grid->hasFocus());
+}
+
+TEST(UpDownCellEditor, EditCellIsWrittenEvenWhenTheCurrentCellMoved) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Click(3, 2);
+  w.number->Field()->setText("5");
+  w.grid->SetCurrentCell(3, 6);
+  w.grid->FinishEdit();
+  EXPECT_EQ(w.grid->Cells(3, 2), "5");
+  EXPECT_EQ(w.grid->Cells(3, 6), "");
+}
+
+TEST(ButtonCellEditor, FillsTheCellByDefaultAndRunsOnClick) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  QList<QObject*> senders;
+  w.button->OnClick = [&](QObject* sender) { senders << sender; };
+  w.grid->SetCells(4, 2, "kept");
+  w.Click(4, 2);
+  TButtonInplace* button = w.button->Button();
+  ASSERT_TRUE(button->isVisible());
+  EXPECT_EQ(button->geometry(), w.grid->CellRect(4, 2));
+  EXPECT_EQ(button->text(), "Delete");
+  EXPECT_TRUE(senders.isEmpty());
+  QTest::mouseClick(button, Qt::LeftButton);
+  QTest::keyClick(button, Qt::Key_Space);
+  EXPECT_EQ(senders, QList<QObject*>({button, button}));  // once per click or Space
+  QTest::keyClick(button, Qt::Key_Up);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_FALSE(button->isVisible());
+  EXPECT_EQ(w.grid->Row(), 1);
+  EXPECT_EQ(w.grid->Cells(4, 2), "kept");
+}
+
+TEST(ButtonCellEditor, PlacementFollowsModeAndAlignment) {
+  TButtonCellEditor editor;
+  const QRect cell(100, 50, 81, 25);
+  editor.SetWidth(50);
+  editor.SetHeight(40);
+  editor.SetHAlign(haCenter);
+  editor.SetVAlign(vaBottom);
+  editor.ShowAt(cell);
+  // 40 x 10; centred as (100 + 181 - 40) / 2; ending at the cell's bottom edge.
+  EXPECT_EQ(editor.Button()->geometry(), QRect(120, 65, 40, 10));
+
+  editor.SetAlignMode(amAbsolute);
+  editor.SetWidth(200);
+  editor.SetHeight(0);
+  editor.SetHAlign(haRight);
+  editor.SetVAlign(vaTop);
+  editor.ShowAt(cell);
+  EXPECT_EQ(editor.Button()->geometry(), QRect(-19, 50, 200, 25));
+
+  editor.SetAlignMode(amRelative);  // 200 per cent is capped
+  EXPECT_EQ(editor.Width(), 100);
+  editor.SetHeight(150);
+  EXPECT_EQ(editor.Height(), 100);
+  editor.SetHAlign(haLeft);
+  editor.ShowAt(cell);
+  EXPECT_EQ(editor.Button()->geometry(), cell);
+}
+
+}  // namespace

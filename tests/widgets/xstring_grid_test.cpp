@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+
+#include "grid_window.h"
+
+namespace {
+
+// An editor that makes no in-place control.
+class NoControlEditor : public TMetaCellEditor {
+ public:
+  void StartEdit() override {}
+  void EndEdit() override {}
+};
+
+TEST(XStringGrid, CellsCountTheFixedRowAndColumn) {
+  TXStringGrid grid;
+  EXPECT_EQ(grid.ColCount(), 5);
+  EXPECT_EQ(grid.RowCount(), 5);
+  EXPECT_EQ(grid.Columns().Count(), 5);
+  grid.SetCells(0, 0, "Line");
+  grid.SetCells(2, 0, "Servo ID");
+  grid.SetCells(0, 3, "3");
+  grid.SetCells(2, 3, "x");
+  EXPECT_EQ(grid.Cells(0, 0), "Line");
+  EXPECT_EQ(grid.Columns()[0]->Caption(), "Line");
+  EXPECT_EQ(grid.Columns()[2]->Caption(), "Servo ID");
+  grid.Columns()[4]->SetCaption("Delete");
+  EXPECT_EQ(grid.Cells(4, 0), "Delete");
+  EXPECT_EQ(grid.Rows(3), QStringList({"3", "", "x", "", ""}));
+  EXPECT_EQ(grid.Cells(2, 9), "");  // outside the table
+  grid.SetCells(2, 9, "lost");
+  EXPECT_EQ(grid.RowCount(), 5);
+}
+
+TEST(XStringGrid, MoveRowTakesTheWholeRowAlong) {
+  TXStringGrid grid;
+  for (int row = 1; row < 5; ++row)
+    grid.SetRows(row, {QString::number(row), QString(QChar('a' + row))});
+  grid.MoveRow(4, 1);
+  EXPECT_EQ(grid.Rows(1).mid(0, 2), QStringList({"4", "e"}));
+  EXPECT_EQ(grid.Rows(2).mid(0, 2), QStringList({"1", "b"}));
+  EXPECT_EQ(grid.Rows(4).mid(0, 2), QStringList({"3", "d"}));
+  grid.MoveRow(1, 3);
+  EXPECT_EQ(grid.Rows(3).mid(0, 2), QStringList({"4", "e"}));
+  EXPECT_EQ(grid.Rows(1).mid(0, 2), QStringList({"1", "b"}));
+  grid.MoveRow(0, 2);  // the header row stays where it is
+  EXPECT_EQ(grid.Rows(2).mid(0, 2), QStringList({"2", "c"}));
+}
+
+TEST(XStringGrid, ColumnCountDropsAndAppendsItems) {
+  TXStringGrid grid;
+  TUpDownCellEditor number;
+  grid.Columns()[3]->SetEditor(&number);
+  grid.Columns()[4]->SetEditor(&number);
+  EXPECT_EQ(number.AttachCount(), 2);
+  grid.Columns()[4]->SetCaption("Delete");
+  grid.Columns()[4]->SetWidth(90);
+  grid.Columns()[4]->SetColor(Qt::red);
+
+  grid.SetColCount(3);
+  EXPECT_EQ(grid.Columns().Count(), 3);
+  EXPECT_EQ(number.AttachCount(), 0);
+  EXPECT_EQ(number.Grid(), nullptr);
+
+  grid.SetColCount(5);
+  ASSERT_EQ(grid.Columns().Count(), 5);
+  const TXStringColumnItem* item = grid.Columns()[4];
+  EXPECT_EQ(item->Editor(), nullptr);
+  EXPECT_EQ(item->Caption(), "");
+  EXPECT_EQ(item->Width(), 64);
+  EXPECT_EQ(item->Color(), grid.palette().color(QPalette::Base));
+  EXPECT_EQ(item->HeaderColor(), grid.FixedColor());
+  EXPECT_EQ(item->Alignment(), taLeftJustify);
+  EXPECT_EQ(grid.Columns().IndexOf(item), 4);
+}
+
+TEST(XStringGrid, AnEditorServesOneGridOnly) {
+  TXStringGrid gridA;
+  gridA.setObjectName("gridA");
+  TXStringGrid gridB;
+  gridB.setObjectName("gridB");
+  TComboCellEditor list;
+  list.setObjectName("cellComList");
+  gridA.Columns()[1]->SetEditor(&list);
+  gridA.Columns()[2]->SetEditor(&list);
+  try {
+    gridB.Columns()[1]->SetEditor(&list);
+    FAIL() << "attached to two grids";
+  } catch (const ECellEditorError& e) {
+    EXPECT_STREQ(e.what(), "cellComList is allready assigned to gridA");
+  }
+  EXPECT_EQ(gridB.Columns()[1]->Editor(), nullptr);
+  EXPECT_EQ(list.Grid(), &gridA);
+  EXPECT_EQ(list.AttachCount(), 2);
+
+  // Released by both columns, it is free for another grid.
+  gridA.Columns()[1]->SetEditor(nullptr);
+  gridA.Columns()[2]->SetEditor(nullptr);
+  gridB.Columns()[1]->SetEditor(&list);
+  EXPECT_EQ(list.Grid(), &gridB);
+}
+
+TEST(XStringGrid, DestroyedEditorLeavesItsColumns) {
+  TXStringGrid grid;
+  auto* list = new TComboCellEditor;
+  grid.Columns()[1]->SetEditor(list);
+  grid.Columns()[3]->SetEditor(list);
+  delete list;
+  EXPECT_EQ(grid.Columns()[1]->Editor(), nullptr);
+  EXPECT_EQ(grid.Columns()[3]->Editor(), nullptr);
+}
+
+TEST(XStringGrid, AnEditorWithoutControlCannotStart) {
+  NoControlEditor editor;
+  try {
+    editor.InitEditor();
+    FAIL() << "no error";
+  } catch (const ECellEditorError& e) {
+    EXPECT_STREQ(e.what(), "Cell Editor not of type TCellEditor");
+  }
+}
+
+TEST(XStringGrid, AssignCopiesLooksButNotTheEditor) {
+  TXStringGrid grid;
+  TComboCellEditor list;
+  TXStringColumnItem* source = grid.Columns()[1];
+  source->SetEditor(&list);
+  source->SetCaption("Command");
+  source->SetHeaderColor(Qt::green);
+  source->SetAlignment(taCenter);
+  TXStringColumnItem* target = grid.Columns()[2];
+  target->SetEditor(&list);
+  target->Assign(*source);
+  EXPECT_EQ(target->Caption(), "Command");
+  EXPECT_EQ(target->HeaderColor(), QColor(Qt::green));
+  EXPECT_EQ(target->Alignment(), taCenter);
+  EXPECT_EQ(target->Editor(), nullptr);
+  EXPECT_EQ(list.AttachCount(), 1);
+}
+
+TEST(XStringGrid, OneClickOpensTheEditorOfAnEditableCellOnly) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Click(3, 2);
+  EXPECT_TRUE(w.Editing(w.number));
+  EXPECT_TRUE(w.number->Field()->isVisible());
+  EXPECT_TRUE(w.number->Field()->hasFocus());
+  EXPECT_EQ(w.grid->editCol, 3);
+  EXPECT_EQ(w.grid->editRow, 2);
+
+  w.number->Field()->setText("12");
+  w.Click(5, 4);  // no editor in column 5
+  EXPECT_EQ(w.grid->Cells(3, 2), "12");
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_FALSE(w.number->Field()->isVisible());
+  EXPECT_EQ(w.grid->Col(), 5);
+  EXPECT_EQ(w.grid->Row(), 4);
+  EXPECT_TRUE(w.grid->hasFocus());
+
+  // The table's own editor never opens, whatever asks for it.
+  const auto childrenBefore = w.grid->viewport()->findChildren<QWidget*>();
+  w.grid->edit(w.grid->model()->index(3, 4));
+  QTest::mouseDClick(w.grid->viewport(), Qt::LeftButton, {}, w.grid->CellRect(5, 4).center());
+  QTest::keyClick(w.grid, Qt::Key_F2);
+  EXPECT_EQ(w.grid->viewport()->findChildren<QWidget*>(), childrenBefore);
+  EXPECT_TRUE(w.grid->hasFocus());
+}
+
+TEST(XStringGrid, EditorFollowsItsCellWhenTheGridScrolls) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetRowCount(100);
+  w.Click(3, 2);
+  const QRect before = w.number->Field()->geometry();
+  w.grid->verticalScrollBar()->setValue(1);
+  EXPECT_EQ(w.number->Field()->geometry().top(), w.grid->CellRect(3, 2).top() + 1);
+  EXPECT_LT(w.number->Field()->geometry().top(), before.top());
+}
+
+TEST(XStringGrid, DrawsColumnColoursSelectionAndCellProps) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->Columns()[2]->SetColor(Qt::yellow);
+  w.grid->Columns()[2]->SetHeaderColor(Qt::green);
+  w.grid->Columns()[3]->SetAlignment(taRightJustify);
+  w.grid->SetSelectedColor(Qt::blue);
+  w.grid->SetCells(3, 2, "abc");
+  w.grid->SetCurrentCell(5, 5);
+  QList<QString> texts;
+  w.grid->OnCellProps = [&](TXStringGrid*, QPainter* canvas, TAlignment& alignment, QString& text,
+                            TGridDrawState, int row, int col) {
+    if (col == 3 && row == 2) {
+      EXPECT_EQ(alignment, taRightJustify);
+      texts << text;
+      canvas->setBrush(Qt::magenta);
+    }
+  };
+  const QImage cells = w.grid->viewport()->grab().toImage();
+  const QImage header = w.grid->horizontalHeader()->grab().toImage();
+  auto inner = [](const QRect& r) { return r.topLeft() + QPoint(3, r.height() - 4); };
+  EXPECT_EQ(cells.pixelColor(inner(w.grid->CellRect(2, 3))), QColor(Qt::yellow));
+  EXPECT_EQ(cells.pixelColor(inner(w.grid->CellRect(5, 5))), QColor(Qt::blue));
+  EXPECT_EQ(cells.pixelColor(inner(w.grid->CellRect(3, 2))), QColor(Qt::magenta));
+  EXPECT_EQ(texts, QList<QString>({"abc"}));
+  const int headerX = w.grid->horizontalHeader()->sectionViewportPosition(1) + 3;
+  EXPECT_EQ(header.pixelColor(headerX, 5), QColor(Qt::green));
+  // The cell's last pixel row is its grid line.
+  const QRect normal = w.grid->CellRect(2, 3);
+  EXPECT_EQ(cells.pixelColor(normal.left() + 3, normal.bottom()), w.grid->GridLineColor());
+}
+
+}  // namespace
