@@ -1,9 +1,12 @@
-# vantrel_add_test(NAME SOURCES files... LIBS libs... [QT])
-# One GoogleTest program; QT gives it a QApplication (offscreen) through the shared main.
+# vantrel_add_test(NAME SOURCES files... LIBS libs... [QT | OWN_MAIN])
+# One GoogleTest program; QT gives it a QApplication (offscreen) through the shared main,
+# OWN_MAIN leaves main to the sources.
 function(vantrel_add_test name)
-  cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;OWN_MAIN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  if(T_QT)
+  if(T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${T_LIBS})
+  elseif(T_QT)
     target_link_libraries(${name} PRIVATE vantrel_test_support_qt GTest::gtest GTest::gmock ${T_LIBS})
   else()
     target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${T_LIBS})

@@ -1,13 +1,50 @@
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "com_error.h"
+#include "main_window.h"
+#include "option_store.h"
+#include "vantrel_application.h"
+
+namespace {
+
+// share/locale beside the installed program (bin/..), or the build's locale folder.
+std::string LocaleDir() {
+  const std::string settings = DefaultSettingsPath();
+  const std::string bin = settings.substr(0, settings.rfind('/'));
+  return bin.substr(0, bin.rfind('/') + 1) + "share/locale";
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: vantrel [--settings FILE] [--version]\n");
+  return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  std::string settingsPath = DefaultSettingsPath();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("vantrel %s\n", VANTREL_VERSION);
       return 0;
     }
+    if (std::strcmp(argv[i], "--settings") == 0) {
+      if (i + 1 >= argc) return Usage();
+      settingsPath = argv[++i];
+    } else if (std::strncmp(argv[i], "-", 1) == 0 && std::strcmp(argv[i], "-platform") != 0) {
+      return Usage();
+    }
   }
-  std::fprintf(stderr, "vantrel: the main window is not built yet; try --version\n");
-  return 1;
+
+  TVantrelApplication app(argc, argv);  // sets the locale that the catalogues follow
+  InitPortMessages(LocaleDir());
+  int result = 0;
+  {
+    TfrmVantrel window(settingsPath);
+    window.show();
+    result = app.exec();
+  }  // the window and its forms go first, writing the settings file, then the application
+  return result;
 }

@@ -22,4 +22,6 @@ void ReportError(const std::string& message) {
   }
 }
 
-void SetErrorReporter(ErrorReporter reporter) { Reporter() = std::move(reporter); }
+void SetErrorReporter(ErrorReporter reporter) {
+  Reporter() = std::move(reporter);
+}

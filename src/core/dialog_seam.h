@@ -1,0 +1,22 @@
+// Modal message boxes and file dialogs go through here, so tests can answer them without a
+// window that blocks.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+struct UiSeam {
+  // Shows an error text. Default: a critical message box.
+  std::function<void(QWidget* parent, const QString& text)> showError;
+  // A file name to open, or an empty text when the operator cancels.
+  std::function<QString(QWidget* parent, const QString& filter)> openFileName;
+  // A file name to save to (default suffix added, overwrite asked), or an empty text.
+  std::function<QString(QWidget* parent, const QString& filter, const QString& defaultSuffix)>
+      saveFileName;
+
+  static UiSeam& Instance();
+  // Puts the real dialogs back.
+  void Reset();
+};

@@ -1,0 +1,309 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <chrono>
+#include <thread>
+
+#include "com_led.h"
+#include "gauge_surface.h"
+#include "joy_form.h"
+#include "joy_mapping.h"
+#include "move_to_point.h"
+#include "options_form.h"
+#include "ui_main_window.h"
+#include "dialog_seam.h"
+#include "vantrel_application.h"
+
+namespace {
+const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco);;All files (*)");
+}
+
+TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::TfrmVantrel>()) {
+  ui->setupUi(this);
+  setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(268, 332);
+  QFont small(QStringLiteral("Sans Serif"));
+  small.setStyleHint(QFont::SansSerif);
+  small.setPixelSize(10);
+  setFont(small);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+
+  // The port as placed on the window, before the settings are applied.
+  ComPort1.SetPort("COM1");
+  ComPort1.SetBaudRate(br9600);
+  ComPort1.Parity().SetBits(prNone);
+  ComPort1.SetStopBits(sbOneStopBit);
+  ComPort1.SetDataBits(dbEight);
+  ComPort1.SetEvents(kAllComEvents);
+  ComPort1.Buffer().SetOutputSize(180);
+  ComPort1.FlowControl().SetOutCTSFlow(false);
+  ComPort1.FlowControl().SetOutDSRFlow(false);
+  ComPort1.FlowControl().SetControlDTR(dtrDisable);
+  ComPort1.FlowControl().SetControlRTS(rtsDisable);
+  ComPort1.FlowControl().SetXonXoffOut(false);
+  ComPort1.FlowControl().SetXonXoffIn(false);
+  ComPort1.Timeouts().SetWriteTotalMultiplier(500);
+  ComPort1.OnTxEmpty = [this](TCustomComPort*) { ComPort1TxEmpty(); };
+
+  ComLed1 = new TComLed(ui->Panel1);
+  ComLed1->setGeometry(189, 46, 20, 19);
+  ComLed1->SetKind(lkRedLight);
+  ComLed1->SetLedSignal(lsTx);
+  ComLed1->SetComPort(&ComPort1);
+  ComLed2 = new TComLed(ui->Panel1);
+  ComLed2->setGeometry(215, 46, 20, 19);
+  ComLed2->SetKind(lkGreenLight);
+  ComLed2->SetLedSignal(lsRx);
+  ComLed2->SetComPort(&ComPort1);
+
+  connect(&Timer1, &TTickTimer::Tick, this, &TfrmVantrel::Timer1Timer);
+  ConnectControls();
+  qApp->installEventFilter(this);
+
+  try {
+    FormCreate(settingsPath);
+  } catch (const std::exception& e) {
+    // Creation goes on without the remaining steps; the operator sees why.
+    ShowErrorMessage(QString::fromStdString(e.what()));
+  }
+}
+
+TfrmVantrel::~TfrmVantrel() {
+  qApp->removeEventFilter(this);
+  Timer1.Stop();
+  // Newest first: the joystick form, then the options form, which writes the settings file.
+  joy_.reset();
+  options_.reset();
+  delete ComLed1;
+  delete ComLed2;
+}
+
+void TfrmVantrel::FormCreate(const std::string& settingsPath) {
+  options_ = std::make_unique<TfrmVTOptions>(settingsPath, this);
+  joy_ = std::make_unique<TfrmJoy>(this);
+  joy_->onJoystick = [this](uint16_t buttons, double axisX, double axisY) {
+    JoystickToDirections(buttons, axisX, axisY);
+  };
+  joy_->SetPolling(false);
+  ComPort1.Timeouts().SetReadTotalMultiplier(5);
+  ComPort1.Timeouts().SetReadTotalConstant(10);
+  script.clear();
+  ApplySettings();
+  for (int i = 1; i <= kServoCount; ++i) {
+    state.position[i] = 127;
+    state.direction[i] = 0;
+  }
+  state.position[0] = 0;
+  LoadJoystickCalibration();
+  show();
+  Timer1.Start();
+  ui->lbMessage->hide();
+  state.runState = 1;
+}
+
+void TfrmVantrel::ConnectControls() {
+  connect(ui->options, &QPushButton::clicked, this, &TfrmVantrel::optionsClick);
+  connect(ui->joyConfigure, &QPushButton::clicked, this, &TfrmVantrel::joyConfigureClick);
+  connect(ui->exit, &QPushButton::clicked, this, &TfrmVantrel::exitClick);
+  connect(ui->btmove, &QPushButton::clicked, this, &TfrmVantrel::btmoveClick);
+  QPushButton* servoButtons[] = {ui->btSv1, ui->btSv2, ui->btSv3, ui->btSv4, ui->btSv5, ui->btSv6};
+  for (int i = 0; i < kServoCount; ++i) {
+    connect(servoButtons[i], &QPushButton::clicked, this,
+            [this, i] { RecordServo(script, state, i + 1); });
+  }
+  connect(ui->btSvAll, &QPushButton::clicked, this, [this] { RecordAll(script, state); });
+  connect(ui->btPause10, &QPushButton::clicked, this, [this] { RecordPause(script); });
+  connect(ui->btPlay, &QToolButton::clicked, this, &TfrmVantrel::btPlayClick);
+  connect(ui->btStop, &QToolButton::clicked, this, &TfrmVantrel::btStopClick);
+  connect(ui->btClearScript, &QToolButton::clicked, this, [this] { script.clear(); });
+  connect(ui->btEdit, &QToolButton::clicked, this, &TfrmVantrel::btEditClick);
+  connect(ui->btLoad, &QPushButton::clicked, this, &TfrmVantrel::btLoadClick);
+  connect(ui->btSave, &QPushButton::clicked, this, &TfrmVantrel::btSaveClick);
+}
+
+const ServoTables& TfrmVantrel::servoTables() const {
+  return options_->tables();
+}
+
+void TfrmVantrel::ApplySettings() {
+  if (ComPort1.Connected()) ComPort1.SetConnected(false);
+  ComPort1.SetPort(options_->ReadOption("comPort"));
+  ComPort1.SetBaudRate(ParseBaudRate(options_->ReadOption("baudRate")));
+  ComPort1.Parity().SetCheck(static_cast<uint8_t>(options_->ReadOptionInt("parityCheck")) != 0);
+  ComPort1.SetStopBits(ParseStopBits(options_->ReadOption("stopBits")));
+  ComPort1.SetDataBits(ParseDataBits(options_->ReadOption("dataBits")));
+  ComPort1.FlowControl().SetFlowControl(fcNone);
+  ComPort1.SetConnected(true);
+  state.servoIncr = options_->ReadOptionInt("servoIncr");
+  arm.H = options_->ReadOptionInt("H");
+  arm.L1 = options_->ReadOptionInt("L1");
+  arm.L2 = options_->ReadOptionInt("L2");
+  arm.L3 = options_->ReadOptionInt("L3");
+  Timer1.SetInterval(options_->ReadOptionInt("servoComInterval"));
+  UpdateArmView();
+}
+
+TGaugeSurface* TfrmVantrel::Gauge(int k) const {
+  TGaugeSurface* gauges[] = {ui->gauge1, ui->gauge2, ui->gauge3};
+  return gauges[k - 1];
+}
+
+void TfrmVantrel::UpdateGauges() {
+  QLabel* labels[] = {ui->lbServo1, ui->lbServo2, ui->lbServo3};
+  for (int k = 1; k <= 3; ++k) {
+    const int s = state.jogGroup + k;
+    labels[k - 1]->setText(QStringLiteral("servo%1: %2").arg(s).arg(state.position[s]));
+    DrawGauge(Gauge(k), GaugeValue(state.position[s]));
+  }
+}
+
+void TfrmVantrel::Timer1Timer() {
+  if (state.runState == 1) joy_->PollJoystick();
+  for (int i = 1; i <= kServoCount; ++i) {
+    StepServo(state, i);
+    ClampServo(state, servoTables(), i);
+  }
+  UpdateGauges();
+  std::function<ByteString()> horizontal;
+  if (ui->cbHoriz->isChecked()) {
+    horizontal = [this] { return HorizontalFrame(state, options_->tables()); };
+  }
+  SendFrames(BuildTickFrames(state, servoTables(), horizontal));
+  // Handling one pending event here is left to Qt: this handler returns to the event loop,
+  // which serves every pending click, key and repaint before the next timer event, so a long
+  // tick never starves the window.
+}
+
+void TfrmVantrel::SendFrames(const ByteString& frames) {
+  Timer1.Stop();
+  if (!frames.empty()) {
+    state.txEmpty = false;
+    ComPort1.SendText(frames);
+    sleeper(2);
+  }
+  Timer1.Start();
+}
+
+void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
+  ::JoystickToDirections(state, buttons, axisX, axisY);
+  ui->lbGroup->setText(state.jogGroup == 0 ? QStringLiteral("0") : QStringLiteral("1"));
+}
+
+void TfrmVantrel::LoadJoystickCalibration() {
+  joy_->LoadJoystickCalibration(options_->store());
+}
+
+bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    // The key goes to the focus widget first (then to its parents): act on that first delivery
+    // only, and only for keys typed in this window. The key is never consumed.
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (watched == target && target && target->window() == this) {
+      FormKeyPress(static_cast<QKeyEvent*>(event)->text());
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TfrmVantrel::FormKeyPress(const QString& key) {
+  if (key.size() != 1) return;
+  const QChar c = key.front();
+  if (c >= QLatin1Char('1') && c <= QLatin1Char('6')) {
+    RecordServo(script, state, c.digitValue());
+  } else if (c == QLatin1Char('a')) {
+    RecordAll(script, state);
+  } else if (c == QLatin1Char('p')) {
+    RecordPause(script);
+  }
+}
+
+void TfrmVantrel::optionsClick() {
+  Timer1.Stop();
+  options_->exec();
+  ApplySettings();
+  Timer1.Start();
+}
+
+void TfrmVantrel::joyConfigureClick() {
+  RunJoystickCalibration(
+      *joy_, options_->store(), [this] { Timer1.Stop(); }, [this] { Timer1.Start(); });
+}
+
+void TfrmVantrel::exitClick() {
+  close();
+}
+
+void TfrmVantrel::btmoveClick() {
+  Timer1.Stop();
+  const ByteString frames =
+      MoveToPoint(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
+                  ui->Zcoord->text().toStdString(), arm, state, servoTables());
+  UpdateGauges();
+  SendFrames(frames);
+  Timer1.Start();
+}
+
+void TfrmVantrel::btPlayClick() {
+  PlayScript(script, *this, stopRequested);
+}
+
+void TfrmVantrel::btStopClick() {
+  stopRequested = 1;
+}
+
+void TfrmVantrel::btEditClick() {
+  script.edit();
+}
+
+void TfrmVantrel::btLoadClick() {
+  const QString name = UiSeam::Instance().openFileName(this, kScriptFilter);
+  if (name.isEmpty()) return;
+  FileProcess1.RecordSource = name.toStdString();
+  FileProcess1.close();
+  script.load(FileProcess1);
+}
+
+void TfrmVantrel::btSaveClick() {
+  const QString name = UiSeam::Instance().saveFileName(this, kScriptFilter, QStringLiteral("vcp"));
+  if (name.isEmpty()) return;
+  FileProcess1.RecordSource = name.toStdString();
+  FileProcess1.close();
+  try {
+    script.save(FileProcess1);
+  } catch (...) {
+    FileProcess1.close();  // drops the half-written file; the old one stays
+    throw;
+  }
+  FileProcess1.close();
+}
+
+void TfrmVantrel::ShowPlaying(bool playing) {
+  ui->btPlay->setEnabled(!playing);
+  ui->btClearScript->setEnabled(!playing);
+  ui->btStop->setEnabled(playing);
+  if (playing) {
+    ui->lbMessage->setText(QStringLiteral("Playing....."));
+    ui->lbMessage->show();
+  } else {
+    ui->lbMessage->hide();
+  }
+}
+
+void TfrmVantrel::PumpEvents() {
+  // Handles what is pending without waiting for more: with the tick off (interval 0) a
+  // waiting pump would stall playback until the operator moved the mouse.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TfrmVantrel::Sleep(int64_t milliseconds) {
+  sleeper(milliseconds);
+}
+
+void TfrmVantrel::UpdateArmView() {}

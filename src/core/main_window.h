@@ -1,0 +1,93 @@
+// The main window: owner of everything that runs. It composes the pieces that do the work
+// (settings, serial port, tick arithmetic, joystick, scripts, kinematics) and wires them to
+// its controls.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "com_port.h"
+#include "file_process.h"
+#include "playback.h"
+#include "script_model.h"
+#include "servo_state.h"
+#include "tick_timer.h"
+#include "unMoveLibrary.h"
+
+namespace Ui {
+class TfrmVantrel;
+}
+class TComLed;
+class TfrmJoy;
+class TfrmVTOptions;
+class TGaugeSurface;
+class TArmView;
+
+class TfrmVantrel : public QWidget, public PlaybackHost {
+  Q_OBJECT
+
+ public:
+  // Loads the settings from `settingsPath` and starts up; a port that cannot be opened is
+  // reported and leaves the program running without ticks.
+  explicit TfrmVantrel(const std::string& settingsPath, QWidget* parent = nullptr);
+  ~TfrmVantrel() override;
+
+  void ApplySettings();
+  void UpdateGauges() override;
+  void Timer1Timer();
+  void SendFrames(const ByteString& frames) override;
+  void JoystickToDirections(uint16_t buttons, double axisX, double axisY);
+  void LoadJoystickCalibration();
+  void FormKeyPress(const QString& key);
+
+  void optionsClick();
+  void joyConfigureClick();
+  void exitClick();
+  void btmoveClick();
+  void btPlayClick();
+  void btStopClick();
+  void btLoadClick();
+  void btSaveClick();
+  void btEditClick();
+
+  // PlaybackHost
+  ServoState& servoState() override { return state; }
+  const ServoTables& servoTables() const override;
+  void StopTick() override { Timer1.Stop(); }
+  void StartTick() override { Timer1.Start(); }
+  void ShowPlaying(bool playing) override;
+  void PumpEvents() override;
+  void Sleep(int64_t milliseconds) override;
+
+  ServoState state;
+  TComPort ComPort1;
+  TTickTimer Timer1;
+  TRoboPath script;
+  TFileProcess FileProcess1;
+  ArmGeometry arm;
+  int stopRequested = 0;
+  // Sleeps of playback and of the pause after each write; tests replace it.
+  std::function<void(int64_t)> sleeper;
+
+  std::unique_ptr<Ui::TfrmVantrel> ui;
+  TfrmVTOptions* options() const { return options_.get(); }
+  TfrmJoy* joystick() const { return joy_.get(); }
+  TComLed* ComLed1 = nullptr;
+  TComLed* ComLed2 = nullptr;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate(const std::string& settingsPath);
+  void ComPort1TxEmpty() { state.txEmpty = true; }
+  void ConnectControls();
+  void UpdateArmView();
+  TGaugeSurface* Gauge(int k) const;
+
+  std::unique_ptr<TfrmVTOptions> options_;
+  std::unique_ptr<TfrmJoy> joy_;
+  TArmView* armView_ = nullptr;
+};

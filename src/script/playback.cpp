@@ -1,0 +1,85 @@
+#include "playback.h"
+
+#include <cstdlib>
+#include <memory>
+
+void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value) {
+  auto command = std::make_unique<TServoCommand>();
+  command->letter = letter;
+  command->servoId = servoId;
+  command->value = value;
+  script.add(std::move(command));
+}
+
+void RecordServo(TRoboPath& script, const ServoState& state, int servo) {
+  RecordCommand(script, 'M', static_cast<uint8_t>(servo),
+                static_cast<uint8_t>(state.position[servo]));
+}
+
+void RecordAll(TRoboPath& script, const ServoState& state) {
+  for (int i = 1; i <= kServoCount; ++i) RecordServo(script, state, i);
+}
+
+void RecordPause(TRoboPath& script) {
+  RecordCommand(script, 'P', 0, 5);
+}
+
+namespace {
+
+void PlayMove(PlaybackHost& host, int servo, int value) {
+  ServoState& state = host.servoState();
+  // The wait follows the distance to the raw value, even when the clamp stops short of it.
+  const int64_t distance = std::llabs(int64_t{state.position[servo]} - value);
+  state.position[servo] = value;
+  ClampServo(state, host.servoTables(), servo);
+  host.UpdateGauges();
+  host.SendFrames(ServoFrameOf(state, host.servoTables(), servo));
+  host.Sleep(distance * 20);
+}
+
+// Restores the idle look if playback leaves early through an error, so the buttons and the
+// run state do not stay stuck in "playing"; the tick stays stopped as after any failure.
+class IdleOnError {
+ public:
+  explicit IdleOnError(PlaybackHost& host) : host_(host) {}
+  ~IdleOnError() {
+    if (armed_) {
+      host_.ShowPlaying(false);
+      host_.servoState().runState = 1;
+    }
+  }
+  void Disarm() { armed_ = false; }
+
+ private:
+  PlaybackHost& host_;
+  bool armed_ = true;
+};
+
+}  // namespace
+
+void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested) {
+  host.StopTick();
+  host.servoState().runState = 2;
+  stopRequested = 0;
+  host.ShowPlaying(true);
+  IdleOnError restore(host);
+
+  const int n = script.count();
+  for (int i = 0; i < n; ++i) {
+    // getItem raises when a Load or the editor shortened the script meanwhile.
+    const TServoCommand c = script.getItem(i);
+    if (c.letter == 'P') {
+      host.Sleep(int64_t{c.value} * 1000);
+    } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
+      PlayMove(host, c.servoId, c.value);
+    }
+    host.PumpEvents();
+    host.PumpEvents();
+    if (stopRequested == 1) break;
+  }
+
+  restore.Disarm();
+  host.ShowPlaying(false);
+  host.servoState().runState = 1;
+  host.StartTick();
+}

@@ -1,0 +1,36 @@
+// Recording live positions into the script and playing a script back on the arm.
+#pragma once
+
+#include <cstdint>
+
+#include "script_model.h"
+#include "servo_state.h"
+
+// What playback needs from the window that owns the arm.
+class PlaybackHost {
+ public:
+  virtual ~PlaybackHost() = default;
+  virtual ServoState& servoState() = 0;
+  virtual const ServoTables& servoTables() const = 0;
+  virtual void StopTick() = 0;
+  virtual void StartTick() = 0;
+  virtual void UpdateGauges() = 0;
+  // The one path to the line; restarts the tick after its write.
+  virtual void SendFrames(const ByteString& frames) = 0;
+  // Playing look: Play and New disabled, Stop enabled, "Playing....." shown; or back to idle.
+  virtual void ShowPlaying(bool playing) = 0;
+  // Lets the window handle what is pending (clicks, keys, ticks) without blocking.
+  virtual void PumpEvents() = 0;
+  virtual void Sleep(int64_t milliseconds) = 0;
+};
+
+// Appends one command to the script.
+void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value);
+// One move of servo `servo` at its current position; RecordAll records servos 1..6.
+void RecordServo(TRoboPath& script, const ServoState& state, int servo);
+void RecordAll(TRoboPath& script, const ServoState& state);
+void RecordPause(TRoboPath& script);
+
+// Walks the script once from the top. `stopRequested` is set by the Stop button while the
+// events are pumped; it is checked after each command.
+void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested);

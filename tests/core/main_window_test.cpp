@@ -1,0 +1,185 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+
+#include "com_led.h"
+#include "options_form.h"
+#include "ui_main_window.h"
+#include "virtual_stick.h"
+#include "window_harness.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+speed_t SlaveSpeed(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+  termios t{};
+  ::tcgetattr(fd, &t);
+  ::close(fd);
+  return ::cfgetospeed(&t);
+}
+
+TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"baudRate", "19200"}});
+  EXPECT_TRUE(h.errors.isEmpty()) << h.errors.join("; ").toStdString();
+  EXPECT_TRUE(w.ComPort1.Connected());
+  EXPECT_EQ(SlaveSpeed(h.pty.slavePath()), B19200);
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(w.state.position[i], 127);
+  EXPECT_TRUE(w.Timer1.Active());
+  EXPECT_EQ(w.Timer1.Interval(), 50);
+  EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+  EXPECT_EQ(w.windowTitle(), "Vantrel control");
+  EXPECT_EQ(w.size(), QSize(268, 332));
+}
+
+TEST(MainWindow, StartUpWithoutAPortReportsItAndWaitsForTheOptions) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_EQ(h.errors[0], "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(w.state.runState, 0);
+  EXPECT_FALSE(w.ui->lbMessage->isHidden());
+  EXPECT_EQ(w.ui->lbMessage->text(), "message");
+  EXPECT_EQ(w.ui->lbServo1->text(), "sv1");
+  EXPECT_FALSE(w.Timer1.Active());
+  EXPECT_EQ(w.Timer1.Interval(), 200);
+  EXPECT_EQ(w.state.servoIncr, 0);
+  EXPECT_EQ(w.state.position[1], 0);
+
+  // Options closed with a port that opens starts the ticks.
+  w.options()->WriteOption("comPort", h.pty.slavePath());
+  QTimer::singleShot(0, w.options(), &QDialog::reject);
+  w.optionsClick();
+  EXPECT_TRUE(w.ComPort1.Connected());
+  EXPECT_TRUE(w.Timer1.Active());
+  EXPECT_EQ(w.state.servoIncr, 2);
+}
+
+TEST(MainWindow, AStickPushedRightJogsServoOneToThePeer) {
+  VirtualStick stick;
+  SKIP_WITH_REAL_JOYSTICK();
+  WindowHarness h;
+  TfrmVantrel& w = h.Start();
+  stick.Set(65535, 32768);
+  w.Timer1Timer();
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 0x81));
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo1: 129");
+  EXPECT_EQ(h.sleeps, std::vector<int64_t>{2});
+
+  // Released: nothing more goes out.
+  stick.Set(32768, 32768);
+  w.Timer1Timer();
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+
+  // The third button selects servos 4 to 6 for the stick, the labels and the gauges.
+  stick.Set(32768, 0, 4);
+  w.Timer1Timer();
+  EXPECT_EQ(w.state.jogGroup, 3);
+  EXPECT_EQ(w.ui->lbGroup->text(), "1");
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo4: 127");
+  EXPECT_EQ(w.state.direction[5], 1);
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(5, 129));
+}
+
+TEST(MainWindow, LimitsHoldJoggedAndIdleServos) {
+  VirtualStick stick;
+  SKIP_WITH_REAL_JOYSTICK();
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"sv1Maxval", "128"}, {"sv2Minval", "200"}, {"sv2Maxval", "100"}});
+  stick.Set(65535, 32768);
+  w.Timer1Timer();
+  w.Timer1Timer();
+  EXPECT_EQ(h.pty.ReadPeer(8, 2s), Frame(1, 128) + Frame(1, 128));
+  EXPECT_EQ(w.state.position[2], 100);  // pulled in without a frame of its own
+}
+
+TEST(MainWindow, RecordingKeysRecordAndStillType) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start();
+  w.show();
+  QApplication::setActiveWindow(&w);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.ui->Xcoord->clear();
+  w.ui->Xcoord->setFocus();
+  QTest::keyClicks(w.ui->Xcoord, "1ap");
+  EXPECT_EQ(w.ui->Xcoord->text(), "1ap");
+  ASSERT_EQ(w.script.count(), 8);
+  EXPECT_EQ(w.script.getItem(0).servoId, 1);
+  EXPECT_EQ(w.script.getItem(6).servoId, 6);
+  EXPECT_EQ(w.script.getItem(7).letter, 'P');
+  EXPECT_EQ(w.script.getItem(7).value, 5);
+
+  w.ui->Ycoord->clear();
+  w.ui->Ycoord->setFocus();
+  QTest::keyClicks(w.ui->Ycoord, "A7");
+  EXPECT_EQ(w.ui->Ycoord->text(), "A7");
+  EXPECT_EQ(w.script.count(), 8);
+}
+
+TEST(MainWindow, AFailingWriteReportsOnceAndStopsTheTicks) {
+  VirtualStick stick;
+  SKIP_WITH_REAL_JOYSTICK();
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"servoComInterval", "20"}});
+  stick.Set(65535, 32768);
+  h.pty.CloseMaster();  // the device vanishes
+  QTest::qWait(400);
+  ASSERT_EQ(h.errors.size(), 1) << h.errors.join("; ").toStdString();
+  EXPECT_TRUE(h.errors[0].startsWith("WriteFile function failed")) << h.errors[0].toStdString();
+  EXPECT_FALSE(w.Timer1.Active());
+  EXPECT_EQ(w.state.position[1], 129);  // stepped and clamped before the write failed
+}
+
+TEST(MainWindow, GaugesFollowTheServosOfTheGroup) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start();
+  w.UpdateGauges();
+  w.state.position[1] = 0;
+  w.state.position[2] = 254;
+  w.state.position[3] = 300;
+  w.UpdateGauges();
+  EXPECT_EQ(w.ui->lbServo3->text(), "servo3: 300");
+  const auto g1 = w.ui->gauge1->needle();
+  const auto g2 = w.ui->gauge2->needle();
+  ASSERT_TRUE(g1 && g2);
+  EXPECT_EQ(g1->endX, 50);
+  EXPECT_EQ(g2->endX, 3);
+  // Out of the scale: the gauge keeps the needle it had.
+  ASSERT_TRUE(w.ui->gauge3->needle());
+  EXPECT_EQ(w.ui->gauge3->needle()->endY, 4);
+}
+
+TEST(MainWindow, LampsWatchTheLine) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start();
+  EXPECT_EQ(w.ComLed1->ComPort(), &w.ComPort1);
+  EXPECT_EQ(w.ComLed1->LedSignal(), lsTx);
+  EXPECT_EQ(w.ComLed2->LedSignal(), lsRx);
+  EXPECT_EQ(w.ComLed1->geometry(), QRect(189, 46, 20, 19));
+  w.SendFrames(Frame(1, 1));
+  EXPECT_EQ(w.ComLed1->State(), lsOn);
+  // The transmit-empty event comes back through the event thread and puts it out.
+  for (int i = 0; i < 100 && w.ComLed1->State() == lsOn; ++i) QTest::qWait(10);
+  EXPECT_EQ(w.ComLed1->State(), lsOff);
+  EXPECT_TRUE(w.state.txEmpty);
+}
+
+TEST(MainWindow, ShutDownWritesTheSettings) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start();
+  w.options()->WriteOption("joyMaxX", "1234");
+  h.Stop();
+  EXPECT_NE(ReadFile(h.settingsPath()).find("joyMaxX=1234"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <chrono>
+#include <thread>
+
+#include "com_error.h"
+#include "dialog_seam.h"
+#include "errors.h"
+#include "options_form.h"
+#include "ui_main_window.h"
+#include "window_harness.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
+  // No ticks of their own: these tests drive the window by hand.
+  changes.emplace("servoComInterval", "0");
+  return h.Start(changes);
+}
+
+void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
+  w.ui->Xcoord->setText(x);
+  w.ui->Ycoord->setText(y);
+  w.ui->Zcoord->setText(z);
+}
+
+TEST(MoveCommand, SendsAllSixServosInOneWrite) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  SetPoint(w, "15", "5", "0");
+  w.btmoveClick();
+  EXPECT_EQ(h.pty.ReadPeer(24, 2s), Frame(1, 169) + Frame(2, 85) + Frame(3, 0) + Frame(4, 212) +
+                                        Frame(5, 127) + Frame(6, 127));
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo1: 169");
+  EXPECT_TRUE(w.Timer1.Enabled());
+}
+
+TEST(MoveCommand, BadInputChangesNothingAndSendsNothing) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  w.state.direction[1] = 1;
+  SetPoint(w, "15", "", "0");
+  try {
+    w.btmoveClick();
+    FAIL() << "no error";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "'' is not a valid integer value");
+  }
+  SetPoint(w, "5", "5", "0");  // the wrist on the shoulder joint
+  EXPECT_THROW(w.btmoveClick(), EMathError);
+  EXPECT_EQ(w.state.position[1], 127);
+  EXPECT_EQ(w.state.direction[1], 1);
+  EXPECT_FALSE(w.Timer1.Enabled());
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  // Through the button, the error reaches the operator's error box.
+  QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_EQ(h.errors[0], "Invalid floating point operation");
+}
+
+TEST(MoveCommand, FieldsHoldThreeCharacters) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  EXPECT_EQ(w.ui->Xcoord->maxLength(), 3);
+  EXPECT_EQ(w.ui->Zcoord->text(), "0");
+}
+
+TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h, {{"servoIncr", "1"}});
+  w.ui->cbHoriz->setChecked(true);
+  w.state.direction[1] = 1;
+  w.state.direction[5] = 1;
+  w.Timer1Timer();
+  // Servo 4 follows 1 and 2: 128 - 127 + 127.
+  EXPECT_EQ(h.pty.ReadPeer(12, 2s), Frame(1, 128) + Frame(4, 128) + Frame(5, 128));
+}
+
+TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  w.sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
+  RecordCommand(w.script, 'M', 1, 127);  // 10 steps back
+  RecordCommand(w.script, 'M', 2, 0);
+  std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> arrivals;
+  std::thread peer([&] {
+    for (int i = 0; i < 3; ++i) {
+      const std::string frame = h.pty.ReadPeer(4, 5s);
+      arrivals.emplace_back(std::chrono::steady_clock::now(), frame);
+    }
+  });
+  w.btPlayClick();
+  peer.join();
+  ASSERT_EQ(arrivals.size(), 3u);
+  EXPECT_EQ(arrivals[0].second, Frame(1, 137));
+  EXPECT_EQ(arrivals[1].second, Frame(1, 127));
+  EXPECT_EQ(arrivals[2].second, Frame(2, 0));
+  const auto gap =
+      std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[1].first - arrivals[0].first);
+  EXPECT_GE(gap.count(), 190);
+  EXPECT_LT(gap.count(), 1500);
+  EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->btPlay->isEnabled());
+  EXPECT_FALSE(w.ui->btStop->isEnabled());
+  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+}
+
+TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  RecordCommand(w.script, 'P', 0, 7);
+  RecordCommand(w.script, 'M', 1, 10);
+  w.sleeper = [&](int64_t ms) {
+    h.sleeps.push_back(ms);
+    EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
+    EXPECT_TRUE(w.ui->btStop->isEnabled());
+    EXPECT_FALSE(w.ui->btPlay->isEnabled());
+    // The operator clicks Stop while the pause runs; the click waits in the queue.
+    QTimer::singleShot(0, w.ui->btStop, [&] { w.ui->btStop->click(); });
+  };
+  w.btPlayClick();
+  EXPECT_EQ(h.sleeps, std::vector<int64_t>{7000});
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  EXPECT_EQ(w.state.runState, 1);
+}
+
+TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  RecordCommand(w.script, 'M', 3, 140);
+  RecordCommand(w.script, 'P', 0, 5);
+  const std::string path = h.dir.File("arm.vcp");
+  UiSeam::Instance().saveFileName = [&](QWidget*, const QString& filter, const QString& suffix) {
+    EXPECT_EQ(filter, "Vantrel script (*.vco);;All files (*)");
+    EXPECT_EQ(suffix, "vcp");
+    return QString::fromStdString(path);
+  };
+  QTest::mouseClick(w.ui->btSave, Qt::LeftButton);
+  EXPECT_EQ(ReadFile(path), "M;3;140\r\nP;0;5\r\n");
+
+  w.script.clear();
+  UiSeam::Instance().openFileName = [&](QWidget*, const QString&) {
+    return QString::fromStdString(path);
+  };
+  QTest::mouseClick(w.ui->btLoad, Qt::LeftButton);
+  ASSERT_EQ(w.script.count(), 2);
+  EXPECT_EQ(w.script.getItem(0).value, 140);
+  EXPECT_TRUE(h.errors.isEmpty());
+}
+
+TEST(ScriptFiles, AFailedSaveShowsTheMessageAndKeepsTheOldFile) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  RecordCommand(w.script, 'M', 1, 1);
+  WriteFile(h.dir.File("blocker"), "keep");
+  UiSeam::Instance().saveFileName = [&](QWidget*, const QString&, const QString&) {
+    return QString::fromStdString(h.dir.File("blocker/arm.vcp"));
+  };
+  QTest::mouseClick(w.ui->btSave, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_EQ(h.errors[0], "1002: FileProcess: writeRow");
+  EXPECT_EQ(ReadFile(h.dir.File("blocker")), "keep");
+
+  UiSeam::Instance().openFileName = [&](QWidget*, const QString&) {
+    return QString::fromStdString(h.dir.File("missing.vco"));
+  };
+  QTest::mouseClick(w.ui->btLoad, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 2);
+  EXPECT_EQ(h.errors[1], "1001 :TRobopath: load");
+  EXPECT_EQ(w.script.count(), 1);
+}
+
+TEST(OptionsDialog, CancelKeepsTheLimitsButAppliesTheRest) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  int opens = 0;
+  w.ComPort1.OnAfterOpen = [&](TCustomComPort*) { ++opens; };
+  w.options()->WriteOption("sv1Maxval", "100");
+  w.options()->WriteOption("servoIncr", "7");
+  QTimer::singleShot(0, w.options(), &QDialog::reject);
+  w.optionsClick();
+  EXPECT_EQ(w.options()->tables().Maxval[1], 254);
+  EXPECT_EQ(w.state.servoIncr, 7);
+  EXPECT_EQ(opens, 1);  // closed and reopened
+  EXPECT_TRUE(w.Timer1.Enabled());
+  h.Stop();
+  EXPECT_NE(ReadFile(h.settingsPath()).find("sv1Maxval=100"), std::string::npos);
+}
+
+TEST(OptionsDialog, AReopenThatFailsLeavesTheTickStopped) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  w.options()->WriteOption("comPort", "");
+  w.options()->WriteOption("servoIncr", "9");
+  QTimer::singleShot(0, w.options(), &QDialog::accept);
+  EXPECT_THROW(w.optionsClick(), EComPort);
+  EXPECT_FALSE(w.ComPort1.Connected());
+  EXPECT_FALSE(w.Timer1.Enabled());
+  EXPECT_EQ(w.state.servoIncr, 2);  // applied only after a successful open
+}
+
+}  // namespace

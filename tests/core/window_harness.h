@@ -1,0 +1,35 @@
+// A main window on a pseudo-terminal with a settings file of the test's own; error boxes and
+// sleeps are recorded instead of shown and slept.
+#pragma once
+
+#include <QStringList>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "main_window.h"
+#include "pty_pair.h"
+#include "temp_dir.h"
+
+class WindowHarness {
+ public:
+  WindowHarness();
+  ~WindowHarness();
+
+  // The settings file: sensible defaults for a pty arm, with `changes` on top.
+  void WriteSettings(const std::map<std::string, std::string>& changes = {});
+  TfrmVantrel& Start(const std::map<std::string, std::string>& changes = {});
+  // Destroys the window as shut-down does (the settings file is written).
+  void Stop();
+
+  std::string settingsPath() const { return dir.File("vantrel.ini"); }
+
+  TempDir dir;
+  PtyPair pty;
+  QStringList errors;
+  std::vector<int64_t> sleeps;
+  std::unique_ptr<TfrmVantrel> window;
+};
+
+ByteString Frame(int address, int position);
