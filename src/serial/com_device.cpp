@@ -195,7 +195,8 @@ int TComDevice::SetQueueSizes(int input, int output) {
 }
 
 int TComDevice::InputHighWater() const {
-  const int size = inputSize_ > 0 ? std::min(inputSize_, kKernelInputBuffer) : kKernelInputBuffer;
+  const int input = inputSize_.load();
+  const int size = input > 0 ? std::min(input, kKernelInputBuffer) : kKernelInputBuffer;
   return std::max(1, size * 8 / 10);
 }
 

@@ -2,6 +2,7 @@
 // tty. Every call answers 0 or an errno; the port turns those into its messages.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -112,7 +113,7 @@ class TComDevice {
 
   int fd_ = -1;
   TCommTimeouts timeouts_;
-  int inputSize_ = 0;
+  std::atomic<int> inputSize_{0};  // the event thread reads it
   int outputSize_ = 0;
   uint32_t eventMask_ = 0;
   bool rtsToggle_ = false;

@@ -346,7 +346,7 @@ class TCustomComPort {
   std::vector<TComLink*> LinksSnapshot() const { return links_; }
   bool IsAttached(const TComLink* link) const;
 
-  bool connected_ = false;
+  std::atomic<bool> connected_{false};  // also read by the event thread
   bool loading_ = false;
   TBaudRate baudRate_ = br9600;
   int32_t customRate_ = 9600;
