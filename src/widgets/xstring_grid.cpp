@@ -83,6 +83,7 @@ void TXStringGrid::SetCells(int col, int row, const QString& text) {
     cell->setText(text);
     return;
   }
+  if (text.isEmpty()) return;  // a missing item reads as empty already
   auto* cell = new QTableWidgetItem(text);
   cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
   if (row < FixedRows()) {

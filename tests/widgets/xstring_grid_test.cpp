@@ -171,6 +171,43 @@ TEST(XStringGrid, OneClickOpensTheEditorOfAnEditableCellOnly) {
   EXPECT_TRUE(w.grid->hasFocus());
 }
 
+TEST(XStringGrid, OnDrawEditorReplacesThePlacement) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  QString placed;
+  w.grid->OnDrawEditor = [&](TXStringGrid*, int col, int row, TCellEditor* editor) {
+    placed = QString("%1,%2 %3").arg(col).arg(row).arg(editor->objectName());
+  };
+  w.Click(2, 3);
+  EXPECT_EQ(placed, "2,3 ids");
+  EXPECT_FALSE(w.ids->Combo()->isVisible());
+  EXPECT_TRUE(w.Editing(w.ids));
+}
+
+TEST(XStringGrid, EditorsOutliveTheirGrid) {
+  TComboCellEditor list;
+  list.SetItems({"M", "P"});
+  {
+    GridWindow w;
+    ASSERT_TRUE(w.active);
+    w.grid->Columns()[5]->SetEditor(&list);
+    w.Click(5, 1);
+    ASSERT_TRUE(w.Editing(&list));
+  }  // the grid goes while its editor is shown
+  EXPECT_EQ(list.InplaceControl(), nullptr);
+  EXPECT_EQ(list.Grid(), nullptr);
+
+  GridWindow next;  // made again for the next grid
+  ASSERT_TRUE(next.active);
+  next.grid->Columns()[5]->SetEditor(&list);
+  next.grid->SetCells(5, 2, "P");
+  next.Click(5, 2);
+  ASSERT_NE(list.InplaceControl(), nullptr);
+  EXPECT_EQ(list.InplaceControl()->parentWidget(), next.grid->viewport());
+  EXPECT_EQ(list.Combo()->currentText(), "P");
+  next.grid->Columns()[5]->SetEditor(nullptr);
+}
+
 TEST(XStringGrid, EditorFollowsItsCellWhenTheGridScrolls) {
   GridWindow w;
   ASSERT_TRUE(w.active);
