@@ -1,0 +1,172 @@
+#include "command_editor.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "button_editor.h"
+#include "combo_editor.h"
+#include "int_parse.h"
+#include "ui_command_editor.h"
+#include "updown_editor.h"
+#include "xstring_grid.h"
+
+namespace {
+
+constexpr int kColLine = 0;
+constexpr int kColCommand = 1;
+constexpr int kColServoId = 2;
+constexpr int kColValue = 3;
+constexpr int kColDelete = 4;
+
+// A cell as an integer of the script syntax, kept to its low 8 bits.
+uint8_t CellByte(const QString& text) {
+  return static_cast<uint8_t>(StrToInt(text.toStdString(), IntSyntax::Script));
+}
+
+}  // namespace
+
+TfrmCommandEdit::TfrmCommandEdit(QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TfrmCommandEdit>()) {
+  ui_->setupUi(this);
+  commandSheet = ui_->commandSheet;
+  btOk = ui_->btOk;
+  btCancel = ui_->btCancel;
+  FormCreate();
+  connect(btOk, &QPushButton::clicked, this, &TfrmCommandEdit::btOkClick);
+  connect(btCancel, &QPushButton::clicked, this, &TfrmCommandEdit::btCancelClick);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TfrmCommandEdit::~TfrmCommandEdit() = default;
+
+void TfrmCommandEdit::FormCreate() {
+  commands = &ownCommands_;
+
+  cellComList = new TComboCellEditor(this);
+  cellComList->setObjectName(QStringLiteral("cellComList"));
+  cellComList->SetStyle(csDropDownList);
+  cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P")});
+  cellComList->SetDefaultText(QStringLiteral("M"));
+
+  cellIDList = new TComboCellEditor(this);
+  cellIDList->setObjectName(QStringLiteral("cellIDList"));
+  cellIDList->SetStyle(csDropDownList);
+  cellIDList->SetItems({"1", "2", "3", "4", "5", "6"});
+
+  cellValueNum = new TUpDownCellEditor(this);
+  cellValueNum->setObjectName(QStringLiteral("cellValueNum"));
+  cellValueNum->SetMin(0);
+  cellValueNum->SetMax(254);
+  cellValueNum->SetIncrement(1);
+
+  cellButDelete = new TButtonCellEditor(this);
+  cellButDelete->setObjectName(QStringLiteral("cellButDelete"));
+  cellButDelete->SetCaption(QStringLiteral("Delete"));
+  cellButDelete->OnClick = [this](QObject* sender) { cellButDeleteClick(sender); };
+
+  TXStringGrid* grid = commandSheet;
+  grid->SetColCount(5);
+  grid->SetRowCount(500);
+  grid->SetOptions(goRangeSelect | goRowMoving | goEditing | goThumbTracking);
+  grid->SetFixedLineColor(Qt::black);
+  grid->SetMultiLine(false);
+  grid->SetImmediateEditMode(true);
+
+  struct ColumnSetup {
+    const char* caption;
+    int width;
+    QColor headerColor;
+    QColor color;
+    TCellEditor* editor;
+  };
+  const QColor fixedColor = grid->FixedColor();
+  const QColor cellColor = grid->palette().color(QPalette::Base);
+  const ColumnSetup setup[] = {
+      {"Line", 52, Qt::cyan, Qt::cyan, nullptr},
+      {"Command", 79, Qt::green, cellColor, cellComList},
+      {"Servo ID", 64, fixedColor, cellColor, cellIDList},
+      {"Value", 64, fixedColor, cellColor, cellValueNum},
+      {"Delete", 64, Qt::red, cellColor, cellButDelete},
+  };
+  for (int col = 0; col < 5; ++col) {
+    TXStringColumnItem* column = grid->Columns()[col];
+    column->SetCaption(QString::fromLatin1(setup[col].caption));
+    column->SetWidth(setup[col].width);
+    column->SetHeaderColor(setup[col].headerColor);
+    column->SetColor(setup[col].color);
+    column->SetHeaderFont(font());
+    column->SetFont(font());
+    column->SetEditorInheritsCellProps(false);
+    column->SetEditor(setup[col].editor);
+  }
+  for (int row = 1; row < grid->RowCount(); ++row) {
+    grid->SetCells(kColLine, row, QString::number(row));
+  }
+  for (TMetaCellEditor* editor : std::initializer_list<TMetaCellEditor*>{
+           cellComList, cellIDList, cellValueNum, cellButDelete}) {
+    editor->InitEditor();
+  }
+}
+
+void TfrmCommandEdit::LoadGrid() {
+  const int lastRow = commandSheet->RowCount() - 1;
+  for (size_t i = 0; i < commands->size() && static_cast<int>(i) + 1 <= lastRow; ++i) {
+    const TServoCommand& command = *(*commands)[i];
+    const int row = static_cast<int>(i) + 1;
+    commandSheet->SetCells(kColCommand, row, QString(QLatin1Char(command.letter)));
+    commandSheet->SetCells(kColServoId, row, QString::number(command.servoId));
+    commandSheet->SetCells(kColValue, row, QString::number(command.value));
+  }
+}
+
+void TfrmCommandEdit::btOkClick() {
+  // An edit still open belongs to the table that is read below.
+  commandSheet->FinishEdit();
+  // The result is set first: a conversion error leaves this handler for the application's
+  // error box, and the dialog has closed with OK all the same.
+  accept();
+  commands->clear();
+  for (int row = 1; row < commandSheet->RowCount(); ++row) {
+    const QString letter = commandSheet->Cells(kColCommand, row);
+    if (letter.isEmpty()) break;
+    auto command = std::make_unique<TServoCommand>();
+    command->letter = letter.at(0).toLatin1();
+    command->servoId = CellByte(commandSheet->Cells(kColServoId, row));
+    command->value = CellByte(commandSheet->Cells(kColValue, row));
+    commands->push_back(std::move(command));
+  }
+}
+
+void TfrmCommandEdit::btCancelClick() {
+  reject();
+}
+
+void TfrmCommandEdit::cellButDeleteClick(QObject*) {
+  const int row = commandSheet->Row();
+  if (commandSheet->Cells(kColCommand, row).isEmpty()) return;
+  DeleteRow(row);
+  commandSheet->viewport()->update();
+}
+
+void TfrmCommandEdit::DeleteRow(int row) {
+  const int lastRow = commandSheet->RowCount() - 1;
+  if (row < 1 || row > lastRow) return;
+  for (int k = row; k < lastRow; ++k) commandSheet->SetRows(k, commandSheet->Rows(k + 1));
+  // Left as it was, the last row would show its command a second time.
+  for (int col = kColCommand; col <= kColDelete; ++col) commandSheet->SetCells(col, lastRow, {});
+}
+
+// The one part of the script model that needs the toolkit.
+void TRoboPath::edit() {
+  auto dialog = std::make_unique<TfrmCommandEdit>();
+  editor = dialog.get();
+  struct ClearEditor {
+    TfrmCommandEdit*& editor;
+    ~ClearEditor() { editor = nullptr; }
+  } clearEditor{editor};
+  dialog->commands = &commands;
+  dialog->LoadGrid();
+  dialog->exec();
+}

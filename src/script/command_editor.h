@@ -1,0 +1,54 @@
+// The command editor: a modal dialog that shows the script as a table and rebuilds the
+// script's own command list from it on OK.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "script_model.h"
+
+namespace Ui {
+class TfrmCommandEdit;
+}
+
+class QPushButton;
+class TButtonCellEditor;
+class TComboCellEditor;
+class TUpDownCellEditor;
+class TXStringGrid;
+
+class TfrmCommandEdit : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmCommandEdit(QWidget* parent = nullptr);
+  ~TfrmCommandEdit() override;
+
+  // Command, Servo ID and Value of rows 1.. from the list, as far as the table reaches.
+  void LoadGrid();
+  // Closes with OK, then rebuilds the list from row 1 down to the first empty Command cell.
+  // A Servo ID or Value that is not an integer raises EConvertError; the list then holds the
+  // rows above the failing one.
+  void btOkClick();
+  void btCancelClick();
+  // Deletes the current row when its Command cell is not empty.
+  void cellButDeleteClick(QObject* sender);
+  // Rows below `row` move up by one, Line cells included; the last row is emptied.
+  void DeleteRow(int row);
+
+  TXStringGrid* commandSheet;
+  QPushButton* btOk;
+  QPushButton* btCancel;
+  TComboCellEditor* cellComList;
+  TComboCellEditor* cellIDList;
+  TUpDownCellEditor* cellValueNum;
+  TButtonCellEditor* cellButDelete;
+  // The list being edited; the script's own list once the script hands it over.
+  TCommandList* commands;
+
+ private:
+  void FormCreate();
+
+  std::unique_ptr<Ui::TfrmCommandEdit> ui_;
+  TCommandList ownCommands_;
+};
