@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "button_editor.h"
+#include "combo_editor.h"
+#include "command_editor.h"
+#include "errors.h"
+#include "updown_editor.h"
+#include "xstring_grid.h"
+
+namespace {
+
+void Add(TCommandList& list, char letter, int servoId, int value) {
+  auto command = std::make_unique<TServoCommand>();
+  command->letter = letter;
+  command->servoId = static_cast<uint8_t>(servoId);
+  command->value = static_cast<uint8_t>(value);
+  list.push_back(std::move(command));
+}
+
+// "M 1 127, P 0 5"
+std::string Text(const TCommandList& list) {
+  std::string text;
+  for (const auto& command : list) {
+    if (!text.empty()) text += ", ";
+    text += command->letter + (" " + std::to_string(command->servoId)) + " " +
+            std::to_string(command->value);
+  }
+  return text;
+}
+
+struct Editor {
+  explicit Editor(TCommandList& list) {
+    form.commands = &list;
+    form.LoadGrid();
+  }
+  // Shown and active, for the tests that click and type.
+  bool Show() {
+    form.show();
+    QApplication::setActiveWindow(&form);
+    return QTest::qWaitForWindowActive(&form);
+  }
+  void Click(int col, int row) {
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->CellRect(col, row).center());
+  }
+  TXStringGrid* grid() const { return form.commandSheet; }
+  QString Cell(int col, int row) const { return grid()->Cells(col, row); }
+
+  TfrmCommandEdit form;
+};
+
+TEST(CommandEditor, FormAndTableAreSetUp) {
+  TCommandList list;
+  Editor editor(list);
+  TfrmCommandEdit& form = editor.form;
+  EXPECT_EQ(form.windowTitle(), "Command editor");
+  EXPECT_EQ(form.size(), QSize(369, 459));
+  TXStringGrid* grid = editor.grid();
+  ASSERT_EQ(grid->RowCount(), 500);
+  ASSERT_EQ(grid->ColCount(), 5);
+  EXPECT_EQ(grid->Rows(0), QStringList({"Line", "Command", "Servo ID", "Value", "Delete"}));
+  const int widths[] = {52, 79, 64, 64, 64};
+  for (int col = 0; col < 5; ++col) EXPECT_EQ(grid->Columns()[col]->Width(), widths[col]);
+  EXPECT_EQ(grid->Columns()[0]->HeaderColor(), QColor(Qt::cyan));
+  EXPECT_EQ(grid->Columns()[1]->HeaderColor(), QColor(Qt::green));
+  EXPECT_EQ(grid->Columns()[4]->HeaderColor(), QColor(Qt::red));
+  EXPECT_EQ(grid->Columns()[0]->Editor(), nullptr);
+  EXPECT_EQ(grid->Columns()[1]->Editor(), form.cellComList);
+  EXPECT_EQ(grid->Columns()[2]->Editor(), form.cellIDList);
+  EXPECT_EQ(grid->Columns()[3]->Editor(), form.cellValueNum);
+  EXPECT_EQ(grid->Columns()[4]->Editor(), form.cellButDelete);
+  EXPECT_TRUE(grid->ImmediateEditMode());
+  EXPECT_TRUE(grid->Options() & goRowMoving);
+  EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P"}));
+  EXPECT_EQ(form.cellComList->DefaultText(), "M");
+  EXPECT_EQ(form.cellIDList->Items(), QStringList({"1", "2", "3", "4", "5", "6"}));
+  EXPECT_EQ(form.cellValueNum->Max(), 254);
+  EXPECT_TRUE(form.btOk->isDefault());
+}
+
+TEST(CommandEditor, EmptyScriptShowsNumberedEmptyRowsAndStaysEmpty) {
+  TCommandList list;
+  Editor editor(list);
+  for (int row = 1; row < 500; ++row) {
+    ASSERT_EQ(editor.grid()->Rows(row), QStringList({QString::number(row), "", "", "", ""}));
+  }
+  editor.form.btOkClick();
+  EXPECT_EQ(editor.form.result(), QDialog::Accepted);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST(CommandEditor, OkWithoutChangesGivesTheSameScript) {
+  TCommandList list;
+  Add(list, 'M', 1, 127);
+  Add(list, 'P', 0, 5);
+  Editor editor(list);
+  EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "1", "127", ""}));
+  EXPECT_EQ(editor.grid()->Rows(2), QStringList({"2", "P", "0", "5", ""}));
+  EXPECT_EQ(editor.Cell(1, 3), "");
+  ASSERT_TRUE(editor.Show());
+  QTest::mouseClick(editor.form.btOk, Qt::LeftButton);
+  EXPECT_FALSE(editor.form.isVisible());
+  EXPECT_EQ(editor.form.result(), QDialog::Accepted);
+  EXPECT_EQ(Text(list), "M 1 127, P 0 5");
+}
+
+TEST(CommandEditor, DeleteMovesTheRowsBelowUp) {
+  TCommandList list;
+  Add(list, 'M', 1, 10);
+  Add(list, 'M', 2, 20);
+  Add(list, 'M', 3, 30);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  editor.Click(4, 2);  // shows the button over the cell
+  TButtonInplace* button = editor.form.cellButDelete->Button();
+  ASSERT_TRUE(button->isVisible());
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "1", "10", ""}));
+  EXPECT_EQ(editor.grid()->Rows(2), QStringList({"3", "M", "3", "30", ""}));
+  for (int row = 3; row < 499; ++row) ASSERT_EQ(editor.Cell(0, row), QString::number(row + 1));
+  EXPECT_EQ(editor.grid()->Rows(499), QStringList({"499", "", "", "", ""}));
+
+  editor.Click(4, 3);  // a row without command: nothing happens
+  QTest::mouseClick(editor.form.cellButDelete->Button(), Qt::LeftButton);
+  EXPECT_EQ(editor.Cell(0, 3), "4");
+  editor.form.btOkClick();
+  EXPECT_EQ(Text(list), "M 1 10, M 3 30");
+}
+
+TEST(CommandEditor, DeleteNeverShowsTheLastRowTwice) {
+  TCommandList list;
+  for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
+  Editor editor(list);
+  editor.form.DeleteRow(1);
+  EXPECT_EQ(editor.grid()->Rows(498), QStringList({"499", "M", "1", "99", ""}));
+  EXPECT_EQ(editor.grid()->Rows(499), QStringList({"499", "", "", "", ""}));
+  editor.form.btOkClick();
+  EXPECT_EQ(list.size(), 498u);
+}
+
+TEST(CommandEditor, RowDraggedByItsLineCellReordersTheScript) {
+  TCommandList list;
+  Add(list, 'M', 1, 10);
+  Add(list, 'M', 2, 20);
+  Add(list, 'M', 3, 30);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  QHeaderView* lines = editor.grid()->verticalHeader();
+  auto at = [lines](int row) {
+    return QPoint(lines->width() / 2, lines->sectionViewportPosition(row - 1) + 4);
+  };
+  QTest::mousePress(lines->viewport(), Qt::LeftButton, {}, at(3));
+  QTest::mouseMove(lines->viewport(), at(2));
+  QTest::mouseMove(lines->viewport(), at(1));
+  QTest::mouseRelease(lines->viewport(), Qt::LeftButton, {}, at(1));
+  EXPECT_EQ(editor.grid()->Rows(1), QStringList({"3", "M", "3", "30", ""}));
+  EXPECT_EQ(editor.Cell(0, 2), "1");
+  EXPECT_EQ(editor.Cell(0, 3), "2");
+  EXPECT_EQ(editor.Cell(0, 4), "4");
+  EXPECT_EQ(lines->visualIndex(0), 0);  // the table itself changed, not only the view
+  editor.form.btOkClick();
+  EXPECT_EQ(Text(list), "M 3 30, M 1 10, M 2 20");
+}
+
+TEST(CommandEditor, TypedValueIsStoredAsItsLowByte) {
+  TCommandList list;
+  Add(list, 'M', 1, 127);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  editor.Click(3, 1);
+  QTest::keyClicks(editor.form.cellValueNum->Field(), "300");
+  editor.Click(1, 2);
+  QTest::keyClick(editor.grid()->focusWidget(), 'p');
+  editor.Click(2, 2);
+  QTest::keyClick(editor.form.cellIDList->Combo(), Qt::Key_Down);
+  editor.Click(3, 2);
+  QTest::keyClicks(editor.form.cellValueNum->Field(), "$1F");
+  QTest::mouseClick(editor.form.btOk, Qt::LeftButton);  // the focus leaves the field first
+  EXPECT_EQ(Text(list), "M 1 44, P 1 31");
+}
+
+TEST(CommandEditor, MalformedNumberFailsAfterClosingWithTheRowsAbove) {
+  TCommandList list;
+  Add(list, 'M', 1, 10);
+  Add(list, 'M', 2, 20);
+  Add(list, 'M', 3, 30);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  editor.grid()->SetCells(3, 2, "abc");
+  try {
+    editor.form.btOkClick();
+    FAIL() << "no error";
+  } catch (const EConvertError& e) {
+    EXPECT_STREQ(e.what(), "'abc' is not a valid integer value");
+  }
+  EXPECT_EQ(editor.form.result(), QDialog::Accepted);
+  EXPECT_FALSE(editor.form.isVisible());
+  EXPECT_EQ(Text(list), "M 1 10");
+}
+
+TEST(CommandEditor, NewCommandWithoutServoIdFailsOnTheEmptyText) {
+  TCommandList list;
+  Add(list, 'M', 1, 10);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  editor.Click(1, 2);
+  QTest::keyClick(editor.form.cellComList->Combo(), Qt::Key_Down);
+  EXPECT_EQ(editor.form.cellComList->Combo()->currentText(), "P");
+  EXPECT_THROW(editor.form.btOkClick(), EConvertError);  // the open edit is written first
+  EXPECT_EQ(editor.Cell(1, 2), "P");
+  EXPECT_EQ(Text(list), "M 1 10");
+}
+
+TEST(CommandEditor, AnEmptyCommandCellEndsTheScript) {
+  TCommandList list;
+  for (int i = 0; i < 600; ++i) Add(list, 'M', 1, i % 255);
+  Editor editor(list);
+  EXPECT_EQ(editor.Cell(3, 499), "243");  // command 499 of 600
+  editor.form.btOkClick();
+  ASSERT_EQ(list.size(), 499u);
+  EXPECT_EQ(list.back()->value, 243);
+
+  Editor again(list);
+  again.grid()->SetCells(1, 3, "");
+  again.form.btOkClick();
+  EXPECT_EQ(list.size(), 2u);
+}
+
+TEST(CommandEditor, CancelLeavesTheScriptAlone) {
+  TCommandList list;
+  Add(list, 'M', 1, 127);
+  Add(list, 'P', 0, 5);
+  Editor editor(list);
+  ASSERT_TRUE(editor.Show());
+  editor.form.DeleteRow(1);
+  editor.Click(3, 1);
+  QTest::keyClicks(editor.form.cellValueNum->Field(), "9");
+  QTest::mouseClick(editor.form.btCancel, Qt::LeftButton);
+  EXPECT_EQ(editor.form.result(), QDialog::Rejected);
+  EXPECT_FALSE(editor.form.isVisible());
+  EXPECT_EQ(Text(list), "M 1 127, P 0 5");
+}
+
+TEST(CommandEditor, EditShowsTheDialogOnTheScriptsOwnList) {
+  TRoboPath script;
+  Add(script.commands, 'M', 4, 100);
+  TfrmCommandEdit* seen = nullptr;
+  QTimer::singleShot(0, [&] {
+    seen = qobject_cast<TfrmCommandEdit*>(QApplication::activeModalWidget());
+    if (!seen) return;
+    EXPECT_EQ(script.editor, seen);
+    EXPECT_EQ(seen->commands, &script.commands);
+    EXPECT_EQ(seen->commandSheet->Cells(3, 1), "100");
+    seen->commandSheet->SetCells(3, 1, "101");
+    seen->btOkClick();
+  });
+  script.edit();
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(script.editor, nullptr);
+  EXPECT_EQ(Text(script.commands), "M 4 101");
+}
+
+}  // namespace
