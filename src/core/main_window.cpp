@@ -6,15 +6,20 @@
 #include <chrono>
 #include <thread>
 
+#include <QPointer>
+#include <atomic>
+
+#include "arm_view.h"
 #include "com_led.h"
+#include "dialog_seam.h"
 #include "gauge_surface.h"
 #include "joy_form.h"
 #include "joy_mapping.h"
 #include "move_to_point.h"
 #include "options_form.h"
 #include "ui_main_window.h"
-#include "dialog_seam.h"
 #include "vantrel_application.h"
+#include "virtual_controller.h"
 
 namespace {
 const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco);;All files (*)");
@@ -77,6 +82,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
 TfrmVantrel::~TfrmVantrel() {
   qApp->removeEventFilter(this);
   Timer1.Stop();
+  if (armView_) TVirtualServoController::Instance().SetListener({});
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
   options_.reset();
@@ -306,4 +312,35 @@ void TfrmVantrel::Sleep(int64_t milliseconds) {
   sleeper(milliseconds);
 }
 
-void TfrmVantrel::UpdateArmView() {}
+void TfrmVantrel::UpdateArmView() {
+  TVirtualServoController& controller = TVirtualServoController::Instance();
+  if (!IsVirtualPortName(ComPort1.Port())) {
+    if (armView_) armView_->hide();
+    return;
+  }
+  controller.SetAddresses(servoTables().Address);
+  if (!armView_) {
+    armView_ = new TArmView(this);
+    armView_->move(geometry().topRight() + QPoint(12, 0));
+    // Frames arrive on the controller's thread; the view follows on the main thread, one
+    // refresh at a time however fast frames come.
+    QPointer<TArmView> view = armView_;
+    auto pending = std::make_shared<std::atomic<bool>>(false);
+    controller.SetListener([view, pending] {
+      if (pending->exchange(true)) return;
+      QMetaObject::invokeMethod(
+          qApp,
+          [view, pending] {
+            pending->store(false);
+            if (!view) return;
+            const auto s = TVirtualServoController::Instance().State();
+            view->SetServos(s.position, s.frames, s.badFrames);
+          },
+          Qt::QueuedConnection);
+    });
+  }
+  armView_->SetLinks(arm.H, arm.L1, arm.L2, arm.L3);
+  const auto s = controller.State();
+  armView_->SetServos(s.position, s.frames, s.badFrames);
+  armView_->show();
+}

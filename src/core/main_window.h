@@ -74,6 +74,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   std::unique_ptr<Ui::TfrmVantrel> ui;
   TfrmVTOptions* options() const { return options_.get(); }
   TfrmJoy* joystick() const { return joy_.get(); }
+  TArmView* armView() const { return armView_; }
   TComLed* ComLed1 = nullptr;
   TComLed* ComLed2 = nullptr;
 

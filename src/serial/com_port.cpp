@@ -9,6 +9,7 @@
 #include "com_thread.h"
 #include "error_report.h"
 #include "main_thread_queue.h"
+#include "virtual_controller.h"
 
 namespace {
 
@@ -334,8 +335,19 @@ void TCustomComPort::RemoveFreeNotification(const void* client) {
 // ---- open and close ----
 
 void TCustomComPort::OpenDevice() {
-  const int error = device_.Open(PortDevicePath(port_));
-  if (error != 0) throw EComPort(1, error);
+  std::string path = PortDevicePath(port_);
+  if (IsVirtualPortName(port_)) {
+    // The virtual controller listens on a fresh pseudo-terminal; the port opens its other
+    // end like any device.
+    const int error = TVirtualServoController::Instance().Start(&path);
+    if (error != 0) throw EComPort(1, error);
+    virtualController_ = true;
+  }
+  const int error = device_.Open(path);
+  if (error != 0) {
+    StopVirtualController();
+    throw EComPort(1, error);
+  }
   errorBaseline_ = {};
   bool hasCounters = false;
   device_.Counters(&errorBaseline_, &hasCounters);
@@ -345,6 +357,13 @@ void TCustomComPort::OpenDevice() {
 
 void TCustomComPort::CloseDevice() {
   device_.Close();
+  StopVirtualController();
+}
+
+void TCustomComPort::StopVirtualController() {
+  if (!virtualController_) return;
+  TVirtualServoController::Instance().Stop();
+  virtualController_ = false;
 }
 
 void TCustomComPort::ApplyAllSettings() {

@@ -333,6 +333,7 @@ class TCustomComPort {
 
   bool ApplyNow() const { return connected_ && !loading_; }
   void StopEventThread();
+  void StopVirtualController();
   // One dispatch step, on whichever thread the sync method runs handlers.
   void RunEventStep(TComEvent event);
   void ReceiveHandOff(int& count);
@@ -363,6 +364,7 @@ class TCustomComPort {
   TSyncMethod syncMethod_ = smThreadSync;
 
   TComDevice device_;
+  bool virtualController_ = false;  // the device is the virtual controller's pty
   std::unique_ptr<TMainThreadQueue> calls_;
   std::unique_ptr<TComThread> eventThread_;
   bool threadRunning_ = false;

@@ -8,11 +8,13 @@
 #include <chrono>
 #include <thread>
 
+#include "arm_view.h"
 #include "com_error.h"
 #include "dialog_seam.h"
 #include "errors.h"
 #include "options_form.h"
 #include "ui_main_window.h"
+#include "virtual_controller.h"
 #include "window_harness.h"
 
 using namespace std::chrono_literals;
@@ -205,6 +207,37 @@ TEST(OptionsDialog, AReopenThatFailsLeavesTheTickStopped) {
   EXPECT_FALSE(w.ComPort1.Connected());
   EXPECT_FALSE(w.Timer1.Enabled());
   EXPECT_EQ(w.state.servoIncr, 2);  // applied only after a successful open
+}
+
+}  // namespace
+
+namespace {
+
+TEST(VirtualArm, MoveToAPointReachesTheSimulatedController) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h, {{"comPort", "sim"}});
+  ASSERT_TRUE(h.errors.isEmpty()) << h.errors.join("; ").toStdString();
+  ASSERT_NE(w.armView(), nullptr);
+  EXPECT_TRUE(w.armView()->isVisible());
+  const auto before = TVirtualServoController::Instance().State();
+  SetPoint(w, "15", "5", "0");
+  w.btmoveClick();
+  for (int i = 0; i < 300 && w.armView()->frames() < before.frames + 6; ++i) QTest::qWait(10);
+  const auto s = TVirtualServoController::Instance().State();
+  EXPECT_EQ(s.frames - before.frames, 6u);
+  EXPECT_EQ(s.badFrames, before.badFrames);
+  EXPECT_EQ(s.position[1], 169);
+  EXPECT_EQ(s.position[2], 85);
+  EXPECT_EQ(s.position[3], 0);
+  EXPECT_EQ(s.position[4], 212);
+  EXPECT_EQ(w.armView()->position(4), 212);
+
+  // Another port: the arm view goes away with the virtual controller.
+  w.options()->WriteOption("comPort", h.pty.slavePath());
+  QTimer::singleShot(0, w.options(), &QDialog::reject);
+  w.optionsClick();
+  EXPECT_FALSE(w.armView()->isVisible());
+  EXPECT_FALSE(TVirtualServoController::Instance().Running());
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <thread>
+
+#include "com_port.h"
+#include "virtual_controller.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits until the controller has seen `frames` good frames, or gives up after a while.
+TVirtualServoController::Snapshot WaitForFrames(uint64_t frames) {
+  TVirtualServoController& c = TVirtualServoController::Instance();
+  for (int i = 0; i < 300 && c.State().frames < frames; ++i) {
+    std::this_thread::sleep_for(10ms);
+  }
+  return c.State();
+}
+
+TEST(VirtualController, TheSimPortDrivesTheControllerThroughTheRealPath) {
+  EXPECT_TRUE(IsVirtualPortName("sim"));
+  EXPECT_TRUE(IsVirtualPortName("SiM"));
+  EXPECT_FALSE(IsVirtualPortName("simx"));
+
+  TComPort port;
+  port.SetPort("SIM");
+  const int32_t addresses[7] = {0, 1, 2, 3, 0x60, 5, 6};
+  TVirtualServoController::Instance().SetAddresses(addresses);
+  port.SetConnected(true);
+  ASSERT_TRUE(TVirtualServoController::Instance().Running());
+  const uint64_t before = TVirtualServoController::Instance().State().frames;
+
+  // Garbage first, a frame with a wrong check byte, then frames holding 0x00 bytes.
+  ByteString bad = EncodeServoFrame(2, 10);
+  bad[3] = static_cast<char>(bad[3] ^ 1);
+  EXPECT_EQ(port.SendText(ByteString("\x01\x02", 2) + bad + EncodeServoFrame(0x60, 0) +
+                          EncodeServoFrame(1, 200)),
+            14);
+  const auto s = WaitForFrames(before + 2);
+  EXPECT_EQ(s.frames - before, 2u);
+  EXPECT_GE(s.badFrames, 1u);
+  EXPECT_EQ(s.position[4], 0);  // address 0x60 belongs to servo 4
+  EXPECT_EQ(s.position[1], 200);
+  EXPECT_NE(s.position[2], 10);  // the broken frame moved nothing
+
+  port.SetConnected(false);
+  EXPECT_FALSE(TVirtualServoController::Instance().Running());
+  // The last positions stay for the next opening.
+  EXPECT_EQ(TVirtualServoController::Instance().State().position[1], 200);
+}
+
+TEST(VirtualController, FramesSplitAcrossWritesStillArrive) {
+  TComPort port;
+  port.SetPort("sim");
+  const int32_t addresses[7] = {0, 1, 2, 3, 4, 5, 6};
+  TVirtualServoController::Instance().SetAddresses(addresses);
+  port.SetConnected(true);
+  const uint64_t before = TVirtualServoController::Instance().State().frames;
+  const ByteString frames = EncodeServoFrame(6, 77) + EncodeServoFrame(5, 0xFF);
+  for (char byte : frames) {
+    port.SendText(ByteString(1, byte));
+    QCoreApplication::processEvents();
+  }
+  const auto s = WaitForFrames(before + 2);
+  EXPECT_EQ(s.frames - before, 2u);
+  EXPECT_EQ(s.position[6], 77);
+  EXPECT_EQ(s.position[5], 0xFF);
+}
+
+}  // namespace
