@@ -4,8 +4,8 @@
 #include <QThread>
 #include <exception>
 
-#include "error_report.h"
 #include "dialog_seam.h"
+#include "error_report.h"
 
 void ShowErrorMessage(const QString& message) {
   PrintError(message.toStdString());

@@ -12,6 +12,7 @@
 #include "com_error.h"
 #include "dialog_seam.h"
 #include "errors.h"
+#include "joy_form.h"
 #include "options_form.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
@@ -91,7 +92,7 @@ TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   w.sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
   RecordCommand(w.script, 'M', 1, 127);  // 10 steps back
-  RecordCommand(w.script, 'M', 2, 0);
+  RecordCommand(w.script, 'M', 2, 117);
   std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> arrivals;
   std::thread peer([&] {
     for (int i = 0; i < 3; ++i) {
@@ -104,7 +105,7 @@ TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   ASSERT_EQ(arrivals.size(), 3u);
   EXPECT_EQ(arrivals[0].second, Frame(1, 137));
   EXPECT_EQ(arrivals[1].second, Frame(1, 127));
-  EXPECT_EQ(arrivals[2].second, Frame(2, 0));
+  EXPECT_EQ(arrivals[2].second, Frame(2, 117));
   const auto gap =
       std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[1].first - arrivals[0].first);
   EXPECT_GE(gap.count(), 190);
@@ -195,6 +196,29 @@ TEST(OptionsDialog, CancelKeepsTheLimitsButAppliesTheRest) {
   EXPECT_TRUE(w.Timer1.Enabled());
   h.Stop();
   EXPECT_NE(ReadFile(h.settingsPath()).find("sv1Maxval=100"), std::string::npos);
+}
+
+TEST(OptionsDialog, OkAppliesTheLimitsAtOnce) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  w.options()->WriteOption("sv1Maxval", "100");
+  QTimer::singleShot(0, w.options(), [&] { w.options()->okClick(); });
+  w.optionsClick();
+  EXPECT_EQ(w.options()->tables().Maxval[1], 100);
+  w.Timer1Timer();
+  EXPECT_EQ(w.state.position[1], 100);
+}
+
+TEST(JoystickDialog, TheTickRunsAgainAfterTheDialog) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  QTimer::singleShot(0, w.joystick(), [&] {
+    EXPECT_FALSE(w.Timer1.Enabled());
+    w.joystick()->reject();
+  });
+  w.joyConfigureClick();
+  EXPECT_TRUE(w.Timer1.Enabled());
+  EXPECT_EQ(w.options()->ReadOption("joyMaxX"), "65535");  // Cancel writes nothing
 }
 
 TEST(OptionsDialog, AReopenThatFailsLeavesTheTickStopped) {

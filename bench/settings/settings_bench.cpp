@@ -1,0 +1,57 @@
+// Typed settings reads (the key lookup without case and the integer parse) and servo frame
+// encoding: both run on every start-up and the frames on every tick.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "option_store.h"
+#include "unSerialLink.h"
+
+namespace {
+
+// The shipped settings: about forty keys, the last one looked up is near the end.
+std::string WriteSettings() {
+  char pattern[] = "/tmp/vantrel-bench-XXXXXX";
+  const std::string dir = ::mkdtemp(pattern);
+  std::ofstream out(dir + "/vantrel.ini");
+  out << "[Options]\ncomPort=sim\nbaudRate=9600\nservoIncr=2\nservoComInterval=50\n";
+  for (int i = 1; i <= 6; ++i) {
+    out << "sv" << i << "Minval=0\nsv" << i << "Maxval=254\nsv" << i << "Address=$" << i << "\nsv"
+        << i << "Initial=127\n";
+  }
+  out << "joyMaxX=65535\njoyCentYMax=36535\n";
+  return dir + "/vantrel.ini";
+}
+
+void BM_ReadOptionInt(benchmark::State& state) {
+  const std::string path = WriteSettings();
+  const OptionStore store(path);
+  const char* keys[] = {"servoIncr", "SV6ADDRESS", "joyCentYMax", "missing"};
+  for (auto _ : state) {
+    for (const char* key : keys) benchmark::DoNotOptimize(store.ReadOptionInt(key));
+  }
+  state.SetItemsProcessed(state.iterations() * 4);
+  std::remove(path.c_str());
+  ::rmdir(path.substr(0, path.rfind('/')).c_str());
+}
+BENCHMARK(BM_ReadOptionInt);
+
+void BM_EncodeServoFrame(benchmark::State& state) {
+  uint8_t position = 0;
+  for (auto _ : state) {
+    ByteString frames;
+    for (uint8_t address = 1; address <= 6; ++address) {
+      frames += EncodeServoFrame(address, position++);
+    }
+    benchmark::DoNotOptimize(frames);
+  }
+  state.SetItemsProcessed(state.iterations() * 6);
+}
+BENCHMARK(BM_EncodeServoFrame);
+
+}  // namespace
+
+BENCHMARK_MAIN();
