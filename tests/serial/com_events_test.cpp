@@ -31,6 +31,7 @@ std::chrono::nanoseconds ThreadCpuTime(TComThread& thread) {
 class EventsOnPty : public ::testing::Test {
  protected:
   void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
+  void TearDown() override { ClearHandlers(port); }
   PtyPair pty;
   TComPort port;
 };

@@ -52,6 +52,7 @@ uint32_t SlaveRate(const PtyPair& pty) {
 class PortOnPty : public ::testing::Test {
  protected:
   void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
+  void TearDown() override { ClearHandlers(port); }
   PtyPair pty;
   TComPort port;
 };

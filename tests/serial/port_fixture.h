@@ -36,3 +36,14 @@ inline void ConfigureLikeTheProgram(TComPort& port, const std::string& path) {
   port.Timeouts().SetReadTotalConstant(10);
   port.FlowControl().SetFlowControl(fcNone);
 }
+
+// Handlers set by a test capture its locals; the port closes after the test body has ended
+// (in the fixture's destructor), so they must go first.
+inline void ClearHandlers(TComPort& port) {
+  port.OnAfterOpen = port.OnAfterClose = port.OnBeforeOpen = port.OnBeforeClose = nullptr;
+  port.OnTxEmpty = port.OnBreak = port.OnRing = port.OnRxFlag = port.OnRx80Full = nullptr;
+  port.OnRxChar = nullptr;
+  port.OnRxBuf = nullptr;
+  port.OnCTSChange = port.OnDSRChange = port.OnRLSDChange = nullptr;
+  port.OnError = nullptr;
+}
