@@ -28,13 +28,7 @@ std::chrono::nanoseconds ThreadCpuTime(TComThread& thread) {
   return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
 }
 
-class EventsOnPty : public ::testing::Test {
- protected:
-  void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
-  void TearDown() override { ClearHandlers(port); }
-  PtyPair pty;
-  TComPort port;
-};
+class EventsOnPty : public PortOnPty {};
 
 TEST_F(EventsOnPty, TxEmptyRunsOnTheMainThreadAfterAWrite) {
   const auto mainThread = std::this_thread::get_id();

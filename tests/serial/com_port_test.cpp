@@ -49,14 +49,6 @@ uint32_t SlaveRate(const PtyPair& pty) {
   return rate;
 }
 
-class PortOnPty : public ::testing::Test {
- protected:
-  void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
-  void TearDown() override { ClearHandlers(port); }
-  PtyPair pty;
-  TComPort port;
-};
-
 TEST_F(PortOnPty, SettingsReachTheDevice) {
   port.SetBaudRate(br57600);
   port.Parity().SetBits(prMark);

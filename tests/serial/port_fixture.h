@@ -2,6 +2,8 @@
 // port opened on the slave side of a pseudo-terminal.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 
 #include <chrono>
@@ -9,6 +11,7 @@
 #include <thread>
 
 #include "com_port.h"
+#include "pty_pair.h"
 
 // Processes events until `done` holds or the time is up; answers `done`.
 inline bool WaitUntil(const std::function<bool()>& done,
@@ -47,3 +50,12 @@ inline void ClearHandlers(TComPort& port) {
   port.OnCTSChange = port.OnDSRChange = port.OnRLSDChange = nullptr;
   port.OnError = nullptr;
 }
+
+// A port configured like the program's, on the slave side of a fresh pseudo-terminal.
+class PortOnPty : public ::testing::Test {
+ protected:
+  void SetUp() override { ConfigureLikeTheProgram(port, pty.slavePath()); }
+  void TearDown() override { ClearHandlers(port); }
+  PtyPair pty;
+  TComPort port;
+};
