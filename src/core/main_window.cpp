@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <chrono>
@@ -30,10 +31,17 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ui->setupUi(this);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(268, 332);
+  // Qt leaves tool windows out of "last window closed"; this one is the program.
+  setAttribute(Qt::WA_QuitOnClose, true);
   QFont small(QStringLiteral("Sans Serif"));
   small.setStyleHint(QFont::SansSerif);
   small.setPixelSize(10);
   setFont(small);
+  // The servo labels stand 58 pixels apart; the system sans-serif is wider than the classic
+  // one, so they use its narrow cut where the system has one.
+  QFont narrow = small;
+  narrow.setStretch(QFont::SemiCondensed);
+  for (QLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) label->setFont(narrow);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -244,6 +252,12 @@ void TfrmVantrel::joyConfigureClick() {
 
 void TfrmVantrel::exitClick() {
   close();
+}
+
+void TfrmVantrel::closeEvent(QCloseEvent* event) {
+  // The close box and Exit end the program, also while the arm view is open.
+  event->accept();
+  QCoreApplication::quit();
 }
 
 void TfrmVantrel::btmoveClick() {

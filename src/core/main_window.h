@@ -80,6 +80,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void FormCreate(const std::string& settingsPath);

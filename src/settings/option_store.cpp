@@ -49,6 +49,7 @@ void OptionStore::LoadServoTables() {
 }
 
 void OptionStore::WriteBack() const {
+  if (lines_.empty()) return;  // nothing to write: no file is created for nothing
   IniFile updated = ini_;
   for (const auto& line : lines_) updated.Write(kOptionsSection, line.key, line.value);
   updated.Save(path_);
