@@ -2,6 +2,7 @@
 // in destructors, on other threads, or during shut-down.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -13,3 +14,15 @@ void ReportError(const std::string& message);
 void SetErrorReporter(ErrorReporter reporter);
 // The default reporter's line on standard error.
 void PrintError(const std::string& message);
+
+// Runs an event handler; an error that leaves it is reported and the program carries on with
+// the state the handler left. Errors are stopped here, at the handler, because the toolkit's
+// own frames are built without cleanup for exceptions passing through them.
+template <typename Handler>
+void RunGuarded(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    ReportError(e.what());
+  }
+}

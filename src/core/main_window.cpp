@@ -13,6 +13,7 @@
 #include "arm_view.h"
 #include "com_led.h"
 #include "dialog_seam.h"
+#include "error_report.h"
 #include "gauge_surface.h"
 #include "joy_form.h"
 #include "joy_mapping.h"
@@ -75,7 +76,6 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComLed2->SetLedSignal(lsRx);
   ComLed2->SetComPort(&ComPort1);
 
-  connect(&Timer1, &TTickTimer::Tick, this, &TfrmVantrel::Timer1Timer);
   ConnectControls();
   qApp->installEventFilter(this);
 
@@ -122,23 +122,27 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
 }
 
 void TfrmVantrel::ConnectControls() {
-  connect(ui->options, &QPushButton::clicked, this, &TfrmVantrel::optionsClick);
-  connect(ui->joyConfigure, &QPushButton::clicked, this, &TfrmVantrel::joyConfigureClick);
-  connect(ui->exit, &QPushButton::clicked, this, &TfrmVantrel::exitClick);
-  connect(ui->btmove, &QPushButton::clicked, this, &TfrmVantrel::btmoveClick);
+  // Every handler goes through the one error path.
+  auto on = [this](auto* sender, auto signal, auto handler) {
+    connect(sender, signal, this, [handler] { RunGuarded(handler); });
+  };
+  on(&Timer1, &TTickTimer::Tick, [this] { Timer1Timer(); });
+  on(ui->options, &QPushButton::clicked, [this] { optionsClick(); });
+  on(ui->joyConfigure, &QPushButton::clicked, [this] { joyConfigureClick(); });
+  on(ui->exit, &QPushButton::clicked, [this] { exitClick(); });
+  on(ui->btmove, &QPushButton::clicked, [this] { btmoveClick(); });
   QPushButton* servoButtons[] = {ui->btSv1, ui->btSv2, ui->btSv3, ui->btSv4, ui->btSv5, ui->btSv6};
   for (int i = 0; i < kServoCount; ++i) {
-    connect(servoButtons[i], &QPushButton::clicked, this,
-            [this, i] { RecordServo(script, state, i + 1); });
+    on(servoButtons[i], &QPushButton::clicked, [this, i] { RecordServo(script, state, i + 1); });
   }
-  connect(ui->btSvAll, &QPushButton::clicked, this, [this] { RecordAll(script, state); });
-  connect(ui->btPause10, &QPushButton::clicked, this, [this] { RecordPause(script); });
-  connect(ui->btPlay, &QToolButton::clicked, this, &TfrmVantrel::btPlayClick);
-  connect(ui->btStop, &QToolButton::clicked, this, &TfrmVantrel::btStopClick);
-  connect(ui->btClearScript, &QToolButton::clicked, this, [this] { script.clear(); });
-  connect(ui->btEdit, &QToolButton::clicked, this, &TfrmVantrel::btEditClick);
-  connect(ui->btLoad, &QPushButton::clicked, this, &TfrmVantrel::btLoadClick);
-  connect(ui->btSave, &QPushButton::clicked, this, &TfrmVantrel::btSaveClick);
+  on(ui->btSvAll, &QPushButton::clicked, [this] { RecordAll(script, state); });
+  on(ui->btPause10, &QPushButton::clicked, [this] { RecordPause(script); });
+  on(ui->btPlay, &QToolButton::clicked, [this] { btPlayClick(); });
+  on(ui->btStop, &QToolButton::clicked, [this] { btStopClick(); });
+  on(ui->btClearScript, &QToolButton::clicked, [this] { script.clear(); });
+  on(ui->btEdit, &QToolButton::clicked, [this] { btEditClick(); });
+  on(ui->btLoad, &QPushButton::clicked, [this] { btLoadClick(); });
+  on(ui->btSave, &QPushButton::clicked, [this] { btSaveClick(); });
 }
 
 const ServoTables& TfrmVantrel::servoTables() const {
@@ -220,7 +224,8 @@ bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
     QWidget* target = QApplication::focusWidget();
     if (!target) target = QApplication::activeWindow();
     if (watched == target && target && target->window() == this) {
-      FormKeyPress(static_cast<QKeyEvent*>(event)->text());
+      const QString key = static_cast<QKeyEvent*>(event)->text();
+      RunGuarded([&] { FormKeyPress(key); });
     }
   }
   return QWidget::eventFilter(watched, event);

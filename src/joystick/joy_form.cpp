@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 
+#include "error_report.h"
 #include "errors.h"
 #include "ui_joy_form.h"
 
@@ -45,7 +46,7 @@ TfrmJoy::TfrmJoy(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::Tfr
 
   Timer1.setInterval(kPollIntervalMs);
   idleTimer_.setInterval(kIdleIntervalMs);
-  connect(&Timer1, &QTimer::timeout, this, &TfrmJoy::PollJoystick);
+  connect(&Timer1, &QTimer::timeout, this, [this] { RunGuarded([this] { PollJoystick(); }); });
   connect(&idleTimer_, &QTimer::timeout, this, &TfrmJoy::IdleProc);
   connect(ui->butNext, &QPushButton::clicked, this, &TfrmJoy::butNextClick);
   connect(ui->butOK, &QPushButton::clicked, this, &TfrmJoy::butOKClick);

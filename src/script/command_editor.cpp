@@ -5,6 +5,7 @@
 
 #include "button_editor.h"
 #include "combo_editor.h"
+#include "error_report.h"
 #include "int_parse.h"
 #include "ui_command_editor.h"
 #include "updown_editor.h"
@@ -32,7 +33,8 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* parent)
   btOk = ui_->btOk;
   btCancel = ui_->btCancel;
   FormCreate();
-  connect(btOk, &QPushButton::clicked, this, &TfrmCommandEdit::btOkClick);
+  // A conversion error is reported here: the dialog has already closed on OK.
+  connect(btOk, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOkClick(); }); });
   connect(btCancel, &QPushButton::clicked, this, &TfrmCommandEdit::btCancelClick);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
