@@ -73,7 +73,7 @@ TEST(Playback, MovesSendOneFrameEachAndWaitForTheDistance) {
   RecordCommand(script, 'M', 1, 100);
   RecordCommand(script, 'M', 1, 100);
   RecordCommand(script, 'M', 2, 250);
-  RecordCommand(script, 'P', 0, 3);
+  RecordCommand(script, 'P', 0, 255);
   int stop = 0;
   PlayScript(script, host, stop);
   EXPECT_EQ(host.sent,
@@ -81,7 +81,7 @@ TEST(Playback, MovesSendOneFrameEachAndWaitForTheDistance) {
                                      EncodeServoFrame(1, 100), EncodeServoFrame(2, 200)}));
   // 100 -> 150 and back wait 1000 ms each, a repeat waits 0, and the wait for servo 2 runs
   // to the raw 250 although the arm stops at its limit.
-  EXPECT_EQ(host.sleeps, (std::vector<int64_t>{1000, 1000, 0, 2460, 3000}));
+  EXPECT_EQ(host.sleeps, (std::vector<int64_t>{1000, 1000, 0, 2460, 255000}));
   EXPECT_EQ(host.state.position[2], 200);
   EXPECT_EQ(host.pumps, 10);
   EXPECT_EQ(host.state.runState, 1);
