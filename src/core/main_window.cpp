@@ -260,7 +260,9 @@ void TfrmVantrel::exitClick() {
 }
 
 void TfrmVantrel::closeEvent(QCloseEvent* event) {
-  // The close box and Exit end the program, also while the arm view is open.
+  // The close box and Exit end the program, also while the arm view is open; a script that
+  // is playing stops after its current command.
+  stopRequested = 1;
   event->accept();
   QCoreApplication::quit();
 }
