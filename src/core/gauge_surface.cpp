@@ -7,6 +7,8 @@ TGaugeSurface::TGaugeSurface(QWidget* parent) : QWidget(parent) {
 }
 
 void TGaugeSurface::SetNeedle(const NeedleLine& line) {
+  // Redrawn every tick: repaint only when the needle moved.
+  if (needle_ && needle_->endX == line.endX && needle_->endY == line.endY) return;
   needle_ = line;
   update();
 }
