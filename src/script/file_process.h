@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "replacing_file.h"
+
 inline constexpr uint8_t kFileClosed = 255;
 inline constexpr uint8_t kFileOpen = 1;
 
@@ -39,9 +41,7 @@ class TFileProcess {
   bool flush();
   void resetClosed();
 
-  int fd_ = -1;
-  std::string target_;  // the file that close replaces
-  std::string temp_;    // the new file; empty when writing straight into a device or pipe
+  TReplacingFile file_;
   std::string buffer_;
   bool failed_ = false;
 };

@@ -1,13 +1,12 @@
 #include "ini_file.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "replacing_file.h"
 
 namespace {
 
@@ -23,19 +22,6 @@ std::pair<size_t, size_t> TrimmedRange(const std::string& s, size_t from, size_t
   while (from < to && IsBlank(s[from])) ++from;
   while (to > from && IsBlank(s[to - 1])) --to;
   return {from, to};
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -176,14 +162,8 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::Save(const std::string& path) const {
-  const std::string temp = path + ".tmp";
-  const std::string failure = "Unable to write to " + path;
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error(failure);
-  const bool written = WriteAll(fd, Text()) && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
-    throw std::runtime_error(failure);
+  TReplacingFile file;
+  if (!file.Open(path) || !file.Write(Text()) || !file.Commit()) {
+    throw std::runtime_error("Unable to write to " + path);
   }
 }

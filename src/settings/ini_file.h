@@ -22,7 +22,7 @@ class IniFile {
   void Write(const std::string& section, const std::string& key, const std::string& value);
 
   std::string Text() const;
-  // Writes the whole file beside the target and renames it over; on failure throws
+  // Writes the whole file beside the target and puts it in place; on failure throws
   // std::runtime_error("Unable to write to <path>") and the old file stays as it was.
   void Save(const std::string& path) const;
 

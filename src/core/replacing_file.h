@@ -1,0 +1,33 @@
+// A file written beside its target and put in place only when complete, so a failure part-way
+// (a crash, a full disk) never leaves the target truncated.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+class TReplacingFile {
+ public:
+  TReplacingFile() = default;
+  // Drops a file that was not committed; the target stays as it was.
+  ~TReplacingFile();
+  TReplacingFile(const TReplacingFile&) = delete;
+  TReplacingFile& operator=(const TReplacingFile&) = delete;
+
+  // Starts the new file for `target`. False when it cannot be written: the target is a folder
+  // or read-only, or its folder takes no new files. A device or pipe cannot be replaced, so it
+  // is written into directly. A link keeps pointing at the new contents, and the new file
+  // takes the old one's permissions.
+  bool Open(const std::string& target);
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Write(std::string_view data);
+  // Syncs the new file and renames it over the target. On failure the new file is removed.
+  bool Commit();
+  // Removes the new file; the target stays as it was.
+  void Abandon();
+
+ private:
+  int fd_ = -1;
+  std::string target_;
+  std::string temp_;  // empty when writing straight into a device or pipe
+};
