@@ -16,8 +16,11 @@ std::string LocaleDir() {
   return bin.substr(0, bin.rfind('/') + 1) + "share/locale";
 }
 
+constexpr const char* kUsage = "usage: vantrel [--settings FILE] [--version] [--help]\n";
+
+// A wrong option: the usage goes to standard error.
 int Usage() {
-  std::fprintf(stderr, "usage: vantrel [--settings FILE] [--version]\n");
+  std::fputs(kUsage, stderr);
   return 2;
 }
 
@@ -26,6 +29,10 @@ int Usage() {
 int main(int argc, char** argv) {
   std::string settingsPath = DefaultSettingsPath();
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("vantrel %s\n", VANTREL_VERSION);
       return 0;

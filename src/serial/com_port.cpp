@@ -10,7 +10,7 @@
 #include "com_thread.h"
 #include "error_report.h"
 #include "main_thread_queue.h"
-#include "virtual_controller.h"
+#include "virtual_devices.h"
 
 namespace {
 
@@ -162,16 +162,15 @@ void TCustomComPort::RemoveFreeNotification(const void* client) {
 
 void TCustomComPort::OpenDevice() {
   std::string path = PortDevicePath(port_);
-  if (IsVirtualPortName(port_)) {
-    // The virtual controller listens on a fresh pseudo-terminal; the port opens its other
-    // end like any device.
-    const int error = TVirtualServoController::Instance().Start(&path);
+  if (const VirtualDevice* device = FindVirtualDevice(port_)) {
+    // A device in software hands over the path of its own end to open like any device.
+    const int error = device->open(&path);
     if (error != 0) throw EComPort(1, error);
-    virtualController_ = true;
+    virtualClose_ = device->close;
   }
   const int error = device_.Open(path);
   if (error != 0) {
-    StopVirtualController();
+    CloseVirtualDevice();
     throw EComPort(1, error);
   }
   errorBaseline_ = {};
@@ -183,13 +182,14 @@ void TCustomComPort::OpenDevice() {
 
 void TCustomComPort::CloseDevice() {
   device_.Close();
-  StopVirtualController();
+  CloseVirtualDevice();
 }
 
-void TCustomComPort::StopVirtualController() {
-  if (!virtualController_) return;
-  TVirtualServoController::Instance().Stop();
-  virtualController_ = false;
+void TCustomComPort::CloseVirtualDevice() {
+  if (!virtualClose_) return;
+  const std::function<void()> close = std::move(virtualClose_);
+  virtualClose_ = nullptr;
+  close();
 }
 
 void TCustomComPort::ApplyAllSettings() {

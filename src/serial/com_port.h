@@ -333,7 +333,7 @@ class TCustomComPort {
 
   bool ApplyNow() const { return connected_ && !loading_; }
   void StopEventThread();
-  void StopVirtualController();
+  void CloseVirtualDevice();
   // One dispatch step, on whichever thread the sync method runs handlers.
   void RunEventStep(TComEvent event);
   void ReceiveHandOff(int& count);
@@ -364,7 +364,7 @@ class TCustomComPort {
   TSyncMethod syncMethod_ = smThreadSync;
 
   TComDevice device_;
-  bool virtualController_ = false;  // the device is the virtual controller's pty
+  std::function<void()> virtualClose_;  // set while the device is a registered virtual one
   std::unique_ptr<TMainThreadQueue> calls_;
   std::unique_ptr<TComThread> eventThread_;
   bool threadRunning_ = false;

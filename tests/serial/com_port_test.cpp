@@ -15,6 +15,7 @@
 #include "port_fixture.h"
 #include "pty_pair.h"
 #include "temp_dir.h"
+#include "virtual_devices.h"
 
 namespace {
 
@@ -164,6 +165,35 @@ TEST(ComPortOpen, UnknownEmptyOrNonTerminalNamesFailWithMessage1) {
   EXPECT_EQ(e.messageNumber, 1);
   EXPECT_EQ(e.systemError, ENOTTY);
   EXPECT_FALSE(port.Connected());
+}
+
+TEST_F(PortOnPty, ARegisteredVirtualDeviceOpensThePathItHandsOver) {
+  int closes = 0;
+  int failWith = 0;
+  RegisterVirtualDevice("Fake-Arm", {[&](std::string* path) {
+                                       *path = pty.slavePath();
+                                       return failWith;
+                                     },
+                                     [&] { ++closes; }});
+  port.SetPort("fake-ARM");  // names match in any letter case
+  port.OpenPort();
+  EXPECT_EQ(port.SendText("hi"), 2);
+  EXPECT_EQ(pty.ReadPeer(2, 2s), "hi");
+  EXPECT_EQ(closes, 0);
+  port.ClosePort();
+  EXPECT_EQ(closes, 1);
+
+  // An opener that fails is the open's failure, with its error number; nothing is left open.
+  failWith = EACCES;
+  EComPort e = Raised([&] { port.OpenPort(); });
+  EXPECT_EQ(e.messageNumber, 1);
+  EXPECT_EQ(e.systemError, EACCES);
+  EXPECT_FALSE(port.Connected());
+  EXPECT_EQ(closes, 1);
+
+  UnregisterVirtualDevice("FAKE-arm");
+  EXPECT_EQ(FindVirtualDevice("fake-arm"), nullptr);
+  EXPECT_EQ(Raised([&] { port.OpenPort(); }).systemError, ENOENT);
 }
 
 TEST_F(PortOnPty, PortChangeReopensOnTheNewDevice) {

@@ -11,6 +11,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The window registers the controller at start; these tests run without a window.
+const bool registered = (RegisterVirtualServoController(), true);
+
 // Waits until the controller has seen `frames` good frames, or gives up after a while.
 TVirtualServoController::Snapshot WaitForFrames(uint64_t frames) {
   TVirtualServoController& c = TVirtualServoController::Instance();

@@ -15,6 +15,10 @@
 // True for the virtual controller's port name, "sim" in any letter case.
 bool IsVirtualPortName(const std::string& port);
 
+// Registers the controller with the serial port's virtual devices under the name "sim", so a
+// port of that name opens the controller's pseudo-terminal. Safe to call more than once.
+void RegisterVirtualServoController();
+
 class TVirtualServoController {
  public:
   struct Snapshot {

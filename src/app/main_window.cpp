@@ -47,6 +47,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     move(screen->availableGeometry().center() - rect().center());
   }
   sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  // The port name "sim" opens the virtual controller that the arm view draws.
+  RegisterVirtualServoController();
 
   // The port as placed on the window, before the settings are applied.
   ComPort1.SetPort("COM1");

@@ -10,12 +10,20 @@
 #include <cctype>
 #include <cerrno>
 
+#include "virtual_devices.h"
+
 bool IsVirtualPortName(const std::string& port) {
   if (port.size() != 3) return false;
   std::string lower = port;
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return lower == "sim";
+}
+
+void RegisterVirtualServoController() {
+  RegisterVirtualDevice(
+      "sim", {[](std::string* path) { return TVirtualServoController::Instance().Start(path); },
+              [] { TVirtualServoController::Instance().Stop(); }});
 }
 
 TVirtualServoController& TVirtualServoController::Instance() {
