@@ -5,16 +5,10 @@
 #include "com_error.h"
 #include "main_window.h"
 #include "option_store.h"
+#include "settings_location.h"
 #include "vantrel_application.h"
 
 namespace {
-
-// share/locale beside the installed program (bin/..), or the build's locale folder.
-std::string LocaleDir() {
-  const std::string settings = DefaultSettingsPath();
-  const std::string bin = settings.substr(0, settings.rfind('/'));
-  return bin.substr(0, bin.rfind('/') + 1) + "share/locale";
-}
 
 constexpr const char* kUsage = "usage: vantrel [--settings FILE] [--version] [--help]\n";
 
@@ -27,7 +21,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string settingsPath = DefaultSettingsPath();
+  std::string settingsPath;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::fputs(kUsage, stdout);
@@ -45,8 +39,10 @@ int main(int argc, char** argv) {
     }
   }
 
+  if (settingsPath.empty()) settingsPath = DefaultSettingsPath();
+
   TVantrelApplication app(argc, argv);  // sets the locale that the catalogues follow
-  InitPortMessages(LocaleDir());
+  InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
   int result = 0;
   {
     TfrmVantrel window(settingsPath);

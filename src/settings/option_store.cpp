@@ -1,10 +1,9 @@
 #include "option_store.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 #include "int_parse.h"
+#include "settings_location.h"
 
 OptionStore::OptionStore(std::string path) : path_(std::move(path)), ini_(IniFile::Load(path_)) {
   for (const auto& key : ini_.SectionKeys(kOptionsSection)) {
@@ -56,9 +55,5 @@ void OptionStore::WriteBack() const {
 }
 
 std::string DefaultSettingsPath() {
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return kSettingsFileName;
-  std::string exe(buffer, static_cast<size_t>(n));
-  return exe.substr(0, exe.rfind('/') + 1) + kSettingsFileName;
+  return LocateSettingsFile(PlacesOfThisProgram());
 }

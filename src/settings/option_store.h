@@ -51,5 +51,5 @@ class OptionStore {
   std::vector<Line> lines_;
 };
 
-// The settings file beside the executable.
+// The settings file when none is named: beside the program or the user's own (settings_location.h).
 std::string DefaultSettingsPath();

@@ -1,0 +1,90 @@
+#include "settings_location.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "replacing_file.h"
+
+#ifndef VANTREL_DATA_FROM_BIN
+#define VANTREL_DATA_FROM_BIN "../share"
+#endif
+
+namespace {
+
+constexpr const char* kFileName = "vantrel.ini";
+
+bool IsFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// Like mkdir -p; new folders are private to the user, as XDG asks for config folders.
+bool MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (slash == std::string::npos) return true;
+  }
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return false;
+  TReplacingFile out;
+  return out.Open(to) && out.Write(text.str()) && out.Commit();
+}
+
+}  // namespace
+
+std::string ProgramDir() {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  if (n <= 0) return ".";
+  const std::string exe(buffer, static_cast<size_t>(n));
+  const size_t slash = exe.rfind('/');
+  return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string SharedDataDir(const std::string& programDir) {
+  return programDir + "/" + VANTREL_DATA_FROM_BIN;
+}
+
+std::string LocateSettingsFile(const SettingsPlaces& places) {
+  const std::string beside = places.programDir + "/" + kFileName;
+  if (IsFile(beside)) return beside;
+
+  // A relative $XDG_CONFIG_HOME is invalid and ignored.
+  std::string config = places.configHome;
+  if (config.empty() || config.front() != '/') {
+    if (places.home.empty()) return beside;  // no user folder to go to
+    config = places.home + "/.config";
+  }
+  const std::string folder = config + "/vantrel";
+  const std::string file = folder + "/" + kFileName;
+  if (!IsFile(file) && IsFile(places.shippedDefaults) && MakeFolders(folder)) {
+    CopyFile(places.shippedDefaults, file);
+  }
+  return file;
+}
+
+SettingsPlaces PlacesOfThisProgram() {
+  SettingsPlaces places;
+  places.programDir = ProgramDir();
+  if (const char* config = std::getenv("XDG_CONFIG_HOME")) places.configHome = config;
+  if (const char* home = std::getenv("HOME"); home && *home) {
+    places.home = home;
+  } else if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_dir) {
+    places.home = user->pw_dir;
+  }
+  places.shippedDefaults = SharedDataDir(places.programDir) + "/vantrel/" + kFileName;
+  return places;
+}
