@@ -81,7 +81,22 @@ TServoCommand ParseScriptLine(std::string_view line) {
   return Convert(kept);
 }
 
+bool LetterLoadsBack(char letter) {
+  return letter != ';' && letter != '\r' && letter != '\n' && letter != kScriptEndOfFile;
+}
+
+EFPError UnloadableLetterError(char letter, int number) {
+  std::string name = "';'";
+  if (letter == '\r') name = "CR";
+  if (letter == '\n') name = "LF";
+  if (letter == kScriptEndOfFile) name = "Ctrl-Z";
+  const std::string which = number > 0 ? "Command " + std::to_string(number) : "The command";
+  return EFPError(which + " cannot be saved: its letter " + name +
+                  " would not load back from a script file");
+}
+
 std::string FormatScriptLine(const TServoCommand& command) {
+  if (!LetterLoadsBack(command.letter)) throw UnloadableLetterError(command.letter);
   std::string text;
   text += command.letter;
   // A lone quote would open a quoted stretch that swallows the rest of the line.

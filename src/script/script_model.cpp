@@ -16,7 +16,6 @@ namespace {
 
 const char kLoadError[] = "1001 :TRobopath: load";
 constexpr size_t kBlockSize = 1 << 20;
-constexpr char kEndOfFile = '\x1A';
 
 // Lines of a file read in large blocks. A line ends at LF; Ctrl-Z ends the file; a last line
 // without line end still counts. Lines are views into the block and live until the next call.
@@ -63,7 +62,7 @@ class LineReader {
     const char* fresh = block_.data() + end_;
     if (n == 0) {
       atEnd_ = true;
-    } else if (const void* eof = std::memchr(fresh, kEndOfFile, static_cast<size_t>(n))) {
+    } else if (const void* eof = std::memchr(fresh, kScriptEndOfFile, static_cast<size_t>(n))) {
       end_ += static_cast<size_t>(static_cast<const char*>(eof) - fresh);
       atEnd_ = true;
     } else {
@@ -106,6 +105,12 @@ TServoCommand& TRoboPath::getItem(int index) const {
 }
 
 void TRoboPath::save(TFileProcess& file) const {
+  // Refused before the first row, so no half-written file is left for a later close to keep.
+  for (size_t i = 0; i < commands.size(); ++i) {
+    if (!LetterLoadsBack(commands[i]->letter)) {
+      throw UnloadableLetterError(commands[i]->letter, static_cast<int>(i) + 1);
+    }
+  }
   for (const auto& command : commands) file.writeRow(FormatScriptLine(*command));
 }
 

@@ -194,6 +194,28 @@ TEST(ScriptFile, EmptyScriptCreatesNoFileAndKeepsAnExistingOne) {
   EXPECT_EQ(ReadFile(dir.File("old.vco")), "M;1;5\r\n");
 }
 
+TEST(ScriptFile, ALetterThatWouldNotLoadBackIsRefusedBeforeAnythingIsWritten) {
+  TempDir dir;
+  WriteFile(dir.File("old.vco"), "M;1;5\r\n");
+  TRoboPath script;
+  Add(script, 'M', 1, 5);
+  Add(script, 'P', 0, 2);
+  Add(script, '\x1A', 3, 4);  // would end the file on loading: the rest would be lost
+  Add(script, 'M', 2, 6);
+  for (const std::string& name : {std::string("old.vco"), std::string("new.vco")}) {
+    TFileProcess file;
+    file.RecordSource = dir.File(name);
+    EXPECT_EQ(MessageOf([&] { script.save(file); }),
+              "Command 3 cannot be saved: its letter Ctrl-Z would not load back from a script "
+              "file");
+    EXPECT_EQ(file.fileState, kFileClosed);
+    file.close();  // as the next Save or Load does: nothing half-written is put in place
+  }
+  EXPECT_EQ(ReadFile(dir.File("old.vco")), "M;1;5\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.vco")));
+  EXPECT_EQ(Dump(script), std::string("M 1 5|P 0 2|\x1A 3 4|M 2 6|"));
+}
+
 TEST(FileProcess, TheTargetIsReplacedOnlyAtClose) {
   TempDir dir;
   WriteFile(dir.File("s.vco"), "old\r\n");

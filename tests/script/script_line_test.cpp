@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "errors.h"
 #include "script_line.h"
@@ -90,11 +91,30 @@ TEST(ScriptLine, EveryLetterThatCanBeReadIsWrittenBackTheSame) {
   for (int c = 0; c < 256; ++c) {
     const char letter = static_cast<char>(c);
     // These end a field, a line or the file and so never come out of a file.
-    if (letter == ';' || letter == '\r' || letter == '\n' || letter == '\x1A') continue;
+    if (!LetterLoadsBack(letter)) continue;
     SCOPED_TRACE(c);
     const TServoCommand command{letter, static_cast<uint8_t>(c), static_cast<uint8_t>(255 - c)};
     ExpectCommand(FormatScriptLine(command), command.letter, command.servoId, command.value);
   }
+}
+
+TEST(ScriptLine, LettersThatEndAFieldALineOrTheFileAreRefused) {
+  const std::pair<char, const char*> refused[] = {
+      {';', "';'"}, {'\r', "CR"}, {'\n', "LF"}, {'\x1A', "Ctrl-Z"}};
+  for (const auto& [letter, name] : refused) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(LetterLoadsBack(letter));
+    try {
+      FormatScriptLine({letter, 1, 5});
+      ADD_FAILURE() << "written";
+    } catch (const EFPError& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("The command cannot be saved: its letter ") +
+                                           name + " would not load back from a script file");
+    }
+  }
+  int loadable = 0;
+  for (int c = 0; c < 256; ++c) loadable += LetterLoadsBack(static_cast<char>(c)) ? 1 : 0;
+  EXPECT_EQ(loadable, 252);
 }
 
 }  // namespace
