@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QScreen>
-#include <chrono>
-#include <thread>
 
 #include <QPointer>
 #include <atomic>
@@ -46,7 +44,6 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
-  sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
   // The port name "sim" opens the virtual controller that the arm view draws.
   RegisterVirtualServoController();
 
@@ -205,7 +202,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
   if (!frames.empty()) {
     state.txEmpty = false;
     ComPort1.SendText(frames);
-    sleeper(2);
+    clock->SleepFor(kPauseAfterWrite);
   }
   Timer1.Start();
 }
@@ -329,10 +326,6 @@ void TfrmVantrel::PumpEvents() {
   // Handles what is pending without waiting for more: with the tick off (interval 0) a
   // waiting pump would stall playback until the operator moved the mouse.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TfrmVantrel::Sleep(int64_t milliseconds) {
-  sleeper(milliseconds);
 }
 
 void TfrmVantrel::UpdateArmView() {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -59,7 +58,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void StartTick() override { Timer1.Start(); }
   void ShowPlaying(bool playing) override;
   void PumpEvents() override;
-  void Sleep(int64_t milliseconds) override;
+  ScheduleClock& Clock() override { return *clock; }
 
   ServoState state;
   TComPort ComPort1;
@@ -68,8 +67,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   TFileProcess FileProcess1;
   ArmGeometry arm;
   int stopRequested = 0;
-  // Sleeps of playback and of the pause after each write; tests replace it.
-  std::function<void(int64_t)> sleeper;
+  // Playback's waits and the pause after each write go by it; tests put in their own.
+  ScheduleClock* clock = &SteadyScheduleClock();
 
   std::unique_ptr<Ui::TfrmVantrel> ui;
   TfrmVTOptions* options() const { return options_.get(); }

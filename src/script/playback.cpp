@@ -26,15 +26,53 @@ void RecordPause(TRoboPath& script) {
 
 namespace {
 
-void PlayMove(PlaybackHost& host, int servo, int value) {
+using TimePoint = ScheduleClock::TimePoint;
+
+// The nominal time at which the next frame is due.
+class Timeline {
+ public:
+  explicit Timeline(ScheduleClock& clock) : clock_(clock), next_(clock.Now()) {}
+
+  // Waits until the next frame is due and answers that time.
+  TimePoint FrameDue() {
+    const TimePoint due = Anchor();
+    SleepTo(due);
+    return due;
+  }
+  // Waits `span` counted from `from`.
+  void WaitFrom(TimePoint from, ScheduleClock::Duration span) {
+    next_ = from + span;
+    SleepTo(next_);
+  }
+  void Wait(ScheduleClock::Duration span) { WaitFrom(Anchor(), span); }
+
+ private:
+  // A sleep may end early (a signal); the schedule must not.
+  void SleepTo(TimePoint when) {
+    while (clock_.Now() < when) clock_.SleepUntil(when);
+  }
+  // Where the schedule stands; when we are too far behind it, it starts afresh from now.
+  TimePoint Anchor() {
+    const TimePoint now = clock_.Now();
+    if (now - next_ > kCatchUpLimit) next_ = now;
+    return next_;
+  }
+
+  ScheduleClock& clock_;
+  TimePoint next_;
+};
+
+void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
   ServoState& state = host.servoState();
   // The wait follows the distance to the raw value, even when the clamp stops short of it.
   const int64_t distance = std::llabs(int64_t{state.position[servo]} - value);
   state.position[servo] = value;
   ClampServo(state, host.servoTables(), servo);
   host.UpdateGauges();
-  host.SendFrames(ServoFrameOf(state, host.servoTables(), servo));
-  host.Sleep(distance * 20);
+  const ByteString frame = ServoFrameOf(state, host.servoTables(), servo);
+  const TimePoint due = timeline.FrameDue();
+  host.SendFrames(frame);
+  timeline.WaitFrom(due, kPauseAfterWrite + std::chrono::milliseconds(distance * 20));
 }
 
 // Restores the idle look if playback leaves early through an error, so the buttons and the
@@ -64,14 +102,15 @@ void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested) {
   host.ShowPlaying(true);
   IdleOnError restore(host);
 
+  Timeline timeline(host.Clock());
   const int n = script.count();
   for (int i = 0; i < n; ++i) {
     // getItem raises when a Load or the editor shortened the script meanwhile.
     const TServoCommand c = script.getItem(i);
     if (c.letter == 'P') {
-      host.Sleep(int64_t{c.value} * 1000);
+      timeline.Wait(std::chrono::seconds(c.value));
     } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
-      PlayMove(host, c.servoId, c.value);
+      PlayMove(host, timeline, c.servoId, c.value);
     }
     host.PumpEvents();
     host.PumpEvents();

@@ -1,8 +1,10 @@
 // Recording live positions into the script and playing a script back on the arm.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
+#include "schedule_clock.h"
 #include "script_model.h"
 #include "servo_state.h"
 
@@ -15,14 +17,22 @@ class PlaybackHost {
   virtual void StopTick() = 0;
   virtual void StartTick() = 0;
   virtual void UpdateGauges() = 0;
-  // The one path to the line; restarts the tick after its write.
+  // The one path to the line: writes, pauses kPauseAfterWrite, restarts the tick.
   virtual void SendFrames(const ByteString& frames) = 0;
   // Playing look: Play and New disabled, Stop enabled, "Playing....." shown; or back to idle.
   virtual void ShowPlaying(bool playing) = 0;
   // Lets the window handle what is pending (clicks, keys, ticks) without blocking.
   virtual void PumpEvents() = 0;
-  virtual void Sleep(int64_t milliseconds) = 0;
+  // What playback waits by.
+  virtual ScheduleClock& Clock() = 0;
 };
+
+// The pause that follows every write to the line.
+inline constexpr std::chrono::milliseconds kPauseAfterWrite{2};
+// How late a frame may leave and still have the next wait shortened by its lateness. Beyond
+// it (a modal dialog held the thread) the schedule starts afresh from that frame, so the
+// arm still gets every travel time in full.
+inline constexpr std::chrono::milliseconds kCatchUpLimit{20};
 
 // Appends one command to the script.
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value);
@@ -32,5 +42,8 @@ void RecordAll(TRoboPath& script, const ServoState& state);
 void RecordPause(TRoboPath& script);
 
 // Walks the script once from the top. `stopRequested` is set by the Stop button while the
-// events are pumped; it is checked after each command.
+// events are pumped; it is checked after each command. Each wait runs from the time the frame
+// before it was due (its due time, the pause after the write and the travel time), not from
+// when the work around it ended, so that work never adds up over a script; no frame leaves
+// before it is due.
 void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested);

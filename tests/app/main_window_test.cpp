@@ -74,7 +74,7 @@ TEST(MainWindow, AStickPushedRightJogsServoOneToThePeer) {
   w.Timer1Timer();
   EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 0x81));
   EXPECT_EQ(w.ui->lbServo1->text(), "servo1: 129");
-  EXPECT_EQ(h.sleeps, std::vector<int64_t>{2});
+  EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::microseconds>{2ms});
 
   // Released: nothing more goes out.
   stick.Set(32768, 32768);

@@ -89,7 +89,7 @@ TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {
 TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h);
-  w.sleeper = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  w.clock = &SteadyScheduleClock();
   RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
   RecordCommand(w.script, 'M', 1, 127);  // 10 steps back
   RecordCommand(w.script, 'M', 2, 117);
@@ -121,8 +121,7 @@ TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
   TfrmVantrel& w = StartIdle(h);
   RecordCommand(w.script, 'P', 0, 7);
   RecordCommand(w.script, 'M', 1, 10);
-  w.sleeper = [&](int64_t ms) {
-    h.sleeps.push_back(ms);
+  h.clock.onSleep = [&] {
     EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
     EXPECT_TRUE(w.ui->btStop->isEnabled());
     EXPECT_FALSE(w.ui->btPlay->isEnabled());
@@ -130,7 +129,7 @@ TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
     QTimer::singleShot(0, w.ui->btStop, [&] { w.ui->btStop->click(); });
   };
   w.btPlayClick();
-  EXPECT_EQ(h.sleeps, std::vector<int64_t>{7000});
+  EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::microseconds>{7000ms});
   EXPECT_EQ(h.pty.Drain(100ms), "");
   EXPECT_EQ(w.state.runState, 1);
 }

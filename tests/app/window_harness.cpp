@@ -46,7 +46,7 @@ void WindowHarness::WriteSettings(const std::map<std::string, std::string>& chan
 TfrmVantrel& WindowHarness::Start(const std::map<std::string, std::string>& changes) {
   WriteSettings(changes);
   window = std::make_unique<TfrmVantrel>(settingsPath());
-  window->sleeper = [this](int64_t ms) { sleeps.push_back(ms); };
+  window->clock = &clock;
   return *window;
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_clock.h"
 #include "main_window.h"
 #include "pty_pair.h"
 #include "temp_dir.h"
@@ -28,7 +29,7 @@ class WindowHarness {
   TempDir dir;
   PtyPair pty;
   QStringList errors;
-  std::vector<int64_t> sleeps;
+  FakeClock clock;
   std::unique_ptr<TfrmVantrel> window;
 };
 

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <stdexcept>
 #include <vector>
 
+#include "fake_clock.h"
 #include "playback.h"
 
 namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::microseconds;
 
 // A window stand-in that records what playback asks of it.
 class FakeHost : public PlaybackHost {
@@ -22,18 +27,29 @@ class FakeHost : public PlaybackHost {
   const ServoTables& servoTables() const override { return tables; }
   void StopTick() override { ticking = false; }
   void StartTick() override { ticking = true; }
-  void UpdateGauges() override { ++gaugeUpdates; }
+  void UpdateGauges() override {
+    ++gaugeUpdates;
+    clock.Advance(gaugeTime);
+  }
   void SendFrames(const ByteString& frames) override {
     if (failWrites) throw std::runtime_error("WriteFile function failed");
     sent.push_back(frames);
+    sentAt.push_back(Elapsed());
+    clock.Advance(writeTime + kPauseAfterWrite);
     ticking = true;  // the one path to the line restarts the tick
   }
   void ShowPlaying(bool on) override { playing = on; }
   void PumpEvents() override {
     ++pumps;
+    clock.Advance(pumpTime);
     if (onPump) onPump();
   }
-  void Sleep(int64_t ms) override { sleeps.push_back(ms); }
+  ScheduleClock& Clock() override { return clock; }
+
+  // Time since the host was made.
+  microseconds Elapsed() const {
+    return std::chrono::duration_cast<microseconds>(clock.now - start);
+  }
 
   ServoState state;
   ServoTables tables;
@@ -44,8 +60,26 @@ class FakeHost : public PlaybackHost {
   int pumps = 0;
   std::function<void()> onPump;
   std::vector<ByteString> sent;
-  std::vector<int64_t> sleeps;
+  std::vector<microseconds> sentAt;
+  FakeClock clock;
+  const FakeClock::TimePoint start = clock.now;
+  // What the window's own work costs, in clock time.
+  FakeClock::Duration gaugeTime{0};
+  FakeClock::Duration writeTime{0};
+  FakeClock::Duration pumpTime{0};
 };
+
+// Lateness of each frame against the schedule the script asks for: the first frame is due at
+// once, each later one 2 ms plus the travel time of the move before it after that one was due.
+std::vector<microseconds> Lateness(const FakeHost& host, const std::vector<int>& travelMs) {
+  std::vector<microseconds> late;
+  microseconds due{0};
+  for (size_t k = 0; k < host.sentAt.size(); ++k) {
+    late.push_back(host.sentAt[k] - due);
+    if (k < travelMs.size()) due += 2ms + std::chrono::milliseconds(travelMs[k]);
+  }
+  return late;
+}
 
 TEST(Recording, ButtonsAppendTheLivePositions) {
   TRoboPath script;
@@ -80,8 +114,9 @@ TEST(Playback, MovesSendOneFrameEachAndWaitForTheDistance) {
             (std::vector<ByteString>{EncodeServoFrame(1, 150), EncodeServoFrame(1, 100),
                                      EncodeServoFrame(1, 100), EncodeServoFrame(2, 200)}));
   // 100 -> 150 and back wait 1000 ms each, a repeat waits 0, and the wait for servo 2 runs
-  // to the raw 250 although the arm stops at its limit.
-  EXPECT_EQ(host.sleeps, (std::vector<int64_t>{1000, 1000, 0, 2460, 255000}));
+  // to the raw 250 although the arm stops at its limit. Each write is followed by its 2 ms.
+  EXPECT_EQ(host.sentAt, (std::vector<microseconds>{0ms, 1002ms, 2004ms, 2006ms}));
+  EXPECT_EQ(host.Elapsed(), 2006ms + 2ms + 2460ms + 255000ms);
   EXPECT_EQ(host.state.position[2], 200);
   EXPECT_EQ(host.pumps, 10);
   EXPECT_EQ(host.state.runState, 1);
@@ -115,7 +150,7 @@ TEST(Playback, StopEndsAfterTheCommandInProgress) {
     stop = 1;  // the Stop click handled by the pump
   };
   PlayScript(script, host, stop);
-  EXPECT_EQ(host.sleeps, std::vector<int64_t>{10000});  // the pause is not shortened
+  EXPECT_EQ(host.clock.sleeps, std::vector<microseconds>{10000ms});  // the pause is not shortened
   EXPECT_TRUE(host.sent.empty());
   EXPECT_EQ(host.state.runState, 1);
   EXPECT_TRUE(host.ticking);
@@ -155,6 +190,94 @@ TEST(Playback, AScriptShortenedWhilePlayingEndsWithAnError) {
   EXPECT_THROW(PlayScript(script, host, stop), std::out_of_range);
   EXPECT_EQ(host.state.runState, 1);
   EXPECT_FALSE(host.playing);
+}
+
+// Moves of servo 1 that travel alternately 1 and 10 steps: waits of 20 and 200 ms.
+std::vector<int> AlternatingMoves(TRoboPath& script, int count) {
+  std::vector<int> travelMs;
+  int position = 127;
+  for (int k = 0; k < count; ++k) {
+    const int step = k % 2 ? 10 : 1;
+    position += (k / 2) % 2 ? -step : step;
+    RecordCommand(script, 'M', 1, static_cast<uint8_t>(position));
+    travelMs.push_back(step * 20);
+  }
+  return travelMs;
+}
+
+TEST(PlaybackTimeline, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
+  FakeHost host;
+  host.gaugeTime = 400us;
+  host.writeTime = 300us;
+  host.pumpTime = 300us;
+  TRoboPath script;
+  // The first wait is counted from the start of the script: its own work makes it late too.
+  const std::vector<int> travelMs = AlternatingMoves(script, 1000);
+  int stop = 0;
+  PlayScript(script, host, stop);
+  ASSERT_EQ(host.sent.size(), 1000u);
+  const std::vector<microseconds> late = Lateness(host, travelMs);
+  // The gauges, and from the second frame on the two pumps before them, come between a wait
+  // and the next frame: 1 ms late, every time, to the last.
+  EXPECT_EQ(late.front(), 400us);
+  for (size_t k = 1; k < late.size(); ++k) ASSERT_EQ(late[k], 1000us) << "frame " << k;
+}
+
+TEST(PlaybackTimeline, AFrameNeverLeavesBeforeItIsDue) {
+  FakeHost host;
+  TRoboPath script;
+  RecordCommand(script, 'M', 1, 128);
+  RecordCommand(script, 'M', 1, 128);  // no travel: due 2 ms after the one before
+  RecordCommand(script, 'M', 1, 138);
+  // Longer sleeps wake up a millisecond early, as an interrupted one might.
+  host.clock.onSleep = [&] {
+    if (host.clock.sleeps.back() > 1ms) host.clock.now -= 1ms;
+  };
+  int stop = 0;
+  PlayScript(script, host, stop);
+  ASSERT_EQ(host.sent.size(), 3u);
+  const std::vector<microseconds> late = Lateness(host, {20, 0});
+  for (const microseconds l : late) EXPECT_GE(l, 0us);
+  EXPECT_LE(late.back(), 0us);  // and not held back longer than needed
+}
+
+TEST(PlaybackTimeline, PausesKeepTheScheduleToo) {
+  FakeHost host;
+  host.gaugeTime = 700us;
+  TRoboPath script;
+  RecordCommand(script, 'M', 1, 137);  // 200 ms
+  RecordCommand(script, 'P', 0, 1);
+  RecordCommand(script, 'P', 0, 0);
+  RecordCommand(script, 'M', 1, 127);
+  int stop = 0;
+  PlayScript(script, host, stop);
+  ASSERT_EQ(host.sentAt.size(), 2u);
+  EXPECT_EQ(host.sentAt[1] - host.sentAt[0], 2ms + 200ms + 1000ms);
+}
+
+TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {
+  FakeHost host;
+  TRoboPath script;
+  RecordCommand(script, 'M', 1, 137);  // 200 ms, then held up briefly
+  RecordCommand(script, 'M', 1, 127);  // 200 ms
+  RecordCommand(script, 'M', 1, 117);  // 200 ms, then held up by a dialog for 5 s
+  RecordCommand(script, 'M', 1, 118);  // 20 ms
+  RecordCommand(script, 'M', 1, 128);
+  int pumps = 0;
+  host.onPump = [&] {
+    ++pumps;
+    if (pumps == 1) host.clock.Advance(10ms);
+    if (pumps == 5) host.clock.Advance(5s);
+  };
+  int stop = 0;
+  PlayScript(script, host, stop);
+  ASSERT_EQ(host.sentAt.size(), 5u);
+  // 10 ms late: the next wait is that much shorter.
+  EXPECT_EQ(host.sentAt[1], 202ms + 10ms);
+  EXPECT_EQ(host.sentAt[2] - host.sentAt[1], 202ms - 10ms);
+  // 5 s late: the frame goes at once and the arm still gets its full travel time after it.
+  EXPECT_EQ(host.sentAt[3], 606ms + 5s);
+  EXPECT_EQ(host.sentAt[4] - host.sentAt[3], 22ms);
 }
 
 }  // namespace
