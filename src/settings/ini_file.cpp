@@ -1,11 +1,8 @@
 #include "ini_file.h"
 
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
+#include "regular_file.h"
 #include "replacing_file.h"
 
 namespace {
@@ -61,32 +58,37 @@ IniFile::Line IniFile::ParseLine(const std::string& text) {
 
 IniFile IniFile::Parse(const std::string& text) {
   IniFile ini;
-  if (text.empty()) return ini;
   const size_t firstLf = text.find('\n');
   if (firstLf != std::string::npos && firstLf > 0 && text[firstLf - 1] == '\r') ini.eol_ = "\r\n";
-  ini.finalEol_ = text.back() == '\n';
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find('\n', pos);
-    const bool last = end == std::string::npos;
-    if (last) end = text.size();
-    size_t stop = end;
-    if (stop > pos && text[stop - 1] == '\r') --stop;
-    ini.lines_.push_back(ParseLine(text.substr(pos, stop - pos)));
-    pos = last ? end : end + 1;
+    size_t next = text.size();
+    if (end != std::string::npos) {
+      next = end + 1;
+    } else {
+      end = text.size();
+    }
+    // A CR before the LF, or a lone CR ending the file, belongs to the line end.
+    if (end > pos && text[end - 1] == '\r') --end;
+    Line line = ParseLine(text.substr(pos, end - pos));
+    line.eol = text.substr(end, next - end);
+    ini.lines_.push_back(std::move(line));
+    pos = next;
   }
   return ini;
 }
 
+ENotRegularFile::ENotRegularFile(const std::string& path)
+    : std::runtime_error("Unable to read settings from " + path + ": " + kNotRegularFile) {}
+
 IniFile IniFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (::access(path.c_str(), F_OK) != 0) return IniFile{};
-    throw std::runtime_error("Unable to read " + path);
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  return Parse(text.str());
+  TRegularFile file(path);
+  if (file.Missing()) return IniFile{};
+  if (file.NotRegular()) throw ENotRegularFile(path);
+  std::string text;
+  if (!file.IsOpen() || !file.ReadAll(text)) throw std::runtime_error("Unable to read " + path);
+  return Parse(text);
 }
 
 std::optional<std::pair<size_t, size_t>> IniFile::FindSection(const std::string& section) const {
@@ -144,20 +146,26 @@ void IniFile::Write(const std::string& section, const std::string& key, const st
            lines_[insert - 1].text.find_first_not_of(" \t") == std::string::npos) {
       --insert;
     }
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), added);
+    InsertLine(insert, added);
     return;
   }
-  if (!lines_.empty() && !lines_.back().text.empty()) lines_.push_back(ParseLine(""));
-  lines_.push_back(ParseLine("[" + section + "]"));
-  lines_.push_back(added);
+  if (!lines_.empty() && !lines_.back().text.empty()) InsertLine(lines_.size(), ParseLine(""));
+  InsertLine(lines_.size(), ParseLine("[" + section + "]"));
+  InsertLine(lines_.size(), added);
+}
+
+void IniFile::InsertLine(size_t at, Line line) {
+  line.eol = eol_;
+  if (at == lines_.size() && !lines_.empty() && lines_.back().eol.empty()) {
+    lines_.back().eol = eol_;
+    line.eol.clear();
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 
 std::string IniFile::Text() const {
   std::string text;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    text += lines_[i].text;
-    if (i + 1 < lines_.size() || finalEol_) text += eol_;
-  }
+  for (const Line& line : lines_) text += line.text + line.eol;
   return text;
 }
 

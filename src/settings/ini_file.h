@@ -3,14 +3,23 @@
 #pragma once
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+// The path names a folder, a FIFO or a device: "Unable to read settings from %s: not a regular
+// file". Nothing was read, and nothing should be written there.
+class ENotRegularFile : public std::runtime_error {
+ public:
+  explicit ENotRegularFile(const std::string& path);
+};
 
 class IniFile {
  public:
   IniFile() = default;
 
-  // A missing file reads as an empty one; a file that exists but cannot be read throws.
+  // A missing file reads as an empty one; a path that is no regular file throws
+  // ENotRegularFile, a file that exists but cannot be read throws std::runtime_error.
   static IniFile Load(const std::string& path);
   static IniFile Parse(const std::string& text);
 
@@ -29,6 +38,9 @@ class IniFile {
  private:
   struct Line {
     std::string text;
+    // The line end as it stands in the file: "\n", "\r\n", a lone "\r" at the very end, or
+    // nothing for a last line without one.
+    std::string eol;
     // For key lines: where the value starts and how long it is.
     size_t valueStart = 0;
     size_t valueLength = 0;
@@ -40,10 +52,13 @@ class IniFile {
   std::optional<std::pair<size_t, size_t>> FindSection(const std::string& section) const;
   std::optional<size_t> FindKey(const std::string& section, const std::string& key) const;
   static Line ParseLine(const std::string& text);
+  // Puts a new line before `at`, ended like the file's first line; appended after a last line
+  // that has no line end, it takes that line's place as the one without.
+  void InsertLine(size_t at, Line line);
 
   std::vector<Line> lines_;
+  // Line end of lines this program adds: the one the file starts with.
   std::string eol_ = "\n";
-  bool finalEol_ = true;
 };
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);

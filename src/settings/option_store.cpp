@@ -2,10 +2,18 @@
 
 #include <cstdio>
 
+#include "error_report.h"
 #include "int_parse.h"
 #include "settings_location.h"
 
-OptionStore::OptionStore(std::string path) : path_(std::move(path)), ini_(IniFile::Load(path_)) {
+OptionStore::OptionStore(std::string path) : path_(std::move(path)) {
+  try {
+    ini_ = IniFile::Load(path_);
+  } catch (const ENotRegularFile& e) {
+    // Goes on as without a file, and leaves the FIFO or device alone at the end.
+    ReportError(e.what());
+    writable_ = false;
+  }
   for (const auto& key : ini_.SectionKeys(kOptionsSection)) {
     lines_.push_back({key, ini_.Read(kOptionsSection, key).value_or("")});
   }
@@ -48,7 +56,7 @@ void OptionStore::LoadServoTables() {
 }
 
 void OptionStore::WriteBack() const {
-  if (lines_.empty()) return;  // nothing to write: no file is created for nothing
+  if (lines_.empty() || !writable_) return;  // no file is created for nothing
   IniFile updated = ini_;
   for (const auto& line : lines_) updated.Write(kOptionsSection, line.key, line.value);
   updated.Save(path_);

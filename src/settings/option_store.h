@@ -20,7 +20,8 @@ class OptionStore {
     std::string value;
   };
 
-  // Reads the section into the table and fills the servo tables. A missing file is empty.
+  // Reads the section into the table and fills the servo tables. A missing file is empty; so
+  // is a path that is no regular file, which is reported and never written back.
   explicit OptionStore(std::string path);
 
   const std::string& path() const { return path_; }
@@ -33,7 +34,8 @@ class OptionStore {
   void WriteOption(const std::string& key, const std::string& value);
   void LoadServoTables();
 
-  // Writes every line of the table into the file (all or nothing).
+  // Writes every line of the table into the file (all or nothing); nothing when the table is
+  // empty or the path is no regular file.
   void WriteBack() const;
 
   const std::vector<Line>& lines() const { return lines_; }
@@ -48,6 +50,7 @@ class OptionStore {
 
   std::string path_;
   IniFile ini_;
+  bool writable_ = true;
   std::vector<Line> lines_;
 };
 

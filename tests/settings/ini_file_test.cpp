@@ -60,6 +60,31 @@ TEST(IniFile, CreatesTheSectionWhenMissing) {
   EXPECT_EQ(empty.Text(), "[Options]\na=1\n");
 }
 
+TEST(IniFile, EachLineKeepsItsOwnLineEnd) {
+  // Mixed ends, and a file ending in a lone CR, come back byte for byte.
+  for (const std::string text :
+       {"a\n[Options]\r\nk=1\r\n", "[Options]\nk=1\r", "[Options]\r\nk=1\nj=2\r\n", "\r"}) {
+    const IniFile ini = IniFile::Parse(text);
+    EXPECT_EQ(ini.Text(), text);
+  }
+  // A lone CR at the end ends the line; it is not part of the value.
+  IniFile lone = IniFile::Parse("[Options]\nk=1\r");
+  EXPECT_EQ(lone.Read("Options", "k"), "1");
+  lone.Write("Options", "k", "22");
+  EXPECT_EQ(lone.Text(), "[Options]\nk=22\r");
+
+  // A changed line keeps its own end; an added line takes the file's first one.
+  IniFile mixed = IniFile::Parse("a\n[Options]\r\nk=1\r\nj=2\n");
+  mixed.Write("Options", "k", "5");
+  mixed.Write("Options", "added", "7");
+  EXPECT_EQ(mixed.Text(), "a\n[Options]\r\nk=5\r\nj=2\nadded=7\n");
+
+  // Adding after a last line without a line end ends that line and leaves the new one open.
+  IniFile open = IniFile::Parse("[Options]\r\nk=1");
+  open.Write("Options", "j", "2");
+  EXPECT_EQ(open.Text(), "[Options]\r\nk=1\r\nj=2");
+}
+
 TEST(IniFile, SaveReplacesTheFileWhole) {
   TempDir dir;
   const std::string path = dir.File("vantrel.ini");

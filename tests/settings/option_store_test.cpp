@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
+
+#include "error_report.h"
 #include "option_store.h"
 #include "temp_dir.h"
 
@@ -81,6 +86,59 @@ TEST(OptionStore, FailedWriteBackReportsThePathAndKeepsTheFile) {
   } catch (const std::runtime_error& e) {
     EXPECT_EQ(std::string(e.what()), "Unable to write to " + path);
   }
+}
+
+// Collects what the store reports instead of printing it.
+class Reports {
+ public:
+  Reports() {
+    SetErrorReporter([this](const std::string& message) { messages.push_back(message); });
+  }
+  ~Reports() { SetErrorReporter({}); }
+  std::vector<std::string> messages;
+};
+
+TEST(OptionStore, APathThatIsNoRegularFileIsRefusedAndNeverWritten) {
+  TempDir dir;
+  const std::string fifo = dir.File("fifo.ini");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string folder = dir.File("folder.ini");
+  std::filesystem::create_directory(folder);
+  const std::string device = dir.File("zero.ini");
+  std::filesystem::create_symlink("/dev/zero", device);
+
+  for (const std::string& path : {fifo, folder, device}) {
+    SCOPED_TRACE(path);
+    Reports reports;
+    OptionStore store(path);
+    ASSERT_EQ(reports.messages.size(), 1u);
+    EXPECT_EQ(reports.messages[0], "Unable to read settings from " + path + ": not a regular file");
+    EXPECT_TRUE(store.lines().empty());
+    EXPECT_EQ(store.ReadOptionInt("servoIncr"), 0);
+    // The joystick calibration adds keys; shut-down must still leave the path alone.
+    store.WriteOption("joyMaxX", "65535");
+    EXPECT_NO_THROW(store.WriteBack());
+    EXPECT_EQ(reports.messages.size(), 1u);
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(fifo.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  EXPECT_EQ(std::filesystem::read_symlink(device), "/dev/zero");
+}
+
+TEST(OptionStore, ALinkToARegularFileIsReadAndWrittenThrough) {
+  TempDir dir;
+  WriteFile(dir.File("real.ini"), "[Options]\nservoIncr=3\n");
+  std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
+  Reports reports;
+  OptionStore store(dir.File("link.ini"));
+  EXPECT_TRUE(reports.messages.empty());
+  EXPECT_EQ(store.ReadOptionInt("servoIncr"), 3);
+  store.WriteOption("servoIncr", "4");
+  store.WriteBack();
+  EXPECT_EQ(ReadFile(dir.File("real.ini")), "[Options]\nservoIncr=4\n");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.ini")));
 }
 
 }  // namespace
