@@ -1,5 +1,6 @@
 #include "unMoveLibrary.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "errors.h"
@@ -11,6 +12,7 @@ using Ext = long double;
 constexpr Ext kPi = 3.141592653589793238462643383279502884L;
 constexpr Ext kHalfPi = kPi / 2;
 constexpr Ext kStep = kPi / 254;  // one servo position
+constexpr int kMaxPosition = 254;
 
 // Rounds an extended-precision right-hand side into a named float quantity.
 float Named(Ext value) {
@@ -60,11 +62,10 @@ ArmAngles SolveArm(int16_t pitch, float reach, float height, const ArmGeometry& 
 
 uint8_t RoundToPosition(long double steps) {
   if (!std::isfinite(steps)) throw EMathError(EMathError::Kind::InvalidOperation);
-  // nearbyint rounds ties to even in the default rounding mode; fmod keeps huge values exact.
-  Ext low = std::fmod(std::nearbyint(steps), Ext{256});
-  if (low < 0) low += 256;
-  const auto position = static_cast<uint8_t>(low);
-  return position == 255 ? 127 : position;
+  // nearbyint rounds ties to even in the default rounding mode. An angle beyond the servo's
+  // travel goes to the end stop on its own side: its low byte would swing the joint to the
+  // far end instead.
+  return static_cast<uint8_t>(std::clamp(std::nearbyint(steps), Ext{0}, Ext{kMaxPosition}));
 }
 
 uint8_t AngleToPosition(float angle) {

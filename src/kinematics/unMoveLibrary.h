@@ -39,9 +39,10 @@ CylindricalPoint CartesianToCylindrical(float X, float Y, float Z);
 // link of the upper arm or forearm is 0. Points out of reach yield angles, not errors.
 ArmAngles SolveArm(int16_t pitch, float reach, float height, const ArmGeometry& arm);
 
-// The servo position for a joint angle: round((angle + pi/2) / (pi/254)) ties to even, low
-// 8 bits, 255 read as 127. Raises EMathError (invalid) only for an angle that is not finite.
+// The servo position for a joint angle: round((angle + pi/2) / (pi/254)) ties to even, held
+// within 0..254, so an angle beyond -pi/2..+pi/2 gives the end stop on its own side. Raises
+// EMathError (invalid) only for an angle that is not finite.
 uint8_t AngleToPosition(float angle);
 
-// The rounding and wrapping step of AngleToPosition for a quotient in steps of pi/254.
+// The rounding and limiting step of AngleToPosition for a quotient in steps of pi/254.
 uint8_t RoundToPosition(long double steps);

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <numbers>
+#include <random>
+#include <string>
+
+#include "errors.h"
 
 namespace {
 
@@ -55,7 +61,7 @@ TEST(MoveToPoint, AcceptsTheCoordinateSyntaxes) {
   arm.Move("40", "+5", "0");
   EXPECT_EQ(arm.state.position[1], 254);
   EXPECT_EQ(arm.state.position[2], 0);
-  EXPECT_EQ(arm.state.position[4], 125);
+  EXPECT_EQ(arm.state.position[4], 254);
   arm.Move("$F", " 5", "0x0");
   EXPECT_EQ(arm.state.position[1], 169);
   arm.Move("0", "5", "x14");
@@ -85,6 +91,61 @@ TEST(MoveToPoint, FailuresLeaveTheStateAlone) {
     EXPECT_EQ(0, memcmp(before.position, arm.state.position, sizeof before.position));
     EXPECT_EQ(0, memcmp(before.direction, arm.state.direction, sizeof before.direction));
   }
+}
+
+TEST(MoveToPoint, AnAngleBeyondTheTravelStopsAtItsOwnEnd) {
+  // The shipped geometry: a near point folds the hand up past +pi/2, a far one stretches the
+  // shoulder beyond its travel. Wrapped, those went to 14 and 5: the far end of each servo.
+  Arm arm;
+  arm.geometry = {8, 12, 12, 6};
+  arm.Move("15", "0", "0");
+  EXPECT_EQ(arm.state.position[4], 254);
+  arm.Move("99", "0", "0");
+  EXPECT_EQ(arm.state.position[1], 254);
+}
+
+// The position the angle stands for before any limit, in servo steps.
+long double UnlimitedSteps(float angle) {
+  const long double pi = std::numbers::pi_v<long double>;
+  return std::nearbyint((angle + pi / 2) / (pi / 254));
+}
+
+TEST(MoveToPoint, NoPositionLiesOnTheFarSideOfItsAngle) {
+  std::mt19937 rng(1307);
+  int beyond = 0;
+  for (int i = 0; i < 20000; ++i) {
+    Arm arm;
+    arm.geometry = {float(rng() % 21), float(1 + rng() % 25), float(1 + rng() % 25),
+                    float(rng() % 15)};
+    const std::string x = std::to_string(int(rng() % 200) - 99);
+    const std::string y = std::to_string(int(rng() % 200) - 99);
+    const std::string z = std::to_string(int(rng() % 200) - 99);
+    const CylindricalPoint c = CartesianToCylindrical(std::stof(x), std::stof(y), std::stof(z));
+    ArmAngles a;
+    try {
+      a = SolveArm(0, c.reach, c.height, arm.geometry);
+    } catch (const EMathError&) {
+      continue;  // the wrist on the shoulder: no Move
+    }
+    arm.Move(x.c_str(), y.c_str(), z.c_str());
+    const std::pair<int, float> joints[] = {
+        {3, c.baseAngle}, {1, -a.shoulderAngle}, {2, a.elbowAngle}, {4, a.wristAngle}};
+    for (const auto& [servo, angle] : joints) {
+      const long double n = UnlimitedSteps(angle);
+      const int p = arm.state.position[servo];
+      SCOPED_TRACE("servo " + std::to_string(servo) + " to " + x + ", " + y + ", " + z);
+      // Same side of the middle as the angle, and never further out than it.
+      ASSERT_EQ(p > 127, n > 127);
+      ASSERT_EQ(p < 127, n < 127);
+      ASSERT_LE(std::fabs(p - 127.0L), std::fabs(n - 127));
+      if (n >= 0 && n <= 254) {
+        ASSERT_EQ(p, n);
+      } else {
+        ++beyond;
+      }
+    }
+  }
+  EXPECT_GT(beyond, 1000) << "the targets should often ask for more than the travel";
 }
 
 TEST(HorizontalFrame, WristFollowsOnlyWhileShoulderOrElbowMove) {

@@ -48,11 +48,12 @@ TEST(SolveArm, GivesTheServoPositionsOfReachableAndUnreachablePoints) {
   EXPECT_EQ(AngleToPosition(-a.shoulderAngle), 169);
   EXPECT_EQ(AngleToPosition(a.elbowAngle), 85);
   EXPECT_EQ(AngleToPosition(a.wristAngle), 212);
-  // Out of reach: the arm stretches out, wrist angle pi (n = 381).
+  // Out of reach: the arm stretches out, wrist angle pi (n = 381): the wrist goes to its end
+  // stop on that side, not round to the far end (125).
   a = SolveArm(0, 40, 5, kArm);
   EXPECT_EQ(AngleToPosition(-a.shoulderAngle), 254);
   EXPECT_EQ(AngleToPosition(a.elbowAngle), 0);
-  EXPECT_EQ(AngleToPosition(a.wristAngle), 125);
+  EXPECT_EQ(AngleToPosition(a.wristAngle), 254);
 }
 
 TEST(SolveArm, ZeroDivisorsRaiseTheMathErrors) {
@@ -104,9 +105,10 @@ TEST(SolveArm, ForwardKinematicsOfTheSolutionReachesTheTarget) {
   }
 }
 
-TEST(AngleToPosition, MapsTheServoRangeAndWrapsOutside) {
-  const std::pair<int, int> steps[] = {{0, 0},    {127, 127}, {254, 254}, {-1, 127},  {255, 127},
-                                       {-8, 248}, {256, 0},   {808, 40},  {-266, 246}};
+TEST(AngleToPosition, MapsTheServoRangeAndHoldsAtTheEndStopsOutside) {
+  const std::pair<int, int> steps[] = {{0, 0},     {1, 1},     {127, 127}, {253, 253},
+                                       {254, 254}, {-1, 0},    {255, 254}, {-8, 0},
+                                       {256, 254}, {381, 254}, {808, 254}, {-266, 0}};
   for (auto [n, position] : steps) {
     const auto angle = static_cast<float>((n - 127) * std::numbers::pi_v<long double> / 254);
     EXPECT_EQ(AngleToPosition(angle), position) << "n = " << n;
@@ -119,7 +121,10 @@ TEST(AngleToPosition, RoundsTiesToEven) {
   EXPECT_EQ(RoundToPosition(84.5L), 84);
   EXPECT_EQ(RoundToPosition(85.5L), 86);
   EXPECT_EQ(RoundToPosition(-0.5L), 0);
-  EXPECT_EQ(RoundToPosition(255.5L), 0);  // 256 wraps
+  EXPECT_EQ(RoundToPosition(253.5L), 254);
+  EXPECT_EQ(RoundToPosition(254.5L), 254);
+  EXPECT_EQ(RoundToPosition(-1e30L), 0);
+  EXPECT_EQ(RoundToPosition(1e30L), 254);
 }
 
 }  // namespace
