@@ -37,6 +37,8 @@ TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
   EXPECT_TRUE(w.Timer1.Active());
   EXPECT_EQ(w.Timer1.Interval(), 50);
   EXPECT_EQ(w.state.runState, 1);
+  w.Timer1Timer();  // nothing to send: the tick still runs on
+  EXPECT_TRUE(w.Timer1.Active());
   EXPECT_TRUE(w.ui->lbMessage->isHidden());
   EXPECT_EQ(w.windowTitle(), "Vantrel control");
   EXPECT_EQ(w.size(), QSize(268, 332));
@@ -157,6 +159,16 @@ TEST(MainWindow, GaugesFollowTheServosOfTheGroup) {
   // Out of the scale: the gauge keeps the needle it had.
   ASSERT_TRUE(w.ui->gauge3->needle());
   EXPECT_EQ(w.ui->gauge3->needle()->endY, 4);
+
+  // The second group shows servos 4 to 6 on the same three gauges.
+  w.state.jogGroup = 3;
+  w.state.position[4] = 254;
+  w.state.position[5] = 0;
+  w.UpdateGauges();
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo4: 254");
+  ASSERT_TRUE(w.ui->gauge1->needle() && w.ui->gauge2->needle());
+  EXPECT_EQ(w.ui->gauge1->needle()->endX, 3);
+  EXPECT_EQ(w.ui->gauge2->needle()->endX, 49);  // one pixel narrower than gauge 1
 }
 
 TEST(MainWindow, LampsWatchTheLine) {

@@ -44,6 +44,7 @@ TEST(FrameDecoder, DecodesFramesSplitAtEveryByte) {
   FrameDecoder byByte;
   std::vector<DecodedFrame> frames;
   for (char c : stream) byByte.Feed(std::string_view(&c, 1), [&](auto& f) { frames.push_back(f); });
+  ASSERT_EQ(frames.size(), kAwkward.size());
   EXPECT_EQ(Pairs(frames), kAwkward);
   EXPECT_EQ(byByte.goodFrames(), kAwkward.size());
   EXPECT_EQ(frames[1].servoByte, 0xFF);

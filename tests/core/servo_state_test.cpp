@@ -25,13 +25,16 @@ struct Arm {
   }
 };
 
-TEST(ServoTick, JoggedServoStepsAndSendsOneFrame) {
-  Arm arm;
-  arm.state.servoIncr = 2;
-  arm.state.direction[1] = 1;
-  EXPECT_EQ(arm.Tick(), EncodeServoFrame(1, 129));
-  EXPECT_EQ(arm.state.position[1], 129);
-  EXPECT_EQ(arm.Tick().size(), 4u);
+TEST(ServoTick, EachJoggedServoStepsAndSendsOneFrame) {
+  for (int servo = 1; servo <= kServoCount; ++servo) {
+    Arm arm;
+    arm.state.servoIncr = 2;
+    arm.state.direction[servo] = servo % 2 ? 1 : -1;
+    const int expected = servo % 2 ? 129 : 125;
+    EXPECT_EQ(arm.Tick(), EncodeServoFrame(servo, expected)) << "servo " << servo;
+    EXPECT_EQ(arm.state.position[servo], expected);
+    EXPECT_EQ(arm.Tick().size(), 4u);
+  }
 }
 
 TEST(ServoTick, NothingMovesNothingSent) {

@@ -52,8 +52,14 @@ TEST(MoveToPoint, SetsServosOneToFourAndClampsAllSixFrames) {
     wire += EncodeServoFrame(i == 3 ? 1 : i, expected[i]);
   }
   EXPECT_EQ(frames, wire);
-  EXPECT_EQ(arm.state.direction[2], 0);
-  EXPECT_EQ(arm.state.direction[5], 1);  // servo 5 keeps jogging
+}
+
+TEST(MoveToPoint, StopsJoggingServosOneToFourOnly) {
+  Arm arm;
+  for (int i = 1; i <= kServoCount; ++i) arm.state.direction[i] = i % 2 ? 1 : -1;
+  arm.Move("15", "5", "0");
+  const int expected[] = {0, 0, 0, 0, 0, 1, -1};
+  for (int i = 1; i <= kServoCount; ++i) EXPECT_EQ(arm.state.direction[i], expected[i]) << i;
 }
 
 TEST(MoveToPoint, AcceptsTheCoordinateSyntaxes) {

@@ -77,8 +77,17 @@ TEST_F(PortOnPty, SettingsReachTheDevice) {
   EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
   EXPECT_FALSE(t.c_oflag & OPOST);
 
-  // Changes on the open port arrive at once: the space parity and the custom rate.
-  port.Parity().SetBits(prSpace);
+  // Changes on the open port arrive at once: each parity scheme and the custom rate. A
+  // pseudo-terminal keeps PARENB to itself, so the scheme shows in PARODD and CMSPAR.
+  struct Scheme {
+    TParityBits bits;
+    tcflag_t flags;
+  };
+  for (const Scheme s : {Scheme{prNone, 0}, Scheme{prOdd, PARODD}, Scheme{prEven, 0},
+                         Scheme{prMark, CMSPAR | PARODD}, Scheme{prSpace, CMSPAR}}) {
+    port.Parity().SetBits(s.bits);
+    EXPECT_EQ(SlaveSettings(pty).c_cflag & (PARODD | CMSPAR), s.flags) << ParityName(s.bits);
+  }
   port.SetBaudRate(brCustom);
   port.SetCustomRate(31250);
   t = SlaveSettings(pty);
