@@ -1,8 +1,10 @@
-// Where the arm's joints are for a set of servo positions: the inverse of what Move solves,
-// used to draw the virtual arm.
+// Where the arm's joints are for a set of servo positions: the forward kinematics of the arm
+// that Move solves, used to draw the virtual arm and to tell where its tool point is.
 #pragma once
 
 #include <cstdint>
+
+#include "unMoveLibrary.h"
 
 struct ArmPoint {
   double reach = 0;   // horizontal distance from the base axis, cm
@@ -19,3 +21,13 @@ double PositionToAngle(int32_t position);
 
 // Servo 1 shoulder, 2 elbow, 3 base, 4 wrist; lengths in cm. positions[1..6].
 ArmPose PoseFromPositions(const int32_t positions[7], double H, double L1, double L2, double L3);
+
+// The tool point in the coordinates a Move takes: Y up, X and Z across, in cm.
+struct ToolPoint {
+  double X = 0;
+  double Y = 0;
+  double Z = 0;
+};
+
+ToolPoint ToolPointOf(const ArmPose& pose);
+ToolPoint ToolPointFromPositions(const int32_t positions[7], const ArmGeometry& arm);

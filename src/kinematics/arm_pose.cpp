@@ -25,3 +25,12 @@ ArmPose PoseFromPositions(const int32_t positions[7], double H, double L1, doubl
   pose.baseTurn = PositionToAngle(positions[3]) + pi / 2;
   return pose;
 }
+
+ToolPoint ToolPointOf(const ArmPose& pose) {
+  return {pose.tool.reach * std::cos(pose.baseTurn), pose.tool.height,
+          pose.tool.reach * std::sin(pose.baseTurn)};
+}
+
+ToolPoint ToolPointFromPositions(const int32_t positions[7], const ArmGeometry& arm) {
+  return ToolPointOf(PoseFromPositions(positions, arm.H, arm.L1, arm.L2, arm.L3));
+}
