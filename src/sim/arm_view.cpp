@@ -1,19 +1,19 @@
 #include "arm_view.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
-#include "arm_pose.h"
-
 namespace {
+
 constexpr int kViewSize = 200;
-}
+constexpr double kMargin = 8;
+
+}  // namespace
 
 TArmView::TArmView(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setWindowTitle(QStringLiteral("Virtual arm"));
-  setFixedSize(2 * kViewSize + 30, kViewSize + 90);
+  setFixedSize(2 * kViewSize + 30, kViewSize + 96);
 }
 
 void TArmView::SetLinks(double H, double L1, double L2, double L3) {
@@ -31,23 +31,45 @@ void TArmView::SetServos(const int32_t positions[7], uint64_t frames, uint64_t b
   update();
 }
 
+ToolPoint TArmView::toolPoint() const {
+  return ToolPointFromPositions(positions_,
+                                ArmGeometry{static_cast<float>(h_), static_cast<float>(l1_),
+                                            static_cast<float>(l2_), static_cast<float>(l3_)});
+}
+
+QRectF TArmView::sideView() const {
+  return {10, 24, kViewSize, kViewSize};
+}
+
+QPointF TArmView::SidePoint(double reach, double height) const {
+  // The arm sweeps reach -R..R and height H-R..H+R; the base (height 0) stays in sight.
+  const double r = std::max(Reach(), 1e-9);
+  const double low = std::min(0.0, h_ - r);
+  const double high = std::max(h_ + r, 1e-9);
+  const QRectF inner = sideView().adjusted(kMargin, kMargin, -kMargin, -kMargin);
+  const double scale = std::min(inner.width() / (2 * r), inner.height() / (high - low));
+  // Centred both ways in the view.
+  const double left = inner.center().x() - r * scale;
+  const double bottom = inner.center().y() + (high - low) * scale / 2;
+  return {left + (reach + r) * scale, bottom - (height - low) * scale};
+}
+
 void TArmView::paintEvent(QPaintEvent*) {
+  ++paints_;
   QPainter p(this);
   p.setRenderHint(QPainter::Antialiasing);
   p.fillRect(rect(), QColor(245, 245, 240));
   const ArmPose pose = PoseFromPositions(positions_, h_, l1_, l2_, l3_);
-  const double extent = std::max(1.0, h_ + l1_ + l2_ + l3_);
-  const double scale = (kViewSize / 2 - 10) / extent;
 
-  // Side view: base at the bottom middle, reach to the right, height up.
-  const QRectF side(10, 24, kViewSize, kViewSize);
+  // Side view: reach to the right, height up; the ground line through the base.
+  const QRectF side = sideView();
   p.setPen(Qt::gray);
   p.drawRect(side);
   p.drawText(side.topLeft() + QPointF(4, -6), QStringLiteral("side"));
-  const QPointF base(side.center().x() - kViewSize / 4.0, side.bottom() - 10);
-  auto at = [&](const ArmPoint& a) {
-    return QPointF(base.x() + a.reach * scale, base.y() - a.height * scale);
-  };
+  auto at = [&](const ArmPoint& a) { return SidePoint(a.reach, a.height); };
+  const QPointF base = SidePoint(0, 0);
+  p.setPen(QPen(QColor(190, 190, 180), 1));
+  p.drawLine(QPointF(side.left(), base.y()), QPointF(side.right(), base.y()));
   p.setPen(QPen(QColor(60, 60, 60), 4, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(base, at(pose.shoulder));
   p.setPen(QPen(QColor(30, 90, 200), 4, Qt::SolidLine, Qt::RoundCap));
@@ -57,13 +79,17 @@ void TArmView::paintEvent(QPaintEvent*) {
   p.setPen(QPen(QColor(220, 60, 40), 3, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(at(pose.wrist), at(pose.tool));
 
-  // Top view: the base axis in the middle, X to the right, Z up.
+  // Top view: the base axis in the middle, X to the right, Z up; the circle is the reach.
   const QRectF top(20 + kViewSize, 24, kViewSize, kViewSize);
   p.setPen(Qt::gray);
   p.drawRect(top);
   p.drawText(top.topLeft() + QPointF(4, -6), QStringLiteral("top"));
   const QPointF axis = top.center();
-  const double reach = std::max(pose.tool.reach, 0.0) * scale;
+  const double radius = kViewSize / 2.0 - kMargin;
+  const double topScale = radius / std::max(Reach(), 1e-9);
+  p.setPen(QPen(QColor(190, 190, 180), 1));
+  p.drawEllipse(axis, radius, radius);
+  const double reach = std::max(pose.tool.reach, 0.0) * topScale;
   p.setPen(QPen(QColor(30, 90, 200), 4, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(axis,
              axis + QPointF(reach * std::cos(pose.baseTurn), -reach * std::sin(pose.baseTurn)));
@@ -71,9 +97,14 @@ void TArmView::paintEvent(QPaintEvent*) {
   p.drawEllipse(axis, 4, 4);
 
   p.setPen(Qt::black);
+  const ToolPoint tool = toolPoint();
+  p.drawText(QPointF(10, kViewSize + 46), QStringLiteral("tool point  X %1   Y %2   Z %3 cm")
+                                              .arg(tool.X, 0, 'f', 1)
+                                              .arg(tool.Y, 0, 'f', 1)
+                                              .arg(tool.Z, 0, 'f', 1));
   QString servos;
   for (int i = 1; i <= 6; ++i) servos += QStringLiteral("sv%1: %2   ").arg(i).arg(positions_[i]);
-  p.drawText(QPointF(10, kViewSize + 50), servos.trimmed());
-  p.drawText(QPointF(10, kViewSize + 72),
+  p.drawText(QPointF(10, kViewSize + 66), servos.trimmed());
+  p.drawText(QPointF(10, kViewSize + 86),
              QStringLiteral("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_));
 }

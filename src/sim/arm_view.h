@@ -1,9 +1,13 @@
 // A window that draws the virtual arm from the positions the virtual servo controller holds:
-// a side view of shoulder, elbow, wrist and hand, and a top view of the base turn.
+// a side view of shoulder, elbow, wrist and hand, a top view of the base turn, the tool
+// point's coordinates and the six positions.
 #pragma once
 
+#include <QRectF>
 #include <QWidget>
 #include <cstdint>
+
+#include "arm_pose.h"
 
 class TArmView : public QWidget {
   Q_OBJECT
@@ -18,13 +22,25 @@ class TArmView : public QWidget {
   int32_t position(int servo) const { return positions_[servo]; }
   uint64_t frames() const { return frames_; }
   uint64_t badFrames() const { return badFrames_; }
+  // Where the tool point is for the positions held, in cm.
+  ToolPoint toolPoint() const;
+  // How often the view has been painted.
+  uint64_t paints() const { return paints_; }
+
+  // The side view and where a point of the arm's plane lands in it: the scale makes the
+  // whole reach of the arm, up, down, forward and back, fill the view.
+  QRectF sideView() const;
+  QPointF SidePoint(double reach, double height) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  double Reach() const { return l1_ + l2_ + l3_; }
+
   int32_t positions_[7] = {0, 127, 127, 127, 127, 127, 127};
   uint64_t frames_ = 0;
   uint64_t badFrames_ = 0;
+  uint64_t paints_ = 0;
   double h_ = 0, l1_ = 0, l2_ = 0, l3_ = 0;
 };

@@ -88,6 +88,14 @@ void TVirtualServoController::SetListener(std::function<void()> listener) {
   onChange_ = std::move(listener);
 }
 
+uint64_t TVirtualServoController::WaitForFrames(
+    uint64_t seen, std::chrono::steady_clock::time_point deadline) const {
+  std::unique_lock lock(mutex_);
+  auto count = [this] { return state_.frames + state_.badFrames; };
+  taken_.wait_until(lock, deadline, [&] { return count() != seen; });
+  return count();
+}
+
 void TVirtualServoController::Take(const DecodedFrame& frame) {
   // Called with the mutex held. A frame for an address no servo has is counted but moves
   // nothing, as a real controller would ignore it.
@@ -120,6 +128,7 @@ void TVirtualServoController::Listen() {
           state_.badFrames += decoder_.badFrames() - bad;
           notify = onChange_;
         }
+        taken_.notify_all();
         if (notify) notify();
         continue;
       }

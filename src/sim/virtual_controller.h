@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -46,6 +48,9 @@ class TVirtualServoController {
   Snapshot State() const;
   // Runs on the listening thread after each read that held frames or broken bytes.
   void SetListener(std::function<void()> listener);
+  // Blocks until the count of frames and broken frames taken differs from `seen`, or until
+  // `deadline`; returns the count then.
+  uint64_t WaitForFrames(uint64_t seen, std::chrono::steady_clock::time_point deadline) const;
 
  private:
   void Listen();
@@ -55,6 +60,7 @@ class TVirtualServoController {
   int wake_ = -1;
   std::thread listener_;
   mutable std::mutex mutex_;
+  mutable std::condition_variable taken_;
   FrameDecoder decoder_;  // listening thread only
   Snapshot state_;
   int32_t address_[7] = {0, 1, 2, 3, 4, 5, 6};

@@ -73,4 +73,23 @@ TEST(VirtualController, FramesSplitAcrossWritesStillArrive) {
   EXPECT_EQ(s.position[5], 0xFF);
 }
 
+TEST(VirtualController, WaitingForFramesWakesOnArrivalOrAtTheDeadline) {
+  TVirtualServoController& c = TVirtualServoController::Instance();
+  TComPort port;
+  port.SetPort("sim");
+  port.SetConnected(true);
+  const auto s0 = c.State();
+  const uint64_t seen = s0.frames + s0.badFrames;
+  // Nothing arrives: back at the deadline with the same count.
+  EXPECT_EQ(c.WaitForFrames(seen, std::chrono::steady_clock::now() + 30ms), seen);
+
+  // A frame: back as soon as it has been taken, long before a deadline far away.
+  const auto start = std::chrono::steady_clock::now();
+  port.SendText(EncodeServoFrame(3, 42));
+  const uint64_t now = c.WaitForFrames(seen, start + 60s);
+  EXPECT_EQ(now, seen + 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+  EXPECT_EQ(c.State().position[3], 42);
+}
+
 }  // namespace
