@@ -34,6 +34,8 @@ class TfrmJoy : public QDialog {
   // off, so a poll running every tick reports it once; LoadJoystickCalibration (or a
   // completed calibration) turns it on again.
   std::optional<JoystickReading> PollJoystick();
+  // True when joystick 0 can be read now.
+  bool JoystickAttached() { return device_.Read().has_value(); }
   // Runs PollJoystick from Timer1 every 100 ms, or stops it.
   void SetPolling(bool on);
   // callbackEnabled off, the six calibration keys read in order, callbackEnabled on.

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "jog_field.h"
+#include "jog_pad.h"
+#include "joy_mapping.h"
+
+namespace {
+
+QPoint Centre(const TJogField* field) {
+  return field->KnobCentre().toPoint();
+}
+
+TEST(JogPadMode, OneAndZeroAreFixedAnythingElseIsAuto) {
+  EXPECT_EQ(ParseJogPadMode("1"), JogPadMode::Always);
+  EXPECT_EQ(ParseJogPadMode("0"), JogPadMode::Never);
+  EXPECT_EQ(ParseJogPadMode("auto"), JogPadMode::Auto);
+  EXPECT_EQ(ParseJogPadMode(""), JogPadMode::Auto);
+  EXPECT_EQ(ParseJogPadMode(" 1"), JogPadMode::Auto);
+}
+
+TEST(JogPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
+  TfrmJogPad pad;
+  pad.resize(160, 190);
+  pad.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  TJogField* field = pad.field();
+  EXPECT_FALSE(pad.Engaged());
+
+  const QPoint start = Centre(field);
+  QTest::mousePress(field, Qt::LeftButton, {}, start);
+  QTest::mouseMove(field, QPoint(field->width() - 1, start.y()));
+  EXPECT_TRUE(pad.Engaged());
+  JogPadInput in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 2);
+  EXPECT_DOUBLE_EQ(in.axisY, 1);
+  EXPECT_EQ(in.buttons, 0);
+
+  // Up is the stick pushed forward: axisY 2. Beyond the field the knob stays at its edge.
+  QTest::mouseMove(field, QPoint(start.x(), -50));
+  in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 1);
+  EXPECT_DOUBLE_EQ(in.axisY, 2);
+
+  QTest::mouseRelease(field, Qt::LeftButton, {}, QPoint(start.x(), -50));
+  EXPECT_TRUE(field->Centred());
+  // One centred reading is still owed, so the tick stops the arm; then the pad is idle.
+  ASSERT_TRUE(pad.Engaged());
+  in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 1);
+  EXPECT_DOUBLE_EQ(in.axisY, 1);
+  EXPECT_FALSE(pad.Engaged());
+}
+
+TEST(JogPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
+  TfrmJogPad pad;
+  pad.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  TJogField* field = pad.field();
+  QTest::keyPress(field, Qt::Key_Left);
+  QTest::keyPress(field, Qt::Key_Down);
+  JogPadInput in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 0);
+  EXPECT_DOUBLE_EQ(in.axisY, 0);
+  QTest::keyRelease(field, Qt::Key_Left);
+  in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 1);
+  EXPECT_DOUBLE_EQ(in.axisY, 0);
+  QTest::keyRelease(field, Qt::Key_Down);
+  EXPECT_TRUE(field->Centred());
+  pad.TakeInput();
+  EXPECT_FALSE(pad.Engaged());
+}
+
+TEST(JogPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {
+  TfrmJogPad pad;
+  pad.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  QTest::mousePress(pad.button(1), Qt::LeftButton);
+  QTest::mousePress(pad.button(4), Qt::LeftButton);
+  EXPECT_EQ(pad.TakeInput().buttons, kJoyButton1 | 8);
+  EXPECT_EQ(pad.TakeInput().buttons, kJoyButton1 | 8);
+  QTest::mouseRelease(pad.button(1), Qt::LeftButton);
+  QTest::mouseRelease(pad.button(4), Qt::LeftButton);
+  EXPECT_EQ(pad.TakeInput().buttons, 0);
+  EXPECT_FALSE(pad.Engaged());
+
+  QTest::mousePress(pad.button(3), Qt::LeftButton);
+  ASSERT_TRUE(pad.Engaged());
+  EXPECT_EQ(pad.TakeInput().buttons, kJoyButton3);
+  EXPECT_FALSE(pad.Engaged());  // still held, but the switch has been handed on
+  QTest::mouseRelease(pad.button(3), Qt::LeftButton);
+  EXPECT_FALSE(pad.Engaged());
+}
+
+TEST(JogPad, ItsReadingsDriveTheMappingLikeAStick) {
+  TfrmJogPad pad;
+  ServoState state;
+  pad.Deflect(2, 0);
+  JogPadInput in = pad.TakeInput();
+  JoystickToDirections(state, in.buttons, in.axisX, in.axisY);
+  EXPECT_EQ(state.direction[1], 1);
+  EXPECT_EQ(state.direction[2], -1);
+  pad.SetButton(2, true);
+  pad.SetButton(3, true);
+  in = pad.TakeInput();
+  JoystickToDirections(state, in.buttons, in.axisX, in.axisY);
+  EXPECT_EQ(state.jogGroup, 3);
+  EXPECT_EQ(state.direction[4], 1);
+  EXPECT_EQ(state.direction[6], 1);
+  // Deflections short of nine tenths leave the servo at rest, as with a stick.
+  pad.Deflect(1.85, 1);
+  in = pad.TakeInput();
+  JoystickToDirections(state, in.buttons, in.axisX, in.axisY);
+  EXPECT_EQ(state.jogGroup, 3);
+  EXPECT_EQ(state.direction[4], 0);
+}
+
+}  // namespace
