@@ -131,3 +131,17 @@ void TRoboPath::load(const TFileProcess& file) {
     throw EFPError(kLoadError);
   }
 }
+
+void TRoboPath::MarkClean() {
+  clean_.clear();
+  clean_.reserve(commands.size());
+  for (const auto& command : commands) clean_.push_back(*command);
+}
+
+bool TRoboPath::Modified() const {
+  if (clean_.size() != commands.size()) return true;
+  for (size_t i = 0; i < commands.size(); ++i) {
+    if (!(clean_[i] == *commands[i])) return true;
+  }
+  return false;
+}

@@ -20,6 +20,8 @@ struct TServoCommand {
   char letter = 'M';  // 'M' move, 'P' pause; any other letter is kept but not played
   uint8_t servoId = 0;
   uint8_t value = 0;
+
+  bool operator==(const TServoCommand&) const = default;
 };
 
 using TCommandList = std::vector<std::unique_ptr<TServoCommand>>;
@@ -42,6 +44,15 @@ class TRoboPath {
   // (defined beside the editor, the one part of the script that needs the toolkit).
   void edit();
 
+  // Remembers the commands as they are now, as after a load or a save.
+  void MarkClean();
+  // True when the commands differ from those at the last MarkClean, however they were changed
+  // (recording, the editor, New, a load that failed half-way).
+  bool Modified() const;
+
   TCommandList commands;
   TfrmCommandEdit* editor = nullptr;  // set while the command editor is open
+
+ private:
+  std::vector<TServoCommand> clean_;
 };
