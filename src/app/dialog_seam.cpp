@@ -33,6 +33,11 @@ void UiSeam::Reset() {
   showError = [](QWidget* parent, const QString& text) {
     QMessageBox::critical(parent, QStringLiteral("Vantrel"), text);
   };
+  question = [](QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, QStringLiteral("Vantrel"), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+  };
   openFileName = [](QWidget* parent, const QString& filter) {
     return RunFileDialog(parent, filter, QFileDialog::AcceptOpen, QString());
   };

@@ -16,6 +16,9 @@ struct UiSeam {
   std::function<QString(QWidget* parent, const QString& filter, const QString& defaultSuffix)>
       saveFileName;
 
+  // A question answered Yes (true) or No. Default: a message box with No as its default.
+  std::function<bool(QWidget* parent, const QString& text)> question;
+
   static UiSeam& Instance();
   // Puts the real dialogs back.
   void Reset();

@@ -5,10 +5,6 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-#include <QPointer>
-#include <atomic>
-
-#include "arm_view.h"
 #include "com_led.h"
 #include "dialog_seam.h"
 #include "error_report.h"
@@ -22,8 +18,9 @@
 #include "virtual_controller.h"
 
 namespace {
-const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco);;All files (*)");
-}
+// Names saved without an extension get ".vcp", so the first filter lists both.
+const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco *.vcp);;All files (*)");
+}  // namespace
 
 TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TfrmVantrel>()) {
@@ -75,6 +72,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComLed2->SetLedSignal(lsRx);
   ComLed2->SetComPort(&ComPort1);
 
+  jogPad_ = new TfrmJogPad(this);
   ConnectControls();
   qApp->installEventFilter(this);
 
@@ -84,12 +82,13 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     // Creation goes on without the remaining steps; the operator sees why.
     ShowErrorMessage(QString::fromStdString(e.what()));
   }
+  // Also after a failed start: the pad is needed once the options name a working port.
+  if (options_ && joy_) RunGuarded([this] { ShowJogPadAtStart(); });
 }
 
 TfrmVantrel::~TfrmVantrel() {
   qApp->removeEventFilter(this);
   Timer1.Stop();
-  if (armView_) TVirtualServoController::Instance().SetListener({});
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
   options_.reset();
@@ -138,7 +137,7 @@ void TfrmVantrel::ConnectControls() {
   on(ui->btPause10, &QPushButton::clicked, [this] { RecordPause(script); });
   on(ui->btPlay, &QToolButton::clicked, [this] { btPlayClick(); });
   on(ui->btStop, &QToolButton::clicked, [this] { btStopClick(); });
-  on(ui->btClearScript, &QToolButton::clicked, [this] { script.clear(); });
+  on(ui->btClearScript, &QToolButton::clicked, [this] { btClearScriptClick(); });
   on(ui->btEdit, &QToolButton::clicked, [this] { btEditClick(); });
   on(ui->btLoad, &QPushButton::clicked, [this] { btLoadClick(); });
   on(ui->btSave, &QPushButton::clicked, [this] { btSaveClick(); });
@@ -181,7 +180,7 @@ void TfrmVantrel::UpdateGauges() {
 }
 
 void TfrmVantrel::Timer1Timer() {
-  if (state.runState == 1) joy_->PollJoystick();
+  if (state.runState == 1) ReadJogInput();
   for (int i = 1; i <= kServoCount; ++i) {
     StepServo(state, i);
     ClampServo(state, servoTables(), i);
@@ -195,6 +194,45 @@ void TfrmVantrel::Timer1Timer() {
   // Handling one pending event here is left to Qt: this handler returns to the event loop,
   // which serves every pending click, key and repaint before the next timer event, so a long
   // tick never starves the window.
+}
+
+void TfrmVantrel::ReadJogInput() {
+  // While the pad is used it wins over a real stick; let go, the stick is read again.
+  if (jogPad_->Engaged()) {
+    const JogPadInput input = jogPad_->TakeInput();
+    JoystickToDirections(input.buttons, input.axisX, input.axisY);
+    return;
+  }
+  const auto reading = joy_->PollJoystick();
+  if (reading && jogPadMode_ == JogPadMode::Auto && !jogPadByKey_) jogPad_->hide();
+}
+
+void TfrmVantrel::ShowJogPadAtStart() {
+  jogPadMode_ = ParseJogPadMode(options_->ReadOption("jogPad"));
+  if (jogPadMode_ == JogPadMode::Always ||
+      (jogPadMode_ == JogPadMode::Auto && !joy_->JoystickAttached())) {
+    ShowJogPad();
+  }
+}
+
+void TfrmVantrel::ShowJogPad() {
+  jogPad_->adjustSize();
+  QPoint at = frameGeometry().topLeft() - QPoint(jogPad_->frameGeometry().width() + 12, 0);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen && at.x() < screen->availableGeometry().left()) {
+    at = frameGeometry().bottomLeft() + QPoint(0, 12);  // no room on the left: below
+  }
+  jogPad_->move(at);
+  jogPad_->show();
+}
+
+void TfrmVantrel::ToggleJogPad() {
+  if (jogPad_->isVisible()) {
+    jogPad_->hide();
+    return;
+  }
+  jogPadByKey_ = true;
+  ShowJogPad();
 }
 
 void TfrmVantrel::SendFrames(const ByteString& frames) {
@@ -216,13 +254,23 @@ void TfrmVantrel::LoadJoystickCalibration() {
   joy_->LoadJoystickCalibration(options_->store());
 }
 
+bool TfrmVantrel::IsCoordinateBox(const QWidget* widget) const {
+  // A Move target typed there must not add commands to the script.
+  return widget == ui->Xcoord || widget == ui->Ycoord || widget == ui->Zcoord;
+}
+
 bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F5 &&
+      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+    ToggleJogPad();
+    return true;
+  }
   if (event->type() == QEvent::KeyPress) {
     // The key goes to the focus widget first (then to its parents): act on that first delivery
     // only, and only for keys typed in this window. The key is never consumed.
     QWidget* target = QApplication::focusWidget();
     if (!target) target = QApplication::activeWindow();
-    if (watched == target && target && target->window() == this) {
+    if (watched == target && target && target->window() == this && !IsCoordinateBox(target)) {
       const QString key = static_cast<QKeyEvent*>(event)->text();
       RunGuarded([&] { FormKeyPress(key); });
     }
@@ -259,6 +307,12 @@ void TfrmVantrel::exitClick() {
 }
 
 void TfrmVantrel::closeEvent(QCloseEvent* event) {
+  bool discard = false;
+  RunGuarded([&] { discard = DiscardAllowed(); });
+  if (!discard) {
+    event->ignore();
+    return;
+  }
   // The close box and Exit end the program, also while the arm view is open; a script that
   // is playing stops after its current command.
   stopRequested = 1;
@@ -288,12 +342,26 @@ void TfrmVantrel::btEditClick() {
   script.edit();
 }
 
+bool TfrmVantrel::DiscardAllowed() {
+  if (!script.Modified() || script.count() == 0) return true;
+  return UiSeam::Instance().question(
+      this, QStringLiteral("Discard the %1 unsaved commands?").arg(script.count()));
+}
+
+void TfrmVantrel::btClearScriptClick() {
+  if (!DiscardAllowed()) return;
+  script.clear();
+  script.MarkClean();
+}
+
 void TfrmVantrel::btLoadClick() {
+  if (!DiscardAllowed()) return;
   const QString name = UiSeam::Instance().openFileName(this, kScriptFilter);
   if (name.isEmpty()) return;
   FileProcess1.RecordSource = name.toStdString();
   FileProcess1.close();
   script.load(FileProcess1);
+  script.MarkClean();
 }
 
 void TfrmVantrel::btSaveClick() {
@@ -308,6 +376,7 @@ void TfrmVantrel::btSaveClick() {
     throw;
   }
   FileProcess1.close();
+  script.MarkClean();
 }
 
 void TfrmVantrel::ShowPlaying(bool playing) {
@@ -329,34 +398,5 @@ void TfrmVantrel::PumpEvents() {
 }
 
 void TfrmVantrel::UpdateArmView() {
-  TVirtualServoController& controller = TVirtualServoController::Instance();
-  if (!IsVirtualPortName(ComPort1.Port())) {
-    if (armView_) armView_->hide();
-    return;
-  }
-  controller.SetAddresses(servoTables().Address);
-  if (!armView_) {
-    armView_ = new TArmView(this);
-    armView_->move(geometry().topRight() + QPoint(12, 0));
-    // Frames arrive on the controller's thread; the view follows on the main thread, one
-    // refresh at a time however fast frames come.
-    QPointer<TArmView> view = armView_;
-    auto pending = std::make_shared<std::atomic<bool>>(false);
-    controller.SetListener([view, pending] {
-      if (pending->exchange(true)) return;
-      QMetaObject::invokeMethod(
-          qApp,
-          [view, pending] {
-            pending->store(false);
-            if (!view) return;
-            const auto s = TVirtualServoController::Instance().State();
-            view->SetServos(s.position, s.frames, s.badFrames);
-          },
-          Qt::QueuedConnection);
-    });
-  }
-  armView_->SetLinks(arm.H, arm.L1, arm.L2, arm.L3);
-  const auto s = controller.State();
-  armView_->SetServos(s.position, s.frames, s.badFrames);
-  armView_->show();
+  armLink_.Follow(IsVirtualPortName(ComPort1.Port()), this, servoTables(), arm);
 }

@@ -7,8 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "arm_view_link.h"
 #include "com_port.h"
 #include "file_process.h"
+#include "jog_pad.h"
 #include "playback.h"
 #include "script_model.h"
 #include "servo_state.h"
@@ -22,7 +24,6 @@ class TComLed;
 class TfrmJoy;
 class TfrmVTOptions;
 class TGaugeSurface;
-class TArmView;
 
 class TfrmVantrel : public QWidget, public PlaybackHost {
   Q_OBJECT
@@ -47,6 +48,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void btmoveClick();
   void btPlayClick();
   void btStopClick();
+  void btClearScriptClick();
   void btLoadClick();
   void btSaveClick();
   void btEditClick();
@@ -68,12 +70,16 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   ArmGeometry arm;
   int stopRequested = 0;
   // Playback's waits and the pause after each write go by it; tests put in their own.
-  ScheduleClock* clock = &SteadyScheduleClock();
+  // The arm view follows the frames during its sleeps.
+  ScheduleClock* clock = &armLink_;
 
   std::unique_ptr<Ui::TfrmVantrel> ui;
   TfrmVTOptions* options() const { return options_.get(); }
   TfrmJoy* joystick() const { return joy_.get(); }
-  TArmView* armView() const { return armView_; }
+  TArmView* armView() const { return armLink_.view(); }
+  TfrmJogPad* jogPad() const { return jogPad_; }
+  // F5: shows the jog pad beside the window, or hides it.
+  void ToggleJogPad();
   TComLed* ComLed1 = nullptr;
   TComLed* ComLed2 = nullptr;
 
@@ -86,9 +92,20 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ComPort1TxEmpty() { state.txEmpty = true; }
   void ConnectControls();
   void UpdateArmView();
+  bool IsCoordinateBox(const QWidget* widget) const;
+  // The tick's input: the jog pad while it is used, else joystick 0.
+  void ReadJogInput();
+  void ShowJogPadAtStart();
+  void ShowJogPad();
+  // Asks before a changed, non-empty script is thrown away; true to go on.
+  bool DiscardAllowed();
   TGaugeSurface* Gauge(int k) const;
 
   std::unique_ptr<TfrmVTOptions> options_;
   std::unique_ptr<TfrmJoy> joy_;
-  TArmView* armView_ = nullptr;
+  TArmViewLink armLink_;
+  TfrmJogPad* jogPad_ = nullptr;
+  JogPadMode jogPadMode_ = JogPadMode::Auto;
+  // Opened with F5: a stick plugged in then does not hide it.
+  bool jogPadByKey_ = false;
 };

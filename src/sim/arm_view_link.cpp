@@ -3,9 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <atomic>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "virtual_controller.h"
 
@@ -51,19 +49,18 @@ void TArmViewLink::Refresh() {
   shown_ = s.frames + s.badFrames;
 }
 
-void TArmViewLink::Sleep(int64_t milliseconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+void TArmViewLink::SleepUntil(TimePoint when) {
   if (!view_ || !view_->isVisible()) {
-    std::this_thread::sleep_until(deadline);
+    SteadyScheduleClock().SleepUntil(when);
     return;
   }
   const TVirtualServoController& controller = TVirtualServoController::Instance();
   for (;;) {
-    const uint64_t taken = controller.WaitForFrames(shown_, deadline);
+    const uint64_t taken = controller.WaitForFrames(shown_, when);
     if (taken != shown_) {
       Refresh();
       view_->repaint();  // now, not from the event loop that does not run meanwhile
     }
-    if (std::chrono::steady_clock::now() >= deadline) return;
+    if (Now() >= when) return;
   }
 }

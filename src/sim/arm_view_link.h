@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "arm_view.h"
+#include "schedule_clock.h"
 #include "servo_state.h"
 #include "unMoveLibrary.h"
 
-class TArmViewLink {
+class TArmViewLink : public ScheduleClock {
  public:
   TArmViewLink() = default;
-  ~TArmViewLink();
+  ~TArmViewLink() override;
   TArmViewLink(const TArmViewLink&) = delete;
   TArmViewLink& operator=(const TArmViewLink&) = delete;
 
@@ -24,9 +25,10 @@ class TArmViewLink {
 
   // The controller's state into the view.
   void Refresh();
-  // Sleeps `milliseconds` on the main thread; a visible view is repainted whenever frames
-  // arrive meanwhile. Without a visible view it is a plain sleep.
-  void Sleep(int64_t milliseconds);
+  // The steady clock, whose sleeps on the main thread repaint a visible view whenever frames
+  // arrive meanwhile. Without a visible view they are plain sleeps.
+  TimePoint Now() override { return SteadyScheduleClock().Now(); }
+  void SleepUntil(TimePoint when) override;
 
  private:
   QPointer<TArmView> view_;

@@ -105,26 +105,30 @@ TEST(MainWindow, LimitsHoldJoggedAndIdleServos) {
   EXPECT_EQ(w.state.position[2], 100);  // pulled in without a frame of its own
 }
 
-TEST(MainWindow, RecordingKeysRecordAndStillType) {
+TEST(MainWindow, RecordingKeysRecordOutsideTheCoordinateBoxes) {
   WindowHarness h;
   TfrmVantrel& w = h.Start();
   w.show();
+  QCoreApplication::processEvents();  // the jog pad's showing is over
   QApplication::setActiveWindow(&w);
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  w.ui->Xcoord->clear();
-  w.ui->Xcoord->setFocus();
-  QTest::keyClicks(w.ui->Xcoord, "1ap");
-  EXPECT_EQ(w.ui->Xcoord->text(), "1ap");
+  w.ui->cbHoriz->setFocus();
+  QTest::keyClicks(w.ui->cbHoriz, "1ap");
   ASSERT_EQ(w.script.count(), 8);
   EXPECT_EQ(w.script.getItem(0).servoId, 1);
   EXPECT_EQ(w.script.getItem(6).servoId, 6);
   EXPECT_EQ(w.script.getItem(7).letter, 'P');
   EXPECT_EQ(w.script.getItem(7).value, 5);
+  QTest::keyClicks(w.ui->cbHoriz, "A7");
+  EXPECT_EQ(w.script.count(), 8);
 
-  w.ui->Ycoord->clear();
-  w.ui->Ycoord->setFocus();
-  QTest::keyClicks(w.ui->Ycoord, "A7");
-  EXPECT_EQ(w.ui->Ycoord->text(), "A7");
+  // A Move target typed into a coordinate box goes to that box only.
+  for (QLineEdit* box : {w.ui->Xcoord, w.ui->Ycoord, w.ui->Zcoord}) {
+    box->clear();
+    box->setFocus();
+    QTest::keyClicks(box, "12p");
+    EXPECT_EQ(box->text(), "12p");
+  }
   EXPECT_EQ(w.script.count(), 8);
 }
 

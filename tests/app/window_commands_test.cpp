@@ -141,7 +141,7 @@ TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
   RecordCommand(w.script, 'P', 0, 5);
   const std::string path = h.dir.File("arm.vcp");
   UiSeam::Instance().saveFileName = [&](QWidget*, const QString& filter, const QString& suffix) {
-    EXPECT_EQ(filter, "Vantrel script (*.vco);;All files (*)");
+    EXPECT_EQ(filter, "Vantrel script (*.vco *.vcp);;All files (*)");
     EXPECT_EQ(suffix, "vcp");
     return QString::fromStdString(path);
   };
@@ -149,7 +149,9 @@ TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
   EXPECT_EQ(ReadFile(path), "M;3;140\r\nP;0;5\r\n");
 
   w.script.clear();
-  UiSeam::Instance().openFileName = [&](QWidget*, const QString&) {
+  UiSeam::Instance().openFileName = [&](QWidget*, const QString& filter) {
+    // The saved name ends in .vcp: the first filter must list it.
+    EXPECT_TRUE(filter.startsWith("Vantrel script (*.vco *.vcp);;")) << filter.toStdString();
     return QString::fromStdString(path);
   };
   QTest::mouseClick(w.ui->btLoad, Qt::LeftButton);
@@ -261,6 +263,46 @@ TEST(VirtualArm, MoveToAPointReachesTheSimulatedController) {
   w.optionsClick();
   EXPECT_FALSE(w.armView()->isVisible());
   EXPECT_FALSE(TVirtualServoController::Instance().Running());
+}
+
+// Another clock's sleeps, each followed by a look at the window.
+class WatchedClock : public ScheduleClock {
+ public:
+  WatchedClock(ScheduleClock& inner, std::function<void(Duration)> after)
+      : inner_(inner), after_(std::move(after)) {}
+  TimePoint Now() override { return inner_.Now(); }
+  void SleepUntil(TimePoint when) override {
+    const Duration span = when - inner_.Now();
+    inner_.SleepUntil(when);
+    after_(span);
+  }
+
+ private:
+  ScheduleClock& inner_;
+  std::function<void(Duration)> after_;
+};
+
+TEST(VirtualArm, TheViewShowsAPlayedMoveDuringTheWaitAfterIt) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h, {{"comPort", "sim"}});
+  ASSERT_NE(w.armView(), nullptr);
+  ASSERT_NE(h.ownClock, nullptr);
+  w.state.position[1] = 127;
+  RecordCommand(w.script, 'M', 1, 227);  // 100 steps: a 2 s wait
+  TArmView* view = w.armView();
+  const uint64_t paintsBefore = view->paints();
+  int longWaits = 0;
+  // The window's own clock, looked at when the travel wait ends: between the frame and then
+  // no event has been handled.
+  WatchedClock watched(*h.ownClock, [&](ScheduleClock::Duration span) {
+    if (span < 1s) return;
+    ++longWaits;
+    EXPECT_EQ(view->position(1), 227);
+    EXPECT_GT(view->paints(), paintsBefore);
+  });
+  w.clock = &watched;
+  w.btPlayClick();
+  EXPECT_EQ(longWaits, 1);
 }
 
 }  // namespace

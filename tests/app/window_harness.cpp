@@ -4,6 +4,10 @@
 
 WindowHarness::WindowHarness() {
   UiSeam::Instance().showError = [this](QWidget*, const QString& text) { errors << text; };
+  UiSeam::Instance().question = [this](QWidget*, const QString& text) {
+    questions << text;
+    return answer;
+  };
 }
 
 WindowHarness::~WindowHarness() {
@@ -46,6 +50,7 @@ void WindowHarness::WriteSettings(const std::map<std::string, std::string>& chan
 TfrmVantrel& WindowHarness::Start(const std::map<std::string, std::string>& changes) {
   WriteSettings(changes);
   window = std::make_unique<TfrmVantrel>(settingsPath());
+  ownClock = window->clock;
   window->clock = &clock;
   return *window;
 }

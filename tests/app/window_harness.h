@@ -1,5 +1,5 @@
-// A main window on a pseudo-terminal with a settings file of the test's own; error boxes and
-// sleeps are recorded instead of shown and slept.
+// A main window on a pseudo-terminal with a settings file of the test's own; error boxes,
+// questions and sleeps are recorded instead of shown and slept.
 #pragma once
 
 #include <QStringList>
@@ -30,6 +30,11 @@ class WindowHarness {
   PtyPair pty;
   QStringList errors;
   FakeClock clock;
+  // Questions asked through the dialog seam, each answered with `answer`.
+  QStringList questions;
+  bool answer = true;
+  // The window's own clock, which `clock` replaces.
+  ScheduleClock* ownClock = nullptr;
   std::unique_ptr<TfrmVantrel> window;
 };
 
