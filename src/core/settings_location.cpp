@@ -70,7 +70,8 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
   }
   const std::string folder = config + "/vantrel";
   const std::string file = folder + "/" + kFileName;
-  if (!IsFile(file) && IsFile(places.shippedDefaults) && MakeFolders(folder)) {
+  // The folder is made even without defaults to copy, so the settings can be written back.
+  if (!IsFile(file) && MakeFolders(folder) && IsFile(places.shippedDefaults)) {
     CopyFile(places.shippedDefaults, file);
   }
   return file;

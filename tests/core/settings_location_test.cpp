@@ -103,6 +103,7 @@ TEST_F(SettingsLocation, WhenNoCopyCanBeMadeThePathStillComesBack) {
   fs::remove(root.File("usr/share/vantrel/vantrel.ini"));  // a program that is not installed
   EXPECT_EQ(LocateSettingsFile(places), root.File("home/.config/vantrel/vantrel.ini"));
   EXPECT_FALSE(fs::exists(root.File("home/.config/vantrel/vantrel.ini")));
+  EXPECT_TRUE(fs::is_directory(root.File("home/.config/vantrel")));  // ready for the write-back
 
   // ~/.config cannot hold folders (a file in its place stops even root).
   WriteFile(root.File("usr/share/vantrel/vantrel.ini"), kShipped);
