@@ -1,58 +1,20 @@
 // SendText of a tick's frames to a pseudo-terminal with a reading peer, beside a bare write()
-// of the same bytes to the same device. Both times and their ratio are counters.
+// of the same bytes to the same device: the calling thread's CPU time for each, and what the
+// event thread spends and how often it wakes per write.
 #include <benchmark/benchmark.h>
-#include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <thread>
+#include <string>
 
+#include "bench_support.h"
 #include "com_port.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// Calls per batch: a clock read costs about as much as a small write, so batches keep it out.
+constexpr int kBatch = 50;
 
-// A pseudo-terminal whose far end reads everything, as the servo controller would.
-class ReadingPeer {
- public:
-  ReadingPeer() {
-    char name[256];
-    if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0) return;
-    path_ = name;
-    termios raw{};
-    ::tcgetattr(slave_, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave_, TCSANOW, &raw);
-    reader_ = std::thread([this] {
-      char buffer[4096];
-      while (!stop_) {
-        pollfd p{master_, POLLIN, 0};
-        if (::poll(&p, 1, 20) > 0 && ::read(master_, buffer, sizeof buffer) <= 0) break;
-      }
-    });
-  }
-  ~ReadingPeer() {
-    stop_ = true;
-    if (reader_.joinable()) reader_.join();
-    if (slave_ >= 0) ::close(slave_);
-    if (master_ >= 0) ::close(master_);
-  }
-  const std::string& path() const { return path_; }
-  int slave() const { return slave_; }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string path_;
-  std::atomic<bool> stop_{false};
-  std::thread reader_;
-};
-
-void BM_SendTextBesideWrite(benchmark::State& state) {
+void SendTextBesideWrite(benchmark::State& state, TComEvents events, const std::string& label) {
   ReadingPeer peer;
   if (peer.path().empty()) {
     state.SkipWithError("no pseudo-terminal");
@@ -60,32 +22,64 @@ void BM_SendTextBesideWrite(benchmark::State& state) {
   }
   TComPort port;
   port.SetPort(peer.path());
-  port.SetSyncMethod(smNone);  // no main-thread loop here; the event thread still runs
+  port.SetEvents(events);
+  port.SetSyncMethod(smNone);  // no main-thread loop here; handlers (none) run on the thread
+  const std::set<pid_t> before = Tasks();
   port.OpenPort();
-  const ByteString frames(static_cast<size_t>(state.range(0)), '\x5A');
-
-  std::chrono::nanoseconds sendTime{0};
-  std::chrono::nanoseconds writeTime{0};
-  for (auto _ : state) {
-    const auto t0 = Clock::now();
-    benchmark::DoNotOptimize(port.SendText(frames));
-    const auto t1 = Clock::now();
-    benchmark::DoNotOptimize(::write(peer.slave(), frames.data(), frames.size()));
-    const auto t2 = Clock::now();
-    sendTime += t1 - t0;
-    writeTime += t2 - t1;
-    state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+  pid_t eventThread = 0;
+  for (const pid_t tid : Tasks()) {
+    if (!before.count(tid)) eventThread = tid;
   }
-  const double n = static_cast<double>(state.iterations());
-  const double sendNs = static_cast<double>(sendTime.count()) / n;
-  const double writeNs = static_cast<double>(writeTime.count()) / n;
-  state.counters["sendtext_ns"] = sendNs;
-  state.counters["write_ns"] = writeNs;
+  const ByteString frames(static_cast<size_t>(state.range(0)), '\x5A');
+  for (int i = 0; i < 100; ++i) port.SendText(frames);  // warm up
+  ::usleep(20000);
+
+  double sendNs = 0, writeNs = 0;
+  const double threadNs0 = eventThread ? TaskCpuNs(eventThread) : 0;
+  const long sleeps0 = eventThread ? TaskSleeps(eventThread) : 0;
+  int64_t writes = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadCpuNs();
+    for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(port.SendText(frames));
+    const double t1 = ThreadCpuNs();
+    for (int i = 0; i < kBatch; ++i) {
+      benchmark::DoNotOptimize(::write(peer.slave(), frames.data(), frames.size()));
+    }
+    const double t2 = ThreadCpuNs();
+    sendNs += t1 - t0;
+    writeNs += t2 - t1;
+    writes += kBatch;
+  }
+  ::usleep(20000);  // the last wake-ups settle
+  const double n = static_cast<double>(writes);
+  const double threadNs = eventThread ? (TaskCpuNs(eventThread) - threadNs0) / n : 0;
+  const double wakes = eventThread ? static_cast<double>(TaskSleeps(eventThread) - sleeps0) / n : 0;
+  state.counters["sendtext_cpu_ns"] = sendNs / n;
+  state.counters["write_cpu_ns"] = writeNs / n;
   state.counters["ratio"] = writeNs > 0 ? sendNs / writeNs : 0;
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
+  state.counters["event_thread_ns"] = threadNs;
+  state.counters["wakeups_per_write"] = wakes;
+  state.SetLabel(label);
+  const std::string bytes = std::to_string(state.range(0)) + " bytes";
+  PrintFigure("SendText " + bytes + " " + label + ", CPU", sendNs / n / 1000, "bare write()",
+              writeNs / n / 1000, "us");
+  PrintFigure("  event thread per write", threadNs / 1000, "bare write()", writeNs / n / 1000,
+              "us");
+  PrintFigure("  event thread wake-ups per write", wakes, "goal", label == "all events" ? 1 : 0,
+              "");
 }
 
-BENCHMARK(BM_SendTextBesideWrite)->Arg(4)->Arg(24)->UseManualTime();
+void BM_SendTextBesideWrite(benchmark::State& state) {
+  SendTextBesideWrite(state, kAllComEvents, "all events");
+}
+BENCHMARK(BM_SendTextBesideWrite)->Arg(4)->Arg(24)->Iterations(400);
+
+void BM_SendTextWithoutTxEmpty(benchmark::State& state) {
+  TComEvents events = kAllComEvents;
+  events.Remove(evTxEmpty);
+  SendTextBesideWrite(state, events, "no transmit event");
+}
+BENCHMARK(BM_SendTextWithoutTxEmpty)->Arg(4)->Arg(24)->Iterations(400);
 
 }  // namespace
 

@@ -31,7 +31,7 @@ using TimePoint = ScheduleClock::TimePoint;
 // The nominal time at which the next frame is due.
 class Timeline {
  public:
-  explicit Timeline(ScheduleClock& clock) : clock_(clock), next_(clock.Now()) {}
+  explicit Timeline(ScheduleClock& clock) : clock_(clock) {}
 
   // Waits until the next frame is due and answers that time.
   TimePoint FrameDue() {
@@ -51,15 +51,18 @@ class Timeline {
   void SleepTo(TimePoint when) {
     while (clock_.Now() < when) clock_.SleepUntil(when);
   }
-  // Where the schedule stands; when we are too far behind it, it starts afresh from now.
+  // Where the schedule stands. It starts with the first command; when we are too far behind
+  // it, it starts afresh from now.
   TimePoint Anchor() {
     const TimePoint now = clock_.Now();
-    if (now - next_ > kCatchUpLimit) next_ = now;
+    if (!started_ || now - next_ > kCatchUpLimit) next_ = now;
+    started_ = true;
     return next_;
   }
 
   ScheduleClock& clock_;
   TimePoint next_;
+  bool started_ = false;
 };
 
 void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {

@@ -21,6 +21,11 @@ namespace {
 
 constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
 
+// Bounds of one sleep while the output queue drains: the time a byte takes at the fastest
+// rates, and a look now and then under a handshake that holds the line.
+constexpr int64_t kMinDrainPauseNs = 100000;
+constexpr int64_t kMaxDrainPauseNs = 50000000;
+
 // A tty without modem lines or line counters (a pseudo-terminal) answers so.
 bool NoSuchFacility(int error) {
   return error == ENOTTY || error == EINVAL;
@@ -173,6 +178,9 @@ int TComDevice::SetLine(const TDcb& dcb) {
   }
   rtsToggle_ = rts == 3;
   markedInput_ = (dcb.Flags & dcb::fParity) != 0;
+  // Start bit, data bits, parity, stop bits (one and a half counted as two).
+  const uint32_t bits = 1 + dcb.ByteSize + (dcb.Parity != 0 ? 1 : 0) + (dcb.StopBits != 0 ? 2 : 1);
+  byteNanos_ = static_cast<int64_t>(uint64_t{bits} * 1000000000u / dcb.BaudRate);
   return 0;
 }
 
@@ -238,7 +246,8 @@ int TComDevice::FinishWrite(const char* data, size_t count, size_t* written,
       error = EIO;  // the line is gone but the write did not say why
     }
   }
-  // tcdrain cannot time out: watch the queue instead.
+  // tcdrain cannot time out: watch the queue instead, sleeping about as long as the bytes
+  // still queued take on the line rather than polling it.
   while (error == 0 && !*timedOut) {
     int queued = 0;
     if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
@@ -246,12 +255,16 @@ int TComDevice::FinishWrite(const char* data, size_t count, size_t* written,
       break;
     }
     if (queued == 0) break;
-    if (MillisLeft(deadline, hasDeadline) == 0) {
+    const int left = MillisLeft(deadline, hasDeadline);
+    if (left == 0) {
       *timedOut = true;
       break;
     }
-    const timespec pause{0, 1000000};
-    ::nanosleep(&pause, nullptr);
+    int64_t pause = std::clamp<int64_t>(queued * byteNanos_, kMinDrainPauseNs, kMaxDrainPauseNs);
+    if (left > 0) pause = std::min<int64_t>(pause, int64_t{left} * 1000000);
+    const timespec span{static_cast<time_t>(pause / 1000000000),
+                        static_cast<long>(pause % 1000000000)};
+    ::nanosleep(&span, nullptr);
   }
   if (rtsToggle_ && fd_ >= 0) {
     const int dropped = SetModemLine(TIOCM_RTS, false);

@@ -118,6 +118,7 @@ class TComDevice {
   uint32_t eventMask_ = 0;
   bool rtsToggle_ = false;
   bool markedInput_ = false;
+  int64_t byteNanos_ = 1041666;  // one byte at 9600 baud, 8N1
 };
 
 // Waits for activity on a device or for a wake-up from another thread, without spinning:

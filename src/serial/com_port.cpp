@@ -210,6 +210,7 @@ void TCustomComPort::OpenPort() {
     connected_ = false;
     throw;
   }
+  ++opens_;
   if (events_.Empty()) {
     threadRunning_ = false;
   } else {

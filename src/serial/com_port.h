@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -188,7 +187,8 @@ enum TIoKind : uint8_t { ioWrite = 0, ioRead = 1 };
 // One write or read in progress.
 struct TIoRequest {
   TIoKind kind = ioWrite;
-  std::optional<ByteString> data;  // the bytes written, for the links' txData
+  // The bytes being written: the caller's own, which outlive the write, so no copy is made.
+  const char* data = nullptr;
   int32_t size = 0;
   bool started = false;
   size_t transferred = 0;
@@ -334,6 +334,8 @@ class TCustomComPort {
   bool ApplyNow() const { return connected_ && !loading_; }
   void StopEventThread();
   void CloseVirtualDevice();
+  // A write has completed; `drained`: its bytes have left the output queue.
+  void TransmitDone(bool drained);
   // One dispatch step, on whichever thread the sync method runs handlers.
   void RunEventStep(TComEvent event);
   void ReceiveHandOff(int& count);
@@ -368,6 +370,7 @@ class TCustomComPort {
   std::unique_ptr<TMainThreadQueue> calls_;
   std::unique_ptr<TComThread> eventThread_;
   bool threadRunning_ = false;
+  uint64_t opens_ = 0;  // tells a dispatch queued before a close from one of this open
   std::vector<TComLink*> links_;
   bool rxCharLeavesInput_ = true;
   bool hasBufferLink_ = false;

@@ -24,9 +24,9 @@ TComErrors LineErrorsBetween(const TLineCounters& before, const TLineCounters& n
 }
 
 int TCustomComPort::SendText(const ByteString& text) {
-  const auto request = NewIoRequest();
-  StartTextWrite(text, request.get());
-  return AwaitCompletion(request.get());
+  TIoRequest request;
+  StartTextWrite(text, &request);
+  return AwaitCompletion(&request);
 }
 
 int TCustomComPort::StartTextWrite(const ByteString& text, TIoRequest* request) {
@@ -38,18 +38,19 @@ int TCustomComPort::StartTextWrite(const ByteString& text, TIoRequest* request) 
 int TCustomComPort::StartWrite(const char* bytes, int count, TIoRequest* request) {
   if (!request) throw EComPort(4);
   request->kind = ioWrite;
-  request->data.emplace(bytes, static_cast<size_t>(std::max(count, 0)));
-  request->size = count;
+  request->data = bytes;
+  request->size = std::max(count, 0);
   const TComTimeouts& t = *timeouts_;
   const auto multiplier = static_cast<uint32_t>(t.WriteTotalMultiplier());
   const auto constant = static_cast<uint32_t>(t.WriteTotalConstant());
   request->hasDeadline = multiplier != 0 || constant != 0;
-  const uint64_t totalMs = uint64_t{multiplier} * request->data->size() + constant;
-  request->deadline = TComClock::now() +
-                      std::chrono::milliseconds(std::min<uint64_t>(totalMs, INT64_MAX / 2000000));
+  if (request->hasDeadline) {
+    const uint64_t totalMs = uint64_t{multiplier} * static_cast<uint32_t>(request->size) + constant;
+    request->deadline = TComClock::now() +
+                        std::chrono::milliseconds(std::min<uint64_t>(totalMs, INT64_MAX / 2000000));
+  }
   size_t written = 0;
-  if (const int error =
-          device_.StartWrite(request->data->data(), request->data->size(), &written)) {
+  if (const int error = device_.StartWrite(bytes, static_cast<size_t>(request->size), &written)) {
     throw EComPort(2, error);
   }
   request->transferred = written;
@@ -63,11 +64,11 @@ int TCustomComPort::AwaitCompletion(TIoRequest* request) {
   if (!request->started) return 0;
   if (request->kind == ioWrite) {
     bool timedOut = false;
-    const ByteString& data = *request->data;
-    const int error = device_.FinishWrite(data.data(), data.size(), &request->transferred,
-                                          request->deadline, request->hasDeadline, &timedOut);
+    const int error = device_.FinishWrite(request->data, static_cast<size_t>(request->size),
+                                          &request->transferred, request->deadline,
+                                          request->hasDeadline, &timedOut);
     if (error != 0) throw EComPort(2, error);
-    if (eventThread_) eventThread_->WriteDone();
+    TransmitDone(!timedOut);
   } else {
     size_t got = 0;
     const int error = device_.Read(request->readBuffer, static_cast<size_t>(request->size), &got);
@@ -76,10 +77,35 @@ int TCustomComPort::AwaitCompletion(TIoRequest* request) {
   }
   if (request->kind == ioRead && PendingInputCount() == 0) {
     LinkStateChanged(clRx, false);
-  } else if (request->data) {
-    LinkTxData(request->data->data(), request->size);
+  } else if (request->kind == ioWrite) {
+    LinkTxData(request->data, request->size);
   }
   return static_cast<int>(request->transferred);
+}
+
+void TCustomComPort::TransmitDone(bool drained) {
+  TComThread* thread = eventThread_.get();
+  if (!thread || thread->Finished() || !thread->Wanted().Has(evTxEmpty)) return;
+  if (!drained || syncMethod_ == smNone) {
+    thread->WriteDone();  // it watches the queue drain, or runs the handlers itself
+    return;
+  }
+  // The queue is empty and the handlers run on this thread anyway: queue the transmit-empty
+  // dispatch here instead of waking the event thread to hand it back.
+  calls_->Post([this, open = opens_] {
+    if (open != opens_) return;  // closed meanwhile
+    if (!eventThread_ || eventThread_->Finished()) return;
+    if (syncMethod_ == smWindowSync) {
+      HandleEventMessage(EventsToMask(TComEvents{evTxEmpty}));
+      return;
+    }
+    try {
+      if (connected_) RunEventStep(evTxEmpty);
+    } catch (...) {
+      // As for any event: the error ends event delivery until the port is reopened.
+      if (open == opens_ && eventThread_) eventThread_->EndAfterHandlerError();
+    }
+  });
 }
 
 int TCustomComPort::ReceiveBytes(char* buffer, int count) {

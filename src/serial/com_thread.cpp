@@ -50,6 +50,11 @@ void TComThread::StopEventLoop() {
 
 void TComThread::WriteDone() {
   ++writesDone_;
+  if (!wakePending_.exchange(true)) stopEvent_.Wake();
+}
+
+void TComThread::EndAfterHandlerError() {
+  handlerFailed_ = true;
   stopEvent_.Wake();
 }
 
@@ -62,6 +67,12 @@ void TComThread::EventLoop() {
     }
     const TEventWatch::Result wait = stopEvent_.Wait(timeout);
     if (stop_) break;
+    if (handlerFailed_) {
+      clean = false;
+      break;
+    }
+    // Cleared before the writes are counted: a write after this wakes the loop again.
+    wakePending_ = false;
     // A wait that cannot work would fail at once forever: end instead of spinning.
     if (wait.error != 0) break;
     // The device vanished (unplugged, or the far end of a pseudo-terminal closed).

@@ -24,8 +24,13 @@ class TComThread {
 
   void StopEventLoop();
   bool Finished() const { return finished_.load(); }
-  // A write has completed: report transmit-empty once the output queue has drained.
+  // The events it was started for.
+  TComEvents Wanted() const { return wanted_; }
+  // A write has completed: report transmit-empty once the output queue has drained. Writes
+  // that follow before the loop has looked share one wake-up.
   void WriteDone();
+  // A handler run for this thread's port elsewhere failed: end as if it had failed here.
+  void EndAfterHandlerError();
   // Something (a read) needs the loop to look again.
   void Wake() { stopEvent_.Wake(); }
   pthread_t NativeHandle() { return thread_.native_handle(); }
@@ -49,6 +54,8 @@ class TComThread {
   std::atomic<bool> stop_{false};
   std::atomic<bool> finished_{false};
   std::atomic<uint64_t> writesDone_{0};
+  std::atomic<bool> wakePending_{false};
+  std::atomic<bool> handlerFailed_{false};
 
   // Loop state, touched by the loop alone.
   uint64_t writesSeen_ = 0;

@@ -69,11 +69,13 @@ class FakeHost : public PlaybackHost {
   FakeClock::Duration pumpTime{0};
 };
 
-// Lateness of each frame against the schedule the script asks for: the first frame is due at
-// once, each later one 2 ms plus the travel time of the move before it after that one was due.
-std::vector<microseconds> Lateness(const FakeHost& host, const std::vector<int>& travelMs) {
+// Lateness of each frame against the schedule the script asks for: the first frame is due
+// `first` after the start, each later one 2 ms plus the travel time of the move before it after
+// that one was due.
+std::vector<microseconds> Lateness(const FakeHost& host, const std::vector<int>& travelMs,
+                                   microseconds first = 0us) {
   std::vector<microseconds> late;
-  microseconds due{0};
+  microseconds due = first;
   for (size_t k = 0; k < host.sentAt.size(); ++k) {
     late.push_back(host.sentAt[k] - due);
     if (k < travelMs.size()) due += 2ms + std::chrono::milliseconds(travelMs[k]);
@@ -211,15 +213,14 @@ TEST(PlaybackTimeline, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
   host.writeTime = 300us;
   host.pumpTime = 300us;
   TRoboPath script;
-  // The first wait is counted from the start of the script: its own work makes it late too.
   const std::vector<int> travelMs = AlternatingMoves(script, 1000);
   int stop = 0;
   PlayScript(script, host, stop);
   ASSERT_EQ(host.sent.size(), 1000u);
-  const std::vector<microseconds> late = Lateness(host, travelMs);
-  // The gauges, and from the second frame on the two pumps before them, come between a wait
-  // and the next frame: 1 ms late, every time, to the last.
-  EXPECT_EQ(late.front(), 400us);
+  const std::vector<microseconds> late = Lateness(host, travelMs, 400us);
+  // The first frame is due when it is ready. The two pumps and the gauges come between a
+  // wait and the next frame: 1 ms late, every time, to the last.
+  EXPECT_EQ(late.front(), 0us);
   for (size_t k = 1; k < late.size(); ++k) ASSERT_EQ(late[k], 1000us) << "frame " << k;
 }
 
@@ -252,7 +253,9 @@ TEST(PlaybackTimeline, PausesKeepTheScheduleToo) {
   int stop = 0;
   PlayScript(script, host, stop);
   ASSERT_EQ(host.sentAt.size(), 2u);
-  EXPECT_EQ(host.sentAt[1] - host.sentAt[0], 2ms + 200ms + 1000ms);
+  // The frame after the pauses is due 2 + 200 + 1000 ms after the first; it is late only by
+  // its own gauge work.
+  EXPECT_EQ(Lateness(host, {200 + 1000}, 700us), (std::vector<microseconds>{0us, 700us}));
 }
 
 TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {

@@ -4,6 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -29,6 +33,37 @@ std::chrono::nanoseconds ThreadCpuTime(TComThread& thread) {
 }
 
 class EventsOnPty : public PortOnPty {};
+
+std::set<pid_t> Tasks() {
+  std::set<pid_t> tasks;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    tasks.insert(static_cast<pid_t>(std::stoi(entry.path().filename().string())));
+  }
+  return tasks;
+}
+
+// How often a thread of this process has gone to sleep: once after every wake-up.
+long Sleeps(pid_t tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/status");
+  std::string line;
+  const std::string key = "voluntary_ctxt_switches:";
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::stol(line.substr(key.size()));
+  }
+  ADD_FAILURE() << "no switch count for thread " << tid;
+  return -1;
+}
+
+// Opens the port and answers the task id of the event thread it started.
+pid_t OpenAndFindEventThread(TComPort& port) {
+  const std::set<pid_t> before = Tasks();
+  port.OpenPort();
+  for (const pid_t tid : Tasks()) {
+    if (!before.count(tid)) return tid;
+  }
+  ADD_FAILURE() << "no event thread";
+  return 0;
+}
 
 TEST_F(EventsOnPty, TxEmptyRunsOnTheMainThreadAfterAWrite) {
   const auto mainThread = std::this_thread::get_id();
@@ -81,19 +116,38 @@ TEST_F(EventsOnPty, UnreadInputIsReportedOncePerArrivalAndTheThreadSleeps) {
 }
 
 TEST_F(EventsOnPty, OneWaitWithInputAndAnEmptiedQueueRunsTheReceiveStepFirst) {
+  // On the event thread itself, which holds the first dispatch until input has arrived and a
+  // second write has emptied the queue: its next wait finds both.
+  port.SetSyncMethod(smNone);
+  std::mutex mutex;
   std::string calls;
-  port.OnRxChar = [&](TCustomComPort*, int) { calls += "rx "; };
-  port.OnTxEmpty = [&](TCustomComPort*) { calls += "tx "; };
+  std::atomic<bool> release{false};
+  const auto note = [&](const char* what) {
+    std::lock_guard lock(mutex);
+    calls += what;
+  };
+  port.OnRxChar = [&](TCustomComPort*, int) { note("rx "); };
+  port.OnTxEmpty = [&](TCustomComPort*) {
+    note("tx ");
+    while (!release) std::this_thread::sleep_for(1ms);
+  };
   port.OpenPort();
-  port.SendText("a");  // its dispatch now waits for the main thread...
-  std::this_thread::sleep_for(50ms);
-  pty.WritePeer("z");  // ...while input arrives and a second write empties the queue
+  port.SendText("a");
+  const auto held = [&] {
+    std::lock_guard lock(mutex);
+    return calls == "tx ";
+  };
+  ASSERT_TRUE(WaitUntil(held));
+  pty.WritePeer("z");
   port.SendText("y");
-  std::this_thread::sleep_for(50ms);
-  const auto settled = [&] { return calls == "tx rx tx " || calls == "rx tx "; };
-  ASSERT_TRUE(WaitUntil(settled)) << calls;
-  PumpFor(50ms);
-  EXPECT_TRUE(settled()) << calls;
+  std::this_thread::sleep_for(50ms);  // the input reaches the line
+  release = true;
+  const auto settled = [&] {
+    std::lock_guard lock(mutex);
+    return calls == "tx rx tx ";
+  };
+  EXPECT_TRUE(WaitUntil(settled)) << calls;
+  port.ClosePort();
 }
 
 TEST_F(EventsOnPty, ReadingForALinkHandsTheBytesOnOnce) {
@@ -221,6 +275,84 @@ TEST_F(EventsOnPty, NoSyncRunsHandlersOnTheEventThread) {
   }
   EXPECT_EQ(txEmpty, 1);
   EXPECT_FALSE(onMainThread);
+}
+
+TEST_F(EventsOnPty, WritesWakeTheEventThreadOnlyWhereItMustRunTheHandlers) {
+  int txEmpty = 0;
+  port.OnTxEmpty = [&](TCustomComPort*) { ++txEmpty; };
+  constexpr int kWrites = 40;
+  // Handlers on the main thread: each write's transmit-empty event goes there directly.
+  pid_t thread = OpenAndFindEventThread(port);
+  ASSERT_NE(thread, 0);
+  PumpFor(50ms);
+  long before = Sleeps(thread);
+  for (int i = 0; i < kWrites; ++i) ASSERT_EQ(port.SendText("abcd"), 4);
+  ASSERT_TRUE(WaitUntil([&] { return txEmpty == kWrites; })) << txEmpty;
+  EXPECT_EQ(Sleeps(thread), before);
+  port.ClosePort();
+
+  // No transmit event wanted: nothing to hand on, nothing runs.
+  TComEvents events = kAllComEvents;
+  events.Remove(evTxEmpty);
+  port.SetEvents(events);
+  txEmpty = 0;
+  thread = OpenAndFindEventThread(port);
+  ASSERT_NE(thread, 0);
+  PumpFor(50ms);
+  before = Sleeps(thread);
+  for (int i = 0; i < kWrites; ++i) port.SendText("abcd");
+  PumpFor(50ms);
+  EXPECT_EQ(Sleeps(thread), before);
+  EXPECT_EQ(txEmpty, 0);
+  port.ClosePort();
+
+  // Handlers on the event thread: at most one wake-up per write.
+  port.SetEvents(kAllComEvents);
+  port.SetSyncMethod(smNone);
+  std::atomic<int> onThread{0};
+  port.OnTxEmpty = [&](TCustomComPort*) { ++onThread; };
+  thread = OpenAndFindEventThread(port);
+  ASSERT_NE(thread, 0);
+  std::this_thread::sleep_for(50ms);
+  before = Sleeps(thread);
+  for (int i = 0; i < kWrites; ++i) port.SendText("abcd");
+  ASSERT_TRUE(WaitUntil([&] { return onThread > 0; }));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_LE(Sleeps(thread) - before, kWrites);
+  port.ClosePort();
+}
+
+TEST_F(EventsOnPty, AFailingTransmitEmptyHandlerEndsTheEventsUntilTheNextOpen) {
+  int txEmpty = 0;
+  port.OnTxEmpty = [&](TCustomComPort*) {
+    ++txEmpty;
+    throw std::runtime_error("handler failed");
+  };
+  port.OpenPort();
+  port.SendText("a");
+  ASSERT_TRUE(WaitUntil([&] { return port.EventThread()->Finished(); }));
+  EXPECT_EQ(txEmpty, 1);
+  EXPECT_EQ(port.SendText("still"), 5);  // writable, but no more events
+  PumpFor(100ms);
+  EXPECT_EQ(txEmpty, 1);
+  port.ClosePort();
+  port.OpenPort();
+  port.SendText("again");
+  EXPECT_TRUE(WaitUntil([&] { return txEmpty == 2; }));
+  port.OnTxEmpty = nullptr;
+}
+
+TEST_F(EventsOnPty, ATransmitEventQueuedBeforeACloseDoesNotReachTheNextOpen) {
+  int txEmpty = 0;
+  port.OnTxEmpty = [&](TCustomComPort*) { ++txEmpty; };
+  port.OpenPort();
+  port.SendText("a");  // its event waits for the main thread's loop...
+  port.ClosePort();    // ...which the close does not run
+  port.OpenPort();
+  PumpFor(100ms);
+  EXPECT_EQ(txEmpty, 0);
+  port.SendText("b");
+  EXPECT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
 }
 
 }  // namespace
