@@ -69,6 +69,7 @@ TEST(FrameDecoder, CountsAndDropsFramesWithAWrongCheck) {
       {Bytes({0xFF, 0xA1, 0x7F, 0x00}) + good, 1},  // wrong check
       {Bytes({0xFF, 0xA1, 0xFF, 0x00}) + good, 1},  // 0xFF inside the broken frame
       {Bytes({0xFF, 0xA1}) + good, 1},              // two bytes lost
+      {Bytes({0xFF}) + good, 1},  // a lone header: the frame starts at its second byte
       {Bytes({0xFF, 0xA1, 0x7F, 0x00, 0xFF, 0xA1, 0x7F, 0x01}) + good, 2},
   };
   for (const Case& c : cases) {

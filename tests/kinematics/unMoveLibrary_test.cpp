@@ -24,6 +24,7 @@ std::string MathErrorOf(float reach, const ArmGeometry& arm) {
 
 TEST(SafeArcCos, CoversTheDomainRule) {
   EXPECT_EQ(SafeArcCos(1.0000001), 0);
+  EXPECT_EQ(SafeArcCos(1), 0);
   EXPECT_EQ(SafeArcCos(std::nan("")), 0);
   EXPECT_DOUBLE_EQ(SafeArcCos(-1), kPi);
   EXPECT_DOUBLE_EQ(SafeArcCos(0), kPi / 2);
@@ -36,6 +37,7 @@ TEST(CartesianToCylindrical, UsesTheOneArgumentArcTangent) {
   EXPECT_EQ(p.height, 7);
   EXPECT_FLOAT_EQ(p.baseAngle, static_cast<float>(std::atan(4.0 / 3) - kPi / 2));
   EXPECT_EQ(CartesianToCylindrical(-3, 7, -4).baseAngle, p.baseAngle);
+  EXPECT_FLOAT_EQ(CartesianToCylindrical(1, 7, 1).baseAngle, static_cast<float>(-kPi / 4));
   for (float z : {-20.0f, 0.0f, 9.0f}) {
     EXPECT_EQ(AngleToPosition(CartesianToCylindrical(0, 1, z).baseAngle), 254);
   }
