@@ -174,6 +174,9 @@ void TfrmVantrel::UpdateGauges() {
   QLabel* labels[] = {ui->lbServo1, ui->lbServo2, ui->lbServo3};
   for (int k = 1; k <= 3; ++k) {
     const int s = state.jogGroup + k;
+    const Shown now{s, state.position[s]};
+    if (shown_[k - 1] == now) continue;
+    shown_[k - 1] = now;
     labels[k - 1]->setText(QStringLiteral("servo%1: %2").arg(s).arg(state.position[s]));
     DrawGauge(Gauge(k), GaugeValue(state.position[s]));
   }
@@ -236,17 +239,22 @@ void TfrmVantrel::ToggleJogPad() {
 }
 
 void TfrmVantrel::SendFrames(const ByteString& frames) {
-  Timer1.Stop();
-  if (!frames.empty()) {
-    state.txEmpty = false;
-    ComPort1.SendText(frames);
-    clock->SleepFor(kPauseAfterWrite);
+  if (frames.empty()) {
+    // Nothing goes out: a running timer keeps its period, a stopped one starts.
+    if (!Timer1.Enabled()) Timer1.Start();
+    return;
   }
+  Timer1.Stop();
+  state.txEmpty = false;
+  ComPort1.SendText(frames);
+  clock->SleepFor(kPauseAfterWrite);
   Timer1.Start();
 }
 
 void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
   ::JoystickToDirections(state, buttons, axisX, axisY);
+  if (state.jogGroup == shownGroup_) return;
+  shownGroup_ = state.jogGroup;
   ui->lbGroup->setText(state.jogGroup == 0 ? QStringLiteral("0") : QStringLiteral("1"));
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -108,4 +109,12 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   JogPadMode jogPadMode_ = JogPadMode::Auto;
   // Opened with F5: a stick plugged in then does not hide it.
   bool jogPadByKey_ = false;
+  // What each label and gauge shows, servo and position; the tick redraws only changes.
+  struct Shown {
+    int servo = 0;
+    int32_t position = 0;
+    bool operator==(const Shown&) const = default;
+  };
+  std::array<Shown, 3> shown_{};
+  int shownGroup_ = 0;
 };

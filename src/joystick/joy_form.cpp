@@ -57,12 +57,8 @@ TfrmJoy::~TfrmJoy() = default;
 
 std::optional<JoystickReading> TfrmJoy::PollJoystick() {
   const auto reading = device_.Read();
-  if (!reading) {
-    ui->lblPos->setText(QStringLiteral("Position : no joystick connected"));
-    return std::nullopt;
-  }
-  ui->lblPos->setText(QStringLiteral("Position : ") +
-                      QString::asprintf("[%5d,%5d]", int{reading->x}, int{reading->y}));
+  ShowPosition(reading);
+  if (!reading) return std::nullopt;
   if (onJoystick && callbackEnabled) {
     JoyAxes axes;
     try {
@@ -75,6 +71,20 @@ std::optional<JoystickReading> TfrmJoy::PollJoystick() {
     onJoystick(reading->buttons, axes.axisX, axes.axisY);
   }
   return reading;
+}
+
+void TfrmJoy::ShowPosition(const std::optional<JoystickReading>& reading) {
+  std::optional<std::pair<uint16_t, uint16_t>> position;
+  if (reading) position.emplace(reading->x, reading->y);
+  if (positionShown_ && position == shownPosition_) return;
+  positionShown_ = true;
+  shownPosition_ = position;
+  if (!position) {
+    ui->lblPos->setText(QStringLiteral("Position : no joystick connected"));
+    return;
+  }
+  ui->lblPos->setText(QStringLiteral("Position : ") +
+                      QString::asprintf("[%5d,%5d]", int{position->first}, int{position->second}));
 }
 
 void TfrmJoy::SetPolling(bool on) {

@@ -63,8 +63,13 @@ class TfrmJoy : public QDialog {
   void FormShow();
   void FormClose();
 
+  // Shows the position only when it changed: polled every tick.
+  void ShowPosition(const std::optional<JoystickReading>& reading);
+
   std::unique_ptr<Ui::TfrmJoy> ui;
   JoystickDevice device_;
+  std::optional<std::pair<uint16_t, uint16_t>> shownPosition_;
+  bool positionShown_ = false;
   // Stands in for an idle handler: often enough to follow the stick, rare enough to leave
   // the processor alone.
   QTimer idleTimer_;

@@ -146,6 +146,51 @@ TEST(MainWindow, AFailingWriteReportsOnceAndStopsTheTicks) {
   EXPECT_EQ(w.state.position[1], 129);  // stepped and clamped before the write failed
 }
 
+// Counts the paint events of the widgets it watches.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(std::initializer_list<QWidget*> widgets) {
+    for (QWidget* w : widgets) w->installEventFilter(this);
+  }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"servoComInterval", "0"}, {"servoIncr", "1"}});
+  w.state.runState = 2;  // no stick: the directions stay as set
+  w.Timer1Timer();
+  QTest::qWait(50);
+  PaintCounter counter{w.ui->lbServo1, w.ui->lbServo2, w.ui->lbServo3, w.ui->gauge1,
+                       w.ui->gauge2,   w.ui->gauge3,   w.ui->lbGroup};
+  for (int i = 0; i < 20; ++i) {
+    w.Timer1Timer();
+    QCoreApplication::processEvents();
+  }
+  QTest::qWait(50);
+  EXPECT_EQ(counter.paints, 0);
+  EXPECT_EQ(h.pty.Drain(50ms), "");
+
+  // A moving servo redraws its label and gauge on every tick.
+  w.state.direction[2] = 1;
+  w.Timer1Timer();
+  QTest::qWait(50);
+  EXPECT_EQ(w.ui->lbServo2->text(), "servo2: 128");
+  EXPECT_GT(counter.paints, 0);
+
+  // Nothing to send still leaves a stopped tick running, as after any send.
+  w.state.direction[2] = 0;
+  w.Timer1.Stop();
+  w.SendFrames({});
+  EXPECT_TRUE(w.Timer1.Enabled());
+}
+
 TEST(MainWindow, GaugesFollowTheServosOfTheGroup) {
   WindowHarness h;
   TfrmVantrel& w = h.Start();
