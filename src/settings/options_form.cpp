@@ -47,6 +47,9 @@ class OptionValueDelegate : public QStyledItemDelegate {
   void setEditorData(QWidget* editor, const QModelIndex& index) const override {
     const QString value = index.data(Qt::EditRole).toString();
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+      // The view fills a new editor before it knows it as its own: a commit from here would
+      // be refused (and warned about), and it would only write back what was read.
+      const QSignalBlocker quiet(combo);
       const int item = combo->findText(value);
       if (item >= 0) {
         combo->setCurrentIndex(item);
@@ -86,8 +89,15 @@ TfrmVTOptions::TfrmVTOptions(const std::string& settingsPath, QWidget* parent)
   move(371, 187);
   ui->ok->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
   ui->cancel->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
-  ui->optList->horizontalHeader()->resizeSection(kKeyColumn, 150);
-  ui->optList->horizontalHeader()->resizeSection(kValueColumn, 173);
+  // The keys stay in sight: the value column takes what the key column leaves, so there is
+  // nothing to scroll sideways and a click on a value cannot push the keys out.
+  QHeaderView* header = ui->optList->horizontalHeader();
+  header->setMinimumSectionSize(40);
+  header->resizeSection(kKeyColumn, 150);
+  header->setSectionResizeMode(kKeyColumn, QHeaderView::Fixed);
+  header->setSectionResizeMode(kValueColumn, QHeaderView::Stretch);
+  ui->optList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setMinimumSize(260, 200);
   ui->optList->setItemDelegateForColumn(
       kValueColumn, new OptionValueDelegate(
                         [this] {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
 #include <filesystem>
@@ -57,7 +58,6 @@ TEST_F(OptionsDialog, ShowsTheOptionTableInOrder) {
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Option");
   EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Value");
   EXPECT_EQ(table->columnWidth(0), 150);
-  EXPECT_EQ(table->columnWidth(1), 173);
   const std::vector<std::pair<QString, QString>> expected = {{"comPort", "ttyS9"},
                                                              {"servoIncr", "2"},
                                                              {"sv1Minval", "0"},
@@ -147,6 +147,56 @@ TEST_F(OptionsDialog, ComPortOffersThisMachinesPortsAndTheVirtualController) {
   table->setCurrentIndex(table->model()->index(RowOf("servoIncr"), 1));
   EXPECT_TRUE(qobject_cast<QLineEdit*>(EditValue("servoIncr")));
   EXPECT_EQ(table->item(RowOf("comPort"), 1)->text(), "/dev/ttyAMA0");
+}
+
+// Warnings from Qt while a test runs.
+QStringList* capturedWarnings = nullptr;
+
+void CaptureWarnings(QtMsgType type, const QMessageLogContext&, const QString& text) {
+  if (capturedWarnings && type == QtWarningMsg) *capturedWarnings << text;
+}
+
+TEST_F(OptionsDialog, TheTableFillsTheDialogAndGrowsWithItTheKeysAlwaysInSight) {
+  EXPECT_EQ(form->size(), QSize(392, 345));  // the first size
+  for (const QSize size : {QSize(392, 345), QSize(640, 520), QSize(300, 240)}) {
+    SCOPED_TRACE(testing::Message() << size.width() << "x" << size.height());
+    form->resize(size);
+    QCoreApplication::processEvents();
+    const QRect t = table->geometry();
+    EXPECT_LE(form->width() - t.right(), 12);
+    EXPECT_GT(t.height(), form->height() / 2);
+    EXPECT_EQ(table->columnWidth(0), 150);
+    EXPECT_EQ(table->columnWidth(0) + table->columnWidth(1), table->viewport()->width());
+    EXPECT_EQ(table->horizontalScrollBar()->maximum(), 0);  // nothing to scroll sideways
+  }
+}
+
+TEST_F(OptionsDialog, EditingValuesNeitherScrollsTheKeysAwayNorWarns) {
+  QStringList warnings;
+  capturedWarnings = &warnings;
+  const auto previous = qInstallMessageHandler(CaptureWarnings);
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  for (const char* key : {"servoIncr", "comPort", "sv1Minval", "comPort", "sv1Maxval"}) {
+    const QModelIndex value = table->model()->index(RowOf(key), 1);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(value).center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(value).center());
+    QWidget* editor = table->indexWidget(value);
+    ASSERT_TRUE(editor) << key;
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) editor = combo->lineEdit();
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClicks(editor, "7");
+    // The key cell of the row being edited is still in full view.
+    const QRect keyCell = table->visualRect(table->model()->index(RowOf(key), 0));
+    EXPECT_EQ(keyCell.left(), 0) << key;
+    EXPECT_EQ(table->horizontalScrollBar()->value(), 0) << key;
+  }
+  QTest::mouseClick(form->findChild<QPushButton*>("ok"), Qt::LeftButton);
+  qInstallMessageHandler(previous);
+  capturedWarnings = nullptr;
+  EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
+  EXPECT_EQ(form->ReadOption("servoIncr"), "27");
+  EXPECT_EQ(form->ReadOption("comPort"), "ttyS977");
 }
 
 }  // namespace
