@@ -29,6 +29,9 @@ const char* const kTextCentre =
 const char* const kTextDone =
     "The Joystick is now configured completely.Press OK to save configuration or Cancel to "
     "abandon it";
+const char* const kTextNothingRead =
+    "No joystick was read, so nothing was measured and the calibration is unchanged. Press "
+    "Cancel to return to the main program.";
 
 // Ties go to the even neighbour (the default rounding mode).
 int TrackBarPosition(uint16_t value, uint16_t maximum) {
@@ -120,6 +123,7 @@ void TfrmJoy::FormShow() {
   idleTimer_.start();
   calibrationStep = 0;
   ui->Memo1->setPlainText(QString::fromUtf8(kTextStart));
+  stickRead_ = false;
   ui->butNext->setEnabled(true);
   ui->butOK->setEnabled(true);
 }
@@ -131,6 +135,7 @@ void TfrmJoy::FormClose() {
 void TfrmJoy::IdleProc() {
   const auto reading = device_.Read();
   if (!reading) return;
+  stickRead_ = true;
   const uint16_t x = reading->x;
   const uint16_t y = reading->y;
   JoyCalibration& c = calibration;
@@ -163,6 +168,7 @@ void TfrmJoy::butNextClick() {
     case 1:
       // With no stick to read the window stays as it is rather than being set to a guess.
       if (const auto reading = device_.Read()) {
+        stickRead_ = true;
         calibration.joyCentXMin = calibration.joyCentXMax = reading->x;
         calibration.joyCentYMin = calibration.joyCentYMax = reading->y;
       }
@@ -170,9 +176,14 @@ void TfrmJoy::butNextClick() {
       break;
     case 2:
       ui->butOK->setEnabled(true);
-      butOKModalResult_ = Accepted;
       ui->butNext->setEnabled(false);
-      ui->Memo1->setPlainText(QString::fromUtf8(kTextDone));
+      // Without a single reading there is nothing to store: OK then keeps what it had.
+      if (stickRead_) {
+        butOKModalResult_ = Accepted;
+        ui->Memo1->setPlainText(QString::fromUtf8(kTextDone));
+      } else {
+        ui->Memo1->setPlainText(QString::fromUtf8(kTextNothingRead));
+      }
       break;
     default:
       break;

@@ -74,6 +74,8 @@ class TfrmJoy : public QDialog {
   // the processor alone.
   QTimer idleTimer_;
   DialogCode butOKModalResult_ = Rejected;
+  // A reading came from the stick since the dialog was shown.
+  bool stickRead_ = false;
 };
 
 // The Joystick button's work: with the tick stopped and the poll timer on, shows the dialog;

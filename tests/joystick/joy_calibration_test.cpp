@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +29,9 @@ const QString kTextCentre =
 const QString kTextDone =
     "The Joystick is now configured completely.Press OK to save configuration or Cancel to "
     "abandon it";
+const QString kTextNothingRead =
+    "No joystick was read, so nothing was measured and the calibration is unchanged. Press "
+    "Cancel to return to the main program.";
 
 using Lines = std::vector<std::pair<std::string, std::string>>;
 
@@ -250,6 +256,53 @@ TEST_F(JoyCalibrationDialog, MeasuresOnlyWhileShownAndStartsAfreshEachShowing) {
   EXPECT_TRUE(Button("butOK")->isEnabled());
   EXPECT_EQ(joy->butOKModalResult(), QDialog::Accepted);
   EXPECT_TRUE(QTest::qWaitFor([&] { return Slider("horzTrackbar") == 0; }, 10000));
+  joy->hide();
+}
+
+TEST_F(JoyCalibrationDialog, WithoutAStickTheLastStepSaysNothingChanged) {
+  Store(
+      "joyMaxX=40000\njoyMaxY=40000\njoyCentXMin=19000\njoyCentXMax=21000\n"
+      "joyCentYMin=19000\njoyCentYMax=21000\n");
+  joy->LoadJoystickCalibration(*store);
+  stick->Detach();
+  const Lines before = StoreLines();
+  const bool stored = Run([&] {
+    joy->IdleProc();
+    Button("butNext")->click();
+    joy->IdleProc();
+    Button("butNext")->click();
+    joy->IdleProc();
+    Button("butNext")->click();
+    EXPECT_EQ(Memo(), kTextNothingRead);
+    EXPECT_FALSE(Button("butNext")->isEnabled());
+    ASSERT_TRUE(Button("butOK")->isEnabled());
+    Button("butOK")->click();
+  });
+  EXPECT_FALSE(stored);
+  EXPECT_EQ(StoreLines(), before);
+  EXPECT_EQ(joy->calibration.joyCentXMax, 21000);
+}
+
+TEST_F(JoyCalibrationDialog, EveryTextIsReadableAtTheDialogsSize) {
+  joy->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(joy.get()));
+  auto* memo = Get<QPlainTextEdit>("Memo1");
+  for (const QString& text : {kTextStart, kTextStops, kTextCentre, kTextDone, kTextNothingRead}) {
+    memo->setPlainText(text);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0) << text.toStdString();
+  }
+  // The position label: its longest texts fit, and the status controls sit inside their box.
+  auto* label = Get<QLabel>("lblPos");
+  for (const QString& text :
+       {QString("Position : no joystick connected"), QString("Position : [65535,65535]")}) {
+    label->setText(text);
+    EXPECT_LE(label->sizeHint().width(), label->width()) << text.toStdString();
+  }
+  auto* box = Get<QGroupBox>("GroupBox1");
+  for (QWidget* w : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    EXPECT_TRUE(box->contentsRect().contains(w->geometry())) << w->objectName().toStdString();
+  }
   joy->hide();
 }
 
