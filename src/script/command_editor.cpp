@@ -103,6 +103,11 @@ void TfrmCommandEdit::FormCreate() {
     column->SetEditorInheritsCellProps(false);
     column->SetEditor(setup[col].editor);
   }
+  // The button text's black is hard to read on the red header.
+  QFont deleteFont = font();
+  deleteFont.setBold(true);
+  grid->Columns()[kColDelete]->SetHeaderFont(deleteFont);
+  grid->Columns()[kColDelete]->SetHeaderTextColor(Qt::white);
   for (int row = 1; row < grid->RowCount(); ++row) {
     grid->SetCells(kColLine, row, QString::number(row));
   }
@@ -149,6 +154,8 @@ void TfrmCommandEdit::cellButDeleteClick(QObject*) {
   const int row = commandSheet->Row();
   if (commandSheet->Cells(kColCommand, row).isEmpty()) return;
   DeleteRow(row);
+  // Left standing, the button would sit over the next command, one click from deleting it.
+  commandSheet->FinishEdit();
   commandSheet->viewport()->update();
 }
 

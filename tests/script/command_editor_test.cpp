@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 #include "button_editor.h"
 #include "combo_editor.h"
@@ -32,6 +34,19 @@ std::string Text(const TCommandList& list) {
             std::to_string(command->value);
   }
   return text;
+}
+
+// Relative luminance and contrast ratio as the usual readability rule measures them.
+double Luminance(const QColor& c) {
+  auto channel = [](double v) {
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 struct Editor {
@@ -69,6 +84,14 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   EXPECT_EQ(grid->Columns()[0]->HeaderColor(), QColor(Qt::cyan));
   EXPECT_EQ(grid->Columns()[1]->HeaderColor(), QColor(Qt::green));
   EXPECT_EQ(grid->Columns()[4]->HeaderColor(), QColor(Qt::red));
+  // "Delete" stands out on its red header: bold, in a colour far from red.
+  EXPECT_TRUE(grid->Columns()[4]->HeaderFont().bold());
+  EXPECT_GE(Contrast(grid->Columns()[4]->HeaderTextColor(), Qt::red), 3.99);
+  for (int col = 0; col < 4; ++col) {
+    EXPECT_GE(
+        Contrast(grid->Columns()[col]->HeaderTextColor(), grid->Columns()[col]->HeaderColor()),
+        4.5);
+  }
   EXPECT_EQ(grid->Columns()[0]->Editor(), nullptr);
   EXPECT_EQ(grid->Columns()[1]->Editor(), form.cellComList);
   EXPECT_EQ(grid->Columns()[2]->Editor(), form.cellIDList);
@@ -122,6 +145,11 @@ TEST(CommandEditor, DeleteMovesTheRowsBelowUp) {
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "1", "10", ""}));
   EXPECT_EQ(editor.grid()->Rows(2), QStringList({"3", "M", "3", "30", ""}));
+  // The button went with its row: the command now in row 2 takes two clicks like any other.
+  EXPECT_FALSE(button->isVisible());
+  editor.Click(4, 2);
+  EXPECT_EQ(editor.Cell(1, 2), "M");
+  ASSERT_TRUE(button->isVisible());
   for (int row = 3; row < 499; ++row) ASSERT_EQ(editor.Cell(0, row), QString::number(row + 1));
   EXPECT_EQ(editor.grid()->Rows(499), QStringList({"499", "", "", "", ""}));
 
