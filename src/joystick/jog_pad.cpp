@@ -23,6 +23,7 @@ TfrmJogPad::TfrmJogPad(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     QPushButton* b = button(n);
     // The field keeps the focus, so the arrow keys go on jogging after a click.
     b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedSize(30, 24);
     connect(b, &QPushButton::pressed, this, [this, n] { SetButton(n, true); });
     connect(b, &QPushButton::released, this, [this, n] { SetButton(n, false); });
   }
