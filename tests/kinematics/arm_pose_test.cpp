@@ -10,11 +10,14 @@ namespace {
 TEST(ArmPose, MidPositionsStandTheArmUpWithTheForearmLevel) {
   const int32_t p[7] = {0, 127, 127, 127, 127, 127, 127};
   const ArmPose pose = PoseFromPositions(p, 5, 10, 10, 5);
+  EXPECT_EQ(pose.shoulder.reach, 0);
+  EXPECT_EQ(pose.shoulder.height, 5);
   EXPECT_NEAR(pose.elbow.reach, 0, 1e-9);
   EXPECT_NEAR(pose.elbow.height, 15, 1e-9);
   EXPECT_NEAR(pose.wrist.reach, 10, 1e-9);
   EXPECT_NEAR(pose.wrist.height, 15, 1e-9);
   EXPECT_NEAR(pose.tool.reach, 15, 1e-9);
+  EXPECT_NEAR(pose.tool.height, 15, 1e-9);
   EXPECT_NEAR(pose.baseTurn, std::numbers::pi / 2, 1e-9);
 }
 
