@@ -50,6 +50,11 @@ TEST(XStringGrid, MoveRowTakesTheWholeRowAlong) {
   EXPECT_EQ(grid.Rows(1).mid(0, 2), QStringList({"1", "b"}));
   grid.MoveRow(0, 2);  // the header row stays where it is
   EXPECT_EQ(grid.Rows(2).mid(0, 2), QStringList({"2", "c"}));
+  // A row dragged by its header moves as MoveRow does; the header keeps its plain order.
+  grid.verticalHeader()->moveSection(0, 2);
+  EXPECT_EQ(grid.Rows(3).mid(0, 2), QStringList({"1", "b"}));
+  EXPECT_EQ(grid.Rows(1).mid(0, 2), QStringList({"2", "c"}));
+  EXPECT_EQ(grid.verticalHeader()->visualIndex(2), 2);
 }
 
 TEST(XStringGrid, ColumnCountDropsAndAppendsItems) {
