@@ -34,6 +34,8 @@ TEST(IntParse, ScriptSyntax) {
   EXPECT_EQ(ParseInteger("5 ", IntSyntax::Script), std::nullopt);
   EXPECT_EQ(ParseInteger("2147483648", IntSyntax::Script), std::nullopt);
   EXPECT_EQ(ParseInteger("-2147483648", IntSyntax::Script), INT32_MIN);
+  // A field is a view into its line: blanks are looked for inside the view only.
+  EXPECT_EQ(ParseInteger(std::string_view("   ").substr(0, 2), IntSyntax::Script), std::nullopt);
 }
 
 TEST(IntParse, CoordinateSyntax) {
