@@ -156,9 +156,12 @@ void IniFile::Write(const std::string& section, const std::string& key, const st
 
 void IniFile::InsertLine(size_t at, Line line) {
   line.eol = eol_;
-  if (at == lines_.size() && !lines_.empty() && lines_.back().eol.empty()) {
-    lines_.back().eol = eol_;
-    line.eol.clear();
+  // A lone CR ends the file but no line for a reader: text put after it would join its line.
+  // It becomes CR LF, not the file's own end: a line whose text ends in CR keeps that CR.
+  Line* last = lines_.empty() ? nullptr : &lines_.back();
+  if (at == lines_.size() && last != nullptr && (last->eol.empty() || last->eol == "\r")) {
+    line.eol = last->eol;
+    last->eol = last->eol.empty() ? eol_ : "\r\n";
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }

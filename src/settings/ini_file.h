@@ -53,7 +53,7 @@ class IniFile {
   std::optional<size_t> FindKey(const std::string& section, const std::string& key) const;
   static Line ParseLine(const std::string& text);
   // Puts a new line before `at`, ended like the file's first line; appended after a last line
-  // that has no line end, it takes that line's place as the one without.
+  // that has no line end, or only a lone CR, it takes over that ending.
   void InsertLine(size_t at, Line line);
 
   std::vector<Line> lines_;

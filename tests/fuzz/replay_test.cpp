@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ const Harness kHarnesses[] = {
     {"script_file", FuzzScriptFile},     {"settings_file", FuzzSettingsFile},
     {"frame_decoder", FuzzFrameDecoder}, {"move", FuzzMove},
 };
+
+void PrintTo(const Harness& harness, std::ostream* out) {
+  *out << harness.name;
+}
 
 std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> files;

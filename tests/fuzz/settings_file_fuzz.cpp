@@ -11,7 +11,7 @@ namespace {
 
 struct FileLine {
   std::string text;
-  std::string end;  // "\r\n", "\n", or "" for a last line without line end
+  std::string end;  // "\r\n", "\n"; for the last line also a lone "\r" or nothing
   bool operator==(const FileLine&) const = default;
 };
 
@@ -21,7 +21,9 @@ std::vector<FileLine> SplitLines(const std::string& file) {
   while (at < file.size()) {
     const size_t lf = file.find('\n', at);
     if (lf == std::string::npos) {
-      lines.push_back({file.substr(at), ""});
+      // A lone CR ending the file is read as its line end.
+      const bool cr = file.back() == '\r';
+      lines.push_back({file.substr(at, file.size() - at - (cr ? 1 : 0)), cr ? "\r" : ""});
       break;
     }
     const bool crlf = lf > at && file[lf - 1] == '\r';
@@ -94,12 +96,12 @@ void AddAKey(const std::string& path, const std::string& file, const std::string
   store.WriteOption(key, value);
   const std::vector<FileLine> before = SplitLines(file);
   const std::vector<FileLine> after = SplitLines(WrittenBack(store));
-  // Every old line in order; only a last line without line end may gain one.
+  // Every old line in order; only a last line without a full line end may gain one.
   size_t matched = 0;
   for (const FileLine& line : after) {
     if (matched == before.size()) break;
     const FileLine& old = before[matched];
-    const bool gainedEnd = matched + 1 == before.size() && old.end.empty();
+    const bool gainedEnd = matched + 1 == before.size() && (old.end.empty() || old.end == "\r");
     if (line == old || (gainedEnd && line.text == old.text)) ++matched;
   }
   FUZZ_CHECK(matched == before.size());

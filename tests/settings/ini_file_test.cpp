@@ -83,6 +83,15 @@ TEST(IniFile, EachLineKeepsItsOwnLineEnd) {
   IniFile open = IniFile::Parse("[Options]\r\nk=1");
   open.Write("Options", "j", "2");
   EXPECT_EQ(open.Text(), "[Options]\r\nk=1\r\nj=2");
+
+  // After a lone CR at the end likewise: read back, the new key is a line of its own.
+  // A value that itself ends in CR keeps it.
+  IniFile cr = IniFile::Parse("[Options]\nk=1\r\r");
+  cr.Write("Options", "j", "2");
+  EXPECT_EQ(cr.Text(), "[Options]\nk=1\r\r\nj=2\r");
+  const IniFile reread = IniFile::Parse(cr.Text());
+  EXPECT_EQ(reread.Read("Options", "k"), "1\r");
+  EXPECT_EQ(reread.Read("Options", "j"), "2");
 }
 
 TEST(IniFile, SaveReplacesTheFileWhole) {
