@@ -30,8 +30,11 @@ UiSeam& UiSeam::Instance() {
 }
 
 void UiSeam::Reset() {
-  showError = [](QWidget* parent, const QString& text) {
-    QMessageBox::critical(parent, QStringLiteral("Vantrel"), text);
+  showError = [](QWidget* parent, const QString& text, const QString& detail) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Vantrel"), text, QMessageBox::Ok,
+                    parent);
+    box.setInformativeText(detail);
+    box.exec();
   };
   question = [](QWidget* parent, const QString& text) {
     return QMessageBox::question(parent, QStringLiteral("Vantrel"), text,

@@ -8,8 +8,9 @@
 class QWidget;
 
 struct UiSeam {
-  // Shows an error text. Default: a critical message box.
-  std::function<void(QWidget* parent, const QString& text)> showError;
+  // Shows an error text with its detail (empty when none). Default: a critical message box
+  // with the detail as its informative text.
+  std::function<void(QWidget* parent, const QString& text, const QString& detail)> showError;
   // A file name to open, or an empty text when the operator cancels.
   std::function<QString(QWidget* parent, const QString& filter)> openFileName;
   // A file name to save to (default suffix added, overwrite asked), or an empty text.

@@ -8,6 +8,7 @@
 #include "com_led.h"
 #include "dialog_seam.h"
 #include "error_report.h"
+#include "errors.h"
 #include "gauge_surface.h"
 #include "joy_form.h"
 #include "joy_mapping.h"
@@ -80,7 +81,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     FormCreate(settingsPath);
   } catch (const std::exception& e) {
     // Creation goes on without the remaining steps; the operator sees why.
-    ShowErrorMessage(QString::fromStdString(e.what()));
+    ShowErrorMessage(QString::fromStdString(e.what()), QString::fromStdString(DetailOf(e)));
   }
   // Also after a failed start: the pad is needed once the options name a working port.
   if (options_ && joy_) RunGuarded([this] { ShowJogPadAtStart(); });

@@ -6,23 +6,26 @@
 
 #include "dialog_seam.h"
 #include "error_report.h"
+#include "errors.h"
 
-void ShowErrorMessage(const QString& message) {
-  PrintError(message.toStdString());
+void ShowErrorMessage(const QString& message, const QString& detail) {
+  PrintError(message.toStdString(), detail.toStdString());
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) return;
+  auto show = [message, detail] {
+    UiSeam::Instance().showError(QApplication::activeWindow(), message, detail);
+  };
   if (QThread::currentThread() != app->thread()) {
-    QMetaObject::invokeMethod(
-        app, [message] { UiSeam::Instance().showError(QApplication::activeWindow(), message); },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
     return;
   }
-  UiSeam::Instance().showError(QApplication::activeWindow(), message);
+  show();
 }
 
 TVantrelApplication::TVantrelApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  SetErrorReporter(
-      [](const std::string& message) { ShowErrorMessage(QString::fromStdString(message)); });
+  SetErrorReporter([](const std::string& message, const std::string& detail) {
+    ShowErrorMessage(QString::fromStdString(message), QString::fromStdString(detail));
+  });
 }
 
 TVantrelApplication::~TVantrelApplication() {
@@ -33,7 +36,7 @@ bool TVantrelApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
   } catch (const std::exception& e) {
-    ShowErrorMessage(QString::fromStdString(e.what()));
+    ShowErrorMessage(QString::fromStdString(e.what()), QString::fromStdString(DetailOf(e)));
   } catch (...) {
     ShowErrorMessage(QStringLiteral("Unknown error"));
   }

@@ -14,6 +14,6 @@ class TVantrelApplication : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Shows `message` in an error box (on the main thread; other threads post it there) and
-// writes it to standard error as "vantrel: <message>".
-void ShowErrorMessage(const QString& message);
+// Shows `message` in an error box, `detail` as its second line (on the main thread; other
+// threads post it there), and writes it to standard error as "vantrel: <message> - <detail>".
+void ShowErrorMessage(const QString& message, const QString& detail = {});

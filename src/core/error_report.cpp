@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "errors.h"
+
 namespace {
 ErrorReporter& Reporter() {
   static ErrorReporter reporter;
@@ -10,16 +12,24 @@ ErrorReporter& Reporter() {
 }
 }  // namespace
 
-void PrintError(const std::string& message) {
-  std::fprintf(stderr, "vantrel: %s\n", message.c_str());
+void PrintError(const std::string& message, const std::string& detail) {
+  if (detail.empty()) {
+    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
+  } else {
+    std::fprintf(stderr, "vantrel: %s - %s\n", message.c_str(), detail.c_str());
+  }
 }
 
-void ReportError(const std::string& message) {
+void ReportError(const std::string& message, const std::string& detail) {
   if (Reporter()) {
-    Reporter()(message);
+    Reporter()(message, detail);
   } else {
-    PrintError(message);
+    PrintError(message, detail);
   }
+}
+
+void ReportError(const std::exception& error) {
+  ReportError(error.what(), DetailOf(error));
 }
 
 void SetErrorReporter(ErrorReporter reporter) {

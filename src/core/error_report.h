@@ -6,14 +6,19 @@
 #include <functional>
 #include <string>
 
-using ErrorReporter = std::function<void(const std::string& message)>;
+// `detail` says what and where (empty when there is nothing to add); the message stays the
+// text the operator knows.
+using ErrorReporter = std::function<void(const std::string& message, const std::string& detail)>;
 
-// Reports a message: by default one line "vantrel: <message>" on standard error.
-void ReportError(const std::string& message);
+// Reports a message: by default one line "vantrel: <message>" on standard error, with
+// " - <detail>" after it when there is a detail.
+void ReportError(const std::string& message, const std::string& detail = {});
+// Reports an error's message with its detail.
+void ReportError(const std::exception& error);
 // Installs another reporter (the main window's error box); an empty one restores the default.
 void SetErrorReporter(ErrorReporter reporter);
 // The default reporter's line on standard error.
-void PrintError(const std::string& message);
+void PrintError(const std::string& message, const std::string& detail = {});
 
 // Runs an event handler; an error that leaves it is reported and the program carries on with
 // the state the handler left. Errors are stopped here, at the handler, because the toolkit's
@@ -23,6 +28,6 @@ void RunGuarded(Handler&& handler) {
   try {
     handler();
   } catch (const std::exception& e) {
-    ReportError(e.what());
+    ReportError(e);
   }
 }

@@ -1,14 +1,19 @@
 #include "errors.h"
 
-EConvertError::EConvertError(const std::string& text) : std::runtime_error(MessageFor(text)) {}
+std::string DetailOf(const std::exception& error) {
+  const auto* detailed = dynamic_cast<const EDetailedError*>(&error);
+  return detailed ? detailed->detail() : std::string();
+}
+
+EConvertError::EConvertError(const std::string& text) : EDetailedError(MessageFor(text)) {}
 
 std::string EConvertError::MessageFor(const std::string& text) {
   return "'" + text + "' is not a valid integer value";
 }
 
 EMathError::EMathError(Kind kind)
-    : std::runtime_error(kind == Kind::DivisionByZero ? "Floating point division by zero"
-                                                      : "Invalid floating point operation"),
+    : EDetailedError(kind == Kind::DivisionByZero ? "Floating point division by zero"
+                                                  : "Invalid floating point operation"),
       kind_(kind) {}
 
 EMathError EMathError::ForZeroDivisor(long double dividend) {

@@ -4,16 +4,45 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
+
+// An error whose message is the text the operator has always seen, with an optional detail
+// saying what went wrong where: a file's path and line, a port's path and the system's reason,
+// a field. The error box shows the detail as a second line.
+class EDetailedError : public std::runtime_error {
+ public:
+  explicit EDetailedError(const std::string& message, std::string detail = {})
+      : std::runtime_error(message), detail_(std::move(detail)) {}
+  const std::string& detail() const { return detail_; }
+  void SetDetail(std::string detail) { detail_ = std::move(detail); }
+
+ private:
+  std::string detail_;
+};
+
+// The detail of any error; empty for errors that carry none.
+std::string DetailOf(const std::exception& error);
+
+// Runs `work`; an EDetailedError leaving it without a detail of its own takes `detail`.
+template <typename Work>
+auto WithDetail(const std::string& detail, Work&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (EDetailedError& e) {
+    if (e.detail().empty()) e.SetDetail(detail);
+    throw;
+  }
+}
 
 // A text that is not an integer: "'%s' is not a valid integer value".
-class EConvertError : public std::runtime_error {
+class EConvertError : public EDetailedError {
  public:
   explicit EConvertError(const std::string& text);
   static std::string MessageFor(const std::string& text);
 };
 
 // A zero divisor in floating-point code; C++ does not trap, so callers check and raise this.
-class EMathError : public std::runtime_error {
+class EMathError : public EDetailedError {
  public:
   enum class Kind { DivisionByZero, InvalidOperation };
   explicit EMathError(Kind kind);

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <utility>
+
+#include "regular_file.h"
 
 namespace {
 
@@ -45,26 +48,33 @@ TReplacingFile::~TReplacingFile() {
   Abandon();
 }
 
+bool TReplacingFile::Fail(std::string reason) {
+  reason_ = std::move(reason);
+  return false;
+}
+
+bool TReplacingFile::FailWithErrno() {
+  return Fail(SystemErrorText(errno));
+}
+
 bool TReplacingFile::Open(const std::string& target) {
   Abandon();
-  if (target.empty()) return false;
+  reason_.clear();
+  if (target.empty()) return Fail("no file name");
   target_ = target;
   struct stat existing {};
   const bool exists = ::stat(target_.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return false;
-  if (exists && !S_ISREG(existing.st_mode)) {
-    fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    return fd_ >= 0;
-  }
+  // A FIFO would hold the program until a reader came; a device is no place for a file.
+  if (exists && !S_ISREG(existing.st_mode)) return Fail(kNotRegularFile);
   if (exists) {
-    if (::access(target_.c_str(), W_OK) != 0) return false;
+    if (::access(target_.c_str(), W_OK) != 0) return FailWithErrno();
     if (char* real = ::realpath(target_.c_str(), nullptr)) {
       target_ = real;
       std::free(real);
     }
   }
   fd_ = CreateUniqueFile(FolderOf(target_), temp_);
-  if (fd_ < 0) return false;
+  if (fd_ < 0) return FailWithErrno();
   if (exists) ::fchmod(fd_, existing.st_mode & 07777);
   return true;
 }
@@ -74,7 +84,7 @@ bool TReplacingFile::Write(std::string_view data) {
     const ssize_t n = ::write(fd_, data.data(), data.size());
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return FailWithErrno();
     }
     data.remove_prefix(static_cast<size_t>(n));
   }
@@ -82,18 +92,15 @@ bool TReplacingFile::Write(std::string_view data) {
 }
 
 bool TReplacingFile::Commit() {
-  if (fd_ < 0) return false;
-  const bool replacing = !temp_.empty();
-  bool stored = !replacing || ::fsync(fd_) == 0;
-  stored = ::close(fd_) == 0 && stored;
+  if (fd_ < 0) return Fail(SystemErrorText(EBADF));
+  int error = ::fsync(fd_) == 0 ? 0 : errno;
+  if (::close(fd_) != 0 && error == 0) error = errno;
   fd_ = -1;
-  if (replacing) {
-    stored = stored && std::rename(temp_.c_str(), target_.c_str()) == 0;
-    if (!stored) ::unlink(temp_.c_str());
-  }
+  if (error == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) error = errno;
+  if (error != 0) ::unlink(temp_.c_str());
   temp_.clear();
   target_.clear();
-  return stored;
+  return error == 0 || Fail(SystemErrorText(error));
 }
 
 void TReplacingFile::Abandon() {

@@ -14,10 +14,10 @@ class TReplacingFile {
   TReplacingFile(const TReplacingFile&) = delete;
   TReplacingFile& operator=(const TReplacingFile&) = delete;
 
-  // Starts the new file for `target`. False when it cannot be written: the target is a folder
-  // or read-only, or its folder takes no new files. A device or pipe cannot be replaced, so it
-  // is written into directly. A link keeps pointing at the new contents, and the new file
-  // takes the old one's permissions.
+  // Starts the new file for `target`. False when it cannot be written: the target is no
+  // regular file (a folder, a FIFO, a device) or read-only, or its folder takes no new files.
+  // A link keeps pointing at the new contents, and the new file takes the old one's
+  // permissions.
   bool Open(const std::string& target);
   bool IsOpen() const { return fd_ >= 0; }
   bool Write(std::string_view data);
@@ -25,9 +25,16 @@ class TReplacingFile {
   bool Commit();
   // Removes the new file; the target stays as it was.
   void Abandon();
+  // Why the last Open, Write or Commit failed: "not a regular file", "no file name" or the
+  // system's text for the error.
+  const std::string& Reason() const { return reason_; }
 
  private:
   int fd_ = -1;
   std::string target_;
-  std::string temp_;  // empty when writing straight into a device or pipe
+  std::string temp_;
+  std::string reason_;
+
+  bool Fail(std::string reason);
+  bool FailWithErrno();
 };

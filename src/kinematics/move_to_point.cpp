@@ -2,21 +2,24 @@
 
 #include <cstdint>
 
+#include "errors.h"
 #include "int_parse.h"
 
 namespace {
 
-float Coordinate(const std::string& text) {
-  return static_cast<float>(static_cast<int32_t>(StrToInt(text, IntSyntax::Coordinate)));
+float Coordinate(const std::string& text, const char* field) {
+  return WithDetail(std::string("field ") + field, [&] {
+    return static_cast<float>(static_cast<int32_t>(StrToInt(text, IntSyntax::Coordinate)));
+  });
 }
 
 }  // namespace
 
 ByteString MoveToPoint(const std::string& x, const std::string& y, const std::string& z,
                        const ArmGeometry& arm, ServoState& state, const ServoTables& tables) {
-  const float X = Coordinate(x);
-  const float Y = Coordinate(y);
-  const float Z = Coordinate(z);
+  const float X = Coordinate(x, "X");
+  const float Y = Coordinate(y, "Y");
+  const float Z = Coordinate(z, "Z");
   const CylindricalPoint target = CartesianToCylindrical(X, Y, Z);
   const ArmAngles angles = SolveArm(0, target.reach, target.height, arm);
 

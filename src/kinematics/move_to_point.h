@@ -11,7 +11,8 @@
 // Solves the arm for the point typed in the X, Y and Z fields (Y vertical, centimetres) with
 // a level hand: servo 3 turns the base, 1 is the shoulder, 2 the elbow, 4 the wrist. Stops
 // jogging on servos 1 to 4, clamps all six and returns their six frames in servo order.
-// A field that is not an integer raises EConvertError, an arm that cannot be solved raises
+// A field that is not an integer raises EConvertError naming the field ("field Y") in its
+// detail, an arm that cannot be solved raises
 // EMathError; either way `state` is left exactly as it was.
 ByteString MoveToPoint(const std::string& x, const std::string& y, const std::string& z,
                        const ArmGeometry& arm, ServoState& state, const ServoTables& tables);

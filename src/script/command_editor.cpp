@@ -6,6 +6,7 @@
 #include "button_editor.h"
 #include "combo_editor.h"
 #include "error_report.h"
+#include "errors.h"
 #include "int_parse.h"
 #include "ui_command_editor.h"
 #include "updown_editor.h"
@@ -19,9 +20,14 @@ constexpr int kColServoId = 2;
 constexpr int kColValue = 3;
 constexpr int kColDelete = 4;
 
-// A cell as an integer of the script syntax, kept to its low 8 bits.
-uint8_t CellByte(const QString& text) {
-  return static_cast<uint8_t>(StrToInt(text.toStdString(), IntSyntax::Script));
+// A cell as an integer of the script syntax, kept to its low 8 bits. A conversion error says
+// which cell: "row 3, column Servo ID".
+uint8_t CellByte(const TXStringGrid& grid, int col, int row) {
+  const std::string where =
+      "row " + std::to_string(row) + ", column " + grid.Columns()[col]->Caption().toStdString();
+  return WithDetail(where, [&] {
+    return static_cast<uint8_t>(StrToInt(grid.Cells(col, row).toStdString(), IntSyntax::Script));
+  });
 }
 
 }  // namespace
@@ -140,8 +146,8 @@ void TfrmCommandEdit::btOkClick() {
     if (letter.isEmpty()) break;
     auto command = std::make_unique<TServoCommand>();
     command->letter = letter.at(0).toLatin1();
-    command->servoId = CellByte(commandSheet->Cells(kColServoId, row));
-    command->value = CellByte(commandSheet->Cells(kColValue, row));
+    command->servoId = CellByte(*commandSheet, kColServoId, row);
+    command->value = CellByte(*commandSheet, kColValue, row);
     commands->push_back(std::move(command));
   }
 }

@@ -17,8 +17,13 @@ TFileProcess::~TFileProcess() {
   }
 }
 
+EFPError TFileProcess::WriteError() const {
+  const std::string& reason = file_.Reason();
+  return EFPError(kWriteError, RecordSource.empty() ? reason : RecordSource + ": " + reason);
+}
+
 void TFileProcess::open() {
-  if (!file_.Open(RecordSource)) throw EFPError(kWriteError);
+  if (!file_.Open(RecordSource)) throw WriteError();
   buffer_.clear();
   failed_ = false;
   fileState = kFileOpen;
@@ -26,12 +31,12 @@ void TFileProcess::open() {
 
 bool TFileProcess::writeRow(const std::string& row) {
   if (fileState == kFileClosed) open();
-  if (failed_) throw EFPError(kWriteError);
+  if (failed_) throw WriteError();
   buffer_.append(row);
   buffer_.append("\r\n");
   if (buffer_.size() >= kFlushSize && !flush()) {
     failed_ = true;
-    throw EFPError(kWriteError);
+    throw WriteError();
   }
   return true;
 }
@@ -48,7 +53,7 @@ void TFileProcess::close() {
   const bool stored = !failed_ && flush() && file_.Commit();
   if (!stored) file_.Abandon();
   resetClosed();
-  if (!stored && report) throw EFPError(kWriteError);
+  if (!stored && report) throw WriteError();
 }
 
 void TFileProcess::resetClosed() {

@@ -7,6 +7,8 @@
 
 #include "replacing_file.h"
 
+class EFPError;
+
 inline constexpr uint8_t kFileClosed = 255;
 inline constexpr uint8_t kFileOpen = 1;
 
@@ -23,7 +25,8 @@ class TFileProcess {
 
   // Writes `row` and CR LF. The first call opens a new file beside RecordSource; the target
   // itself is replaced only by close, so a save that fails part-way leaves it as it was.
-  // Every failure raises EFPError "1002: FileProcess: writeRow"; the result is always true.
+  // Every failure raises EFPError "1002: FileProcess: writeRow" with the file and the reason
+  // as its detail; the result is always true. A FIFO or a device is refused.
   bool writeRow(const std::string& row);
   // Finishes the file and puts it in place of RecordSource. After a failed writeRow the new
   // file is removed instead. Raises "1002: FileProcess: writeRow" when the rows written so far
@@ -38,6 +41,7 @@ class TFileProcess {
 
  private:
   void open();
+  EFPError WriteError() const;
   bool flush();
   void resetClosed();
 

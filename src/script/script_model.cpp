@@ -1,7 +1,5 @@
 #include "script_model.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "file_process.h"
+#include "regular_file.h"
 #include "script_line.h"
 
 namespace {
@@ -58,7 +57,7 @@ class LineReader {
     do {
       n = ::read(fd_, block_.data() + end_, block_.size() - end_);
     } while (n < 0 && errno == EINTR);
-    if (n < 0) throw std::runtime_error("read failed");
+    if (n < 0) throw std::runtime_error(SystemErrorText(errno));
     const char* fresh = block_.data() + end_;
     if (n == 0) {
       atEnd_ = true;
@@ -78,16 +77,11 @@ class LineReader {
   bool atEnd_ = false;
 };
 
-class FileCloser {
- public:
-  explicit FileCloser(int fd) : fd_(fd) {}
-  ~FileCloser() { ::close(fd_); }
-  FileCloser(const FileCloser&) = delete;
-  FileCloser& operator=(const FileCloser&) = delete;
-
- private:
-  int fd_;
-};
+// What the load error adds: the file and, when a line was at fault, its number and what was
+// wrong with it.
+std::string LoadDetail(const std::string& path, int line, const std::string& problem) {
+  return path + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + problem;
+}
 
 }  // namespace
 
@@ -115,20 +109,28 @@ void TRoboPath::save(TFileProcess& file) const {
 }
 
 void TRoboPath::load(const TFileProcess& file) {
-  const int fd = ::open(file.RecordSource.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw EFPError(kLoadError);
-  FileCloser closer(fd);
-  // A folder opens but cannot be read: refuse it before the script is touched.
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) throw EFPError(kLoadError);
+  const std::string& path = file.RecordSource;
+  TRegularFile source(path);
+  if (!source.IsOpen()) throw EFPError(kLoadError, LoadDetail(path, 0, source.Reason()));
 
   clear();
+  int number = 0;
+  bool blank = false;
   try {
-    LineReader reader(fd);
+    LineReader reader(source.fd());
     std::string_view line;
-    while (reader.next(line)) add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
-  } catch (const std::exception&) {
-    throw EFPError(kLoadError);
+    while (reader.next(line)) {
+      ++number;
+      blank = line.find_first_not_of('\r') == std::string_view::npos;
+      add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
+    }
+  } catch (const EConvertError& e) {
+    throw EFPError(kLoadError, LoadDetail(path, number, e.what()));
+  } catch (const std::out_of_range&) {
+    throw EFPError(kLoadError,
+                   LoadDetail(path, number, blank ? "a blank line" : "fewer than three fields"));
+  } catch (const std::exception& e) {
+    throw EFPError(kLoadError, LoadDetail(path, 0, e.what()));
   }
 }
 

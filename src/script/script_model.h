@@ -7,13 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "errors.h"
+
 class TFileProcess;
 class TfrmCommandEdit;
 
-// Errors of the script file code: "1001 :TRobopath: load", "1002: FileProcess: writeRow".
-class EFPError : public std::runtime_error {
+// Errors of the script file code: "1001 :TRobopath: load", "1002: FileProcess: writeRow";
+// the detail names the file and, for a load, the line and what was wrong with it.
+class EFPError : public EDetailedError {
  public:
-  using std::runtime_error::runtime_error;
+  using EDetailedError::EDetailedError;
 };
 
 struct TServoCommand {
@@ -38,7 +41,8 @@ class TRoboPath {
   // One line per command through the component's writeRow; an empty script writes nothing.
   void save(TFileProcess& file) const;
   // Reads the component's RecordSource; on any failure raises EFPError 1001 and keeps the
-  // commands read before the failing line.
+  // commands read before the failing line. Only a regular file is read: a FIFO would wait for
+  // a writer, a device might never end.
   void load(const TFileProcess& file);
   // Shows the modal command editor on `commands` and destroys it when it closes
   // (defined beside the editor, the one part of the script that needs the toolkit).

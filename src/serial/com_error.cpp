@@ -3,7 +3,10 @@
 #include <libintl.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -73,10 +76,21 @@ const std::string& PortMessages(int code) {
   return Table().at(static_cast<size_t>(code - 1));
 }
 
-EComPort::EComPort(int code, int systemError)
-    : std::runtime_error(WithSystemError(code, systemError)),
+EComPort::EComPort(int code, int systemError, std::string detail)
+    : EDetailedError(WithSystemError(code, systemError), std::move(detail)),
       messageNumber(code),
       systemError(systemError) {}
 
 EComPort::EComPort(int code)
-    : std::runtime_error(PortMessages(code)), messageNumber(code), systemError(-1) {}
+    : EDetailedError(PortMessages(code)), messageNumber(code), systemError(-1) {}
+
+std::string PortErrorDetail(const std::string& path, int error) {
+  if (path.empty()) return "no port name is set";
+  std::string detail = path + ": " + std::strerror(error);
+  if (error == EACCES) {
+    detail += "; your user needs access to the port (on Debian: the dialout group)";
+  } else if (error == EBUSY || error == EAGAIN) {
+    detail += "; the port is in use by another program";
+  }
+  return detail;
+}

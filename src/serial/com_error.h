@@ -2,16 +2,18 @@
 // system call, the errno at that call.
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "errors.h"
 
 inline constexpr int kPortMessageCount = 23;
 inline constexpr const char* kPortTextDomain = "cport";
 
-class EComPort : public std::runtime_error {
+class EComPort : public EDetailedError {
  public:
-  EComPort(int code, int systemError);  // text + " (win error code: %d)"
-  explicit EComPort(int code);          // text alone, systemError -1
+  // text + " (win error code: %d)"; `detail` names the port and says why.
+  EComPort(int code, int systemError, std::string detail = {});
+  explicit EComPort(int code);  // text alone, systemError -1
 
   int messageNumber;
   int systemError;
@@ -23,3 +25,7 @@ void InitPortMessages(const std::string& localeDir);
 
 // The (translated) text of message `code`, 1..23.
 const std::string& PortMessages(int code);
+
+// The second line of a failed open or write: the device path, the system's text for `error`
+// and, where the operator can do something about it, what.
+std::string PortErrorDetail(const std::string& path, int error);

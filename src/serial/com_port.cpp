@@ -32,7 +32,7 @@ TCustomComPort::~TCustomComPort() {
   try {
     ClosePort();
   } catch (const std::exception& e) {
-    ReportError(e.what());
+    ReportError(e);
   }
   // Even when closing failed, no thread may outlive the port and the device goes with it.
   StopEventThread();
@@ -144,7 +144,7 @@ void TCustomComPort::Loaded() {
   try {
     OpenPort();
   } catch (const std::exception& e) {
-    ReportError(e.what());
+    ReportError(e);
   }
 }
 
@@ -165,19 +165,30 @@ void TCustomComPort::OpenDevice() {
   if (const VirtualDevice* device = FindVirtualDevice(port_)) {
     // A device in software hands over the path of its own end to open like any device.
     const int error = device->open(&path);
-    if (error != 0) throw EComPort(1, error);
+    if (error != 0) throw PortError(1, error);
     virtualClose_ = device->close;
   }
   const int error = device_.Open(path);
   if (error != 0) {
     CloseVirtualDevice();
-    throw EComPort(1, error);
+    throw PortError(1, error);
   }
   errorBaseline_ = {};
   bool hasCounters = false;
   device_.Counters(&errorBaseline_, &hasCounters);
   rxCarry_.clear();
   rxFlagSeen_ = false;
+}
+
+std::string TCustomComPort::DevicePath() const {
+  return FindVirtualDevice(port_) ? port_ : PortDevicePath(port_);
+}
+
+EComPort TCustomComPort::PortError(int code, int error) const {
+  if (error == EBADF && !device_.IsOpen()) {
+    return EComPort(code, error, DevicePath() + ": the port is not open");
+  }
+  return EComPort(code, error, PortErrorDetail(DevicePath(), error));
 }
 
 void TCustomComPort::CloseDevice() {

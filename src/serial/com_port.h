@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "com_device.h"
+#include "com_error.h"
 #include "com_types.h"
 #include "unSerialLink.h"
 
@@ -220,6 +221,8 @@ class TCustomComPort {
   void SetCustomRate(int32_t value);
   const std::string& Port() const { return port_; }
   void SetPort(const std::string& value);
+  // The device the port name stands for ("/dev/ttyUSB0"); a virtual device's own name.
+  std::string DevicePath() const;
   TComParity& Parity() { return *parity_; }
   const TComParity& Parity() const { return *parity_; }
   void SetParity(const TComParity& value);
@@ -332,6 +335,8 @@ class TCustomComPort {
   friend class TComThread;
 
   bool ApplyNow() const { return connected_ && !loading_; }
+  // A failed open or write, with the device and the system's reason as its detail.
+  EComPort PortError(int code, int error) const;
   void StopEventThread();
   void CloseVirtualDevice();
   // A write has completed; `drained`: its bytes have left the output queue.

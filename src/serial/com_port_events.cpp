@@ -151,7 +151,7 @@ void TCustomComPort::HandleEventMessage(uint32_t flag) {
       }
     }
   } catch (const std::exception& e) {
-    ReportError(e.what());
+    ReportError(e);
   }
 }
 

@@ -51,7 +51,7 @@ int TCustomComPort::StartWrite(const char* bytes, int count, TIoRequest* request
   }
   size_t written = 0;
   if (const int error = device_.StartWrite(bytes, static_cast<size_t>(request->size), &written)) {
-    throw EComPort(2, error);
+    throw PortError(2, error);
   }
   request->transferred = written;
   request->started = true;
@@ -67,7 +67,7 @@ int TCustomComPort::AwaitCompletion(TIoRequest* request) {
     const int error = device_.FinishWrite(request->data, static_cast<size_t>(request->size),
                                           &request->transferred, request->deadline,
                                           request->hasDeadline, &timedOut);
-    if (error != 0) throw EComPort(2, error);
+    if (error != 0) throw PortError(2, error);
     TransmitDone(!timedOut);
   } else {
     size_t got = 0;

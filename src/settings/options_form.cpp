@@ -119,7 +119,7 @@ TfrmVTOptions::~TfrmVTOptions() {
   try {
     store_.WriteBack();
   } catch (const std::exception& e) {
-    ReportError(e.what());
+    ReportError(e);
   }
 }
 

@@ -49,6 +49,7 @@ TEST(MainWindow, StartUpWithoutAPortReportsItAndWaitsForTheOptions) {
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
   ASSERT_EQ(h.errors.size(), 1);
   EXPECT_EQ(h.errors[0], "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(h.details[0], "/dev/vantrel-no-such-port: No such file or directory");
   EXPECT_EQ(w.state.runState, 0);
   EXPECT_FALSE(w.ui->lbMessage->isHidden());
   EXPECT_EQ(w.ui->lbMessage->text(), "message");

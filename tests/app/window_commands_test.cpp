@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -66,6 +68,28 @@ TEST(MoveCommand, BadInputChangesNothingAndSendsNothing) {
   QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
   ASSERT_EQ(h.errors.size(), 1);
   EXPECT_EQ(h.errors[0], "Invalid floating point operation");
+  EXPECT_EQ(h.details[0], "");
+  SetPoint(w, "15", "5", "z");
+  QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 2);
+  EXPECT_EQ(h.errors[1], "'z' is not a valid integer value");
+  EXPECT_EQ(h.details[1], "field Z");
+}
+
+TEST(ErrorBox, TheDetailIsTheBoxsInformativeText) {
+  UiSeam::Instance().Reset();
+  QString text, detail;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    detail = box->informativeText();
+    box->accept();
+  });
+  UiSeam::Instance().showError(nullptr, "1001 :TRobopath: load",
+                               "/tmp/a.vco, line 2: a blank line");
+  EXPECT_EQ(text, "1001 :TRobopath: load");
+  EXPECT_EQ(detail, "/tmp/a.vco, line 2: a blank line");
 }
 
 TEST(MoveCommand, FieldsHoldThreeCharacters) {
@@ -173,6 +197,7 @@ TEST(ScriptFiles, AFailedSaveShowsTheMessageAndKeepsTheOldFile) {
   QTest::mouseClick(w.ui->btSave, Qt::LeftButton);
   ASSERT_EQ(h.errors.size(), 1);
   EXPECT_EQ(h.errors[0], "1002: FileProcess: writeRow");
+  EXPECT_EQ(h.details[0].toStdString(), h.dir.File("blocker/arm.vcp") + ": Not a directory");
   EXPECT_EQ(ReadFile(h.dir.File("blocker")), "keep");
 
   UiSeam::Instance().openFileName = [&](QWidget*, const QString&) {
@@ -181,6 +206,7 @@ TEST(ScriptFiles, AFailedSaveShowsTheMessageAndKeepsTheOldFile) {
   QTest::mouseClick(w.ui->btLoad, Qt::LeftButton);
   ASSERT_EQ(h.errors.size(), 2);
   EXPECT_EQ(h.errors[1], "1001 :TRobopath: load");
+  EXPECT_EQ(h.details[1].toStdString(), h.dir.File("missing.vco") + ": No such file or directory");
   EXPECT_EQ(w.script.count(), 1);
 }
 

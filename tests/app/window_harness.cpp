@@ -3,7 +3,10 @@
 #include "dialog_seam.h"
 
 WindowHarness::WindowHarness() {
-  UiSeam::Instance().showError = [this](QWidget*, const QString& text) { errors << text; };
+  UiSeam::Instance().showError = [this](QWidget*, const QString& text, const QString& detail) {
+    errors << text;
+    details << detail;
+  };
   UiSeam::Instance().question = [this](QWidget*, const QString& text) {
     questions << text;
     return answer;

@@ -29,6 +29,7 @@ class WindowHarness {
   TempDir dir;
   PtyPair pty;
   QStringList errors;
+  QStringList details;  // the second line of each error box, empty when it has none
   FakeClock clock;
   // Questions asked through the dialog seam, each answered with `answer`.
   QStringList questions;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -152,6 +153,20 @@ TEST(MoveToPoint, NoPositionLiesOnTheFarSideOfItsAngle) {
     }
   }
   EXPECT_GT(beyond, 1000) << "the targets should often ask for more than the travel";
+}
+
+TEST(MoveToPoint, AConversionErrorNamesItsField) {
+  const std::pair<std::array<const char*, 3>, const char*> cases[] = {
+      {{"x", "5", "0"}, "field X"}, {{"15", "", "0"}, "field Y"}, {{"15", "5", "-"}, "field Z"}};
+  for (const auto& [fields, detail] : cases) {
+    Arm arm;
+    try {
+      arm.Move(fields[0], fields[1], fields[2]);
+      ADD_FAILURE() << "no error for " << detail;
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(e.detail(), detail);
+    }
+  }
 }
 
 TEST(HorizontalFrame, WristFollowsOnlyWhileShoulderOrElbowMove) {

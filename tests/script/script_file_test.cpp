@@ -28,6 +28,16 @@ std::string MessageOf(const std::function<void()>& action) {
   return "(no error)";
 }
 
+// The message and the detail of the EFPError that `action` raises.
+std::pair<std::string, std::string> ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const EFPError& e) {
+    return {e.what(), e.detail()};
+  }
+  return {"(no error)", ""};
+}
+
 void Add(TRoboPath& script, char letter, int servoId, int value) {
   script.add(std::make_unique<TServoCommand>(
       TServoCommand{letter, static_cast<uint8_t>(servoId), static_cast<uint8_t>(value)}));
@@ -184,6 +194,49 @@ TEST(ScriptFile, LoadThatCannotOpenLeavesTheScriptUnchanged) {
   }
 }
 
+TEST(ScriptFile, ALoadErrorNamesTheFileTheLineAndTheFault) {
+  TempDir dir;
+  const std::string path = dir.File("s.vco");
+  const std::pair<std::string, std::string> cases[] = {
+      {"M;1;5\r\nM;2;6\r\n\r\n", ", line 3: a blank line"},
+      {"M;1;5\r\n\r\r\nM;2;6\r\n", ", line 2: a blank line"},
+      {"P;0;1\r\nM;;5\r\n", ", line 2: fewer than three fields"},
+      {"M;1;x\r\n", ", line 1: 'x' is not a valid integer value"},
+      {"M;1;5\nM;1 ;5\n", ", line 2: '1 ' is not a valid integer value"},
+  };
+  for (const auto& [text, detail] : cases) {
+    WriteFile(path, text);
+    TRoboPath script;
+    TFileProcess file;
+    file.RecordSource = path;
+    EXPECT_EQ(ErrorOf([&] { script.load(file); }),
+              std::make_pair(std::string(kLoadError), path + detail));
+  }
+  TRoboPath script;
+  TFileProcess file;
+  file.RecordSource = dir.File("missing.vco");
+  EXPECT_EQ(ErrorOf([&] { script.load(file); }).second,
+            dir.File("missing.vco") + ": No such file or directory");
+}
+
+TEST(ScriptFile, LoadRefusesWhatIsNoRegularFileWithoutWaiting) {
+  TempDir dir;
+  // A FIFO without a writer would hold the load until one came; /dev/zero never ends.
+  const std::string fifo = dir.File("fifo.vco");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", dir.File("zero.vco"));
+  TRoboPath script;
+  Add(script, 'M', 1, 5);
+  TFileProcess file;
+  for (const std::string& name :
+       {fifo, dir.File("zero.vco"), std::string("/dev/null"), dir.path()}) {
+    file.RecordSource = name;
+    EXPECT_EQ(ErrorOf([&] { script.load(file); }),
+              std::make_pair(std::string(kLoadError), name + ": not a regular file"));
+    EXPECT_EQ(Dump(script), "M 1 5|");
+  }
+}
+
 TEST(ScriptFile, EmptyScriptCreatesNoFileAndKeepsAnExistingOne) {
   TempDir dir;
   TRoboPath script;
@@ -260,20 +313,47 @@ TEST(FileProcess, SavingThroughALinkReplacesTheFileItPointsAt) {
   EXPECT_EQ(ReadFile(dir.File("real.vco")), "M;1;2\r\n");
 }
 
-TEST(FileProcess, APipeIsWrittenIntoNotReplaced) {
+TEST(FileProcess, APipeOrADeviceIsRefusedNotWrittenInto) {
   TempDir dir;
+  // Opening a FIFO to write waits for a reader: none comes here, so a save that tried would
+  // hang.
   const std::string pipe = dir.File("pipe");
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  std::string received;
-  std::thread reader([&] { received = ReadFile(pipe); });
+  std::filesystem::create_symlink("/dev/null", dir.File("null.vco"));
   TRoboPath script;
   Add(script, 'M', 4, 200);
-  Add(script, 'P', 0, 1);
-  Save(script, pipe);
-  reader.join();
-  EXPECT_EQ(received, "M;4;200\r\nP;0;1\r\n");
+  for (const std::string& target : {pipe, dir.File("null.vco")}) {
+    TFileProcess file;
+    file.RecordSource = target;
+    EXPECT_EQ(ErrorOf([&] { script.save(file); }),
+              std::make_pair(std::string(kWriteError), target + ": not a regular file"));
+    EXPECT_EQ(file.fileState, kFileClosed);
+  }
   EXPECT_EQ(std::filesystem::status(pipe).type(), std::filesystem::file_type::fifo);
-  EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"pipe"});
+  EXPECT_EQ(FolderEntries(dir.path()).size(), 2u);
+}
+
+TEST(FileProcess, AWriteErrorNamesTheFileAndTheReason) {
+  TempDir dir;
+  WriteFile(dir.File("notadir"), "");
+  TRoboPath script;
+  Add(script, 'M', 2, 6);
+  TFileProcess file;
+  file.RecordSource = dir.File("notadir/s.vco");
+  EXPECT_EQ(ErrorOf([&] { script.save(file); }).second,
+            dir.File("notadir/s.vco") + ": Not a directory");
+  file.RecordSource = dir.File("none/s.vco");
+  EXPECT_EQ(ErrorOf([&] { script.save(file); }).second,
+            dir.File("none/s.vco") + ": No such file or directory");
+  file.RecordSource.clear();
+  EXPECT_EQ(ErrorOf([&] { script.save(file); }).second, "no file name");
+  file.RecordSource = dir.File("s.vco");
+  {
+    const FileSizeLimit limit(100);
+    for (int i = 0; i < 100; ++i) Add(script, 'M', 1, 100);
+    script.save(file);
+    EXPECT_EQ(ErrorOf([&] { file.close(); }).second, dir.File("s.vco") + ": File too large");
+  }
 }
 
 TEST(FileProcess, UnwritableTargetRaisesWriteRowAndKeepsTheOldFile) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <clocale>
 #include <cstdlib>
 
@@ -39,6 +42,22 @@ TEST(ComError, TranslatesThroughTheCportCatalogue) {
   EXPECT_STREQ(EComPort(1, 5).what(), "Unable to open com port (Fehlercode: 5)");
   ::unsetenv("LANGUAGE");
   InitPortMessages("/nonexistent");
+}
+
+TEST(ComError, TheDetailNamesThePortTheReasonAndWhatToDo) {
+  EXPECT_EQ(PortErrorDetail("/dev/ttyUSB0", ENOENT), "/dev/ttyUSB0: No such file or directory");
+  EXPECT_EQ(PortErrorDetail("/dev/ttyUSB0", EACCES),
+            "/dev/ttyUSB0: Permission denied; your user needs access to the port (on Debian: "
+            "the dialout group)");
+  for (const int busy : {EBUSY, EAGAIN}) {
+    EXPECT_EQ(PortErrorDetail("/dev/ttyS0", busy),
+              "/dev/ttyS0: " + std::string(std::strerror(busy)) +
+                  "; the port is in use by another program");
+  }
+  EXPECT_EQ(PortErrorDetail("", ENOENT), "no port name is set");
+  // The detail never changes the message.
+  const EComPort e(1, EACCES, PortErrorDetail("/dev/ttyS0", EACCES));
+  EXPECT_STREQ(e.what(), "Unable to open com port (win error code: 13)");
 }
 
 }  // namespace

@@ -239,7 +239,8 @@ TEST_F(EventsOnPty, TheVanishedPeerEndsTheLoopAndTheNextWriteFails) {
 
 TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
   std::vector<std::string> reported;
-  SetErrorReporter([&](const std::string& message) { reported.push_back(message); });
+  SetErrorReporter(
+      [&](const std::string& message, const std::string&) { reported.push_back(message); });
   int txEmpty = 0;
   port.SetSyncMethod(smWindowSync);
   port.OnTxEmpty = [&](TCustomComPort*) {

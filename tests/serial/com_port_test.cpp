@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 
 #include "com_device_rate.h"
@@ -176,6 +177,27 @@ TEST(ComPortOpen, UnknownEmptyOrNonTerminalNamesFailWithMessage1) {
   EXPECT_FALSE(port.Connected());
 }
 
+TEST_F(PortOnPty, OpenAndWriteErrorsNameTheDeviceAndTheReason) {
+  port.SetPort("vantrel-no-such-port");
+  EXPECT_EQ(Raised([&] { port.OpenPort(); }).detail(),
+            "/dev/vantrel-no-such-port: No such file or directory");
+  port.SetPort("COM200");
+  EXPECT_EQ(Raised([&] { port.OpenPort(); }).detail(), "/dev/ttyS199: No such file or directory");
+  port.SetPort("");
+  EXPECT_EQ(Raised([&] { port.OpenPort(); }).detail(), "no port name is set");
+
+  port.SetPort(pty.slavePath());
+  port.OpenPort();
+  TComPort second;
+  second.SetPort(pty.slavePath());
+  const EComPort busy = Raised([&] { second.OpenPort(); });
+  EXPECT_EQ(busy.detail(), pty.slavePath() + ": " + std::strerror(busy.systemError) +
+                               "; the port is in use by another program");
+  const EComPort closed = Raised([&] { second.SendText("x"); });
+  EXPECT_EQ(closed.messageNumber, 2);
+  EXPECT_EQ(closed.detail(), pty.slavePath() + ": the port is not open");
+}
+
 TEST_F(PortOnPty, ARegisteredVirtualDeviceOpensThePathItHandsOver) {
   int closes = 0;
   int failWith = 0;
@@ -280,7 +302,7 @@ TEST_F(PortOnPty, LoadedOpensAPortStoredAsConnected) {
   EXPECT_EQ(SlaveRate(pty), 4800u);
 
   std::string reported;
-  SetErrorReporter([&](const std::string& message) { reported = message; });
+  SetErrorReporter([&](const std::string& message, const std::string&) { reported = message; });
   TComPort broken;
   broken.SetPort("vantrel-no-such-port");
   broken.BeginLoading();

@@ -92,7 +92,8 @@ TEST(OptionStore, FailedWriteBackReportsThePathAndKeepsTheFile) {
 class Reports {
  public:
   Reports() {
-    SetErrorReporter([this](const std::string& message) { messages.push_back(message); });
+    SetErrorReporter(
+        [this](const std::string& message, const std::string&) { messages.push_back(message); });
   }
   ~Reports() { SetErrorReporter({}); }
   std::vector<std::string> messages;
