@@ -99,9 +99,10 @@ int main(int argc, char** argv) {
 
   std::atomic<uint64_t> bytesSent{0};
   int errors = 0;
-  UiSeam::Instance().showError = [&](QWidget*, const QString& text) {
+  UiSeam::Instance().showError = [&](QWidget*, const QString& text, const QString& detail) {
     ++errors;
-    std::fprintf(stderr, "soak: error: %s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "soak: error: %s %s\n", text.toLocal8Bit().constData(),
+                 detail.toLocal8Bit().constData());
   };
 
   VirtualStick stick;
