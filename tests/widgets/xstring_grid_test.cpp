@@ -251,9 +251,10 @@ TEST(XStringGrid, DrawsColumnColoursSelectionAndCellProps) {
   EXPECT_EQ(texts, QList<QString>({"abc"}));
   const int headerX = w.grid->horizontalHeader()->sectionViewportPosition(1) + 3;
   EXPECT_EQ(header.pixelColor(headerX, 5), QColor(Qt::green));
-  // The cell's last pixel row is its grid line.
+  // The cell's last pixel row and column are its grid lines.
   const QRect normal = w.grid->CellRect(2, 3);
   EXPECT_EQ(cells.pixelColor(normal.left() + 3, normal.bottom()), w.grid->GridLineColor());
+  EXPECT_EQ(cells.pixelColor(normal.right(), normal.top() + 3), w.grid->GridLineColor());
 }
 
 }  // namespace
