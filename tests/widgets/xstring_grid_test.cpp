@@ -148,6 +148,31 @@ TEST(XStringGrid, AssignCopiesLooksButNotTheEditor) {
   EXPECT_EQ(list.AttachCount(), 1);
 }
 
+TEST(XStringGrid, AnEditorTakesItsColumnsLookOnlyWhenAsked) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  QFont font = w.grid->font();
+  font.setPointSize(font.pointSize() + 5);
+  for (int col : {3, 4}) {
+    w.grid->Columns()[col]->SetColor(Qt::yellow);
+    w.grid->Columns()[col]->SetTextColor(Qt::red);
+    w.grid->Columns()[col]->SetFont(font);
+  }
+  w.grid->Columns()[4]->SetEditorInheritsCellProps(true);
+  w.Click(4, 2);
+  const TButtonInplace* button = w.button->Button();
+  ASSERT_TRUE(button && button->isVisible());
+  EXPECT_EQ(button->palette().color(QPalette::Button), QColor(Qt::yellow));
+  EXPECT_EQ(button->palette().color(QPalette::Base), QColor(Qt::yellow));
+  EXPECT_EQ(button->palette().color(QPalette::ButtonText), QColor(Qt::red));
+  EXPECT_EQ(button->palette().color(QPalette::Text), QColor(Qt::red));
+  EXPECT_EQ(button->font(), font);
+  w.Click(3, 2);
+  ASSERT_TRUE(w.number->Field()->isVisible());
+  EXPECT_NE(w.number->Field()->palette().color(QPalette::Base), QColor(Qt::yellow));
+  EXPECT_NE(w.number->Field()->font(), font);
+}
+
 TEST(XStringGrid, OneClickOpensTheEditorOfAnEditableCellOnly) {
   GridWindow w;
   ASSERT_TRUE(w.active);
