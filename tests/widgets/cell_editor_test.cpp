@@ -21,6 +21,13 @@ TEST(ComboCellEditor, TypedLetterOpensTheListWithTheItemSelected) {
   EXPECT_EQ(w.grid->Cells(1, 2), "P");
   EXPECT_EQ(w.grid->activeEditor, nullptr);
   EXPECT_FALSE(w.letters->Combo()->isVisible());
+
+  // An editable list takes typed characters as its text instead.
+  w.ids->SetStyle(csDropDown);
+  w.Click(2, 3);
+  ASSERT_TRUE(w.Editing(w.ids));
+  QTest::keyClicks(w.ids->Combo(), "7");
+  EXPECT_EQ(w.ids->Combo()->currentText(), "7");
 }
 
 TEST(ComboCellEditor, WithoutImmediateEditModeTheCellTextIsShown) {
