@@ -66,28 +66,14 @@ QPixmap TButtonInplace::CurrentGlyph() const {
   return glyph.copy(index * width, 0, width, glyph.height());
 }
 
-void TButtonInplace::paintEvent(QPaintEvent*) {
-  QStylePainter painter(this);
-  QStyleOptionButton option;
-  initStyleOption(&option);
-  const QString caption = option.text;
-  option.text.clear();
-  option.icon = QIcon();
-  painter.drawControl(QStyle::CE_PushButton, option);
-
-  const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-  const QPixmap glyph = CurrentGlyph();
-  const QSize glyphSize = glyph.isNull() ? QSize(0, 0) : glyph.deviceIndependentSize().toSize();
-  const QSize textSize =
-      caption.isEmpty() ? QSize(0, 0) : fontMetrics().size(Qt::TextShowMnemonic, caption);
-  const TButtonLayout layout = editor_->Layout();
+TGlyphPlacement PlaceGlyphAndText(const QRect& area, QSize glyphSize, QSize textSize,
+                                  TButtonLayout layout, int margin, int spacing) {
   const bool horizontal = layout == blGlyphLeft || layout == blGlyphRight;
-  const int gap = glyph.isNull() || caption.isEmpty() ? 0 : std::max(editor_->Spacing(), 0);
+  const int gap = glyphSize.isEmpty() || textSize.isEmpty() ? 0 : std::max(spacing, 0);
   const int glyphLength = horizontal ? glyphSize.width() : glyphSize.height();
   const int textLength = horizontal ? textSize.width() : textSize.height();
   const int areaLength = horizontal ? area.width() : area.height();
-  const int margin =
-      editor_->Margin() < 0 ? (areaLength - glyphLength - gap - textLength) / 2 : editor_->Margin();
+  if (margin < 0) margin = (areaLength - glyphLength - gap - textLength) / 2;
   // Distances from the edge on the glyph's side.
   const int glyphAt = margin;
   const int textAt = margin + glyphLength + gap;
@@ -115,6 +101,25 @@ void TButtonInplace::paintEvent(QPaintEvent*) {
       textRect.moveTop(areaEnd - textAt - textLength);
       break;
   }
+  return {glyphRect, textRect};
+}
+
+void TButtonInplace::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  const QString caption = option.text;
+  option.text.clear();
+  option.icon = QIcon();
+  painter.drawControl(QStyle::CE_PushButton, option);
+
+  const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+  const QPixmap glyph = CurrentGlyph();
+  const QSize glyphSize = glyph.isNull() ? QSize(0, 0) : glyph.deviceIndependentSize().toSize();
+  const QSize textSize =
+      caption.isEmpty() ? QSize(0, 0) : fontMetrics().size(Qt::TextShowMnemonic, caption);
+  const auto [glyphRect, textRect] = PlaceGlyphAndText(area, glyphSize, textSize, editor_->Layout(),
+                                                       editor_->Margin(), editor_->Spacing());
   if (!glyph.isNull()) painter.drawPixmap(glyphRect, glyph);
   if (!caption.isEmpty()) {
     style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),

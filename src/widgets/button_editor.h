@@ -14,6 +14,16 @@ enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
 class TButtonCellEditor;
 
+// Where a button's glyph and caption go in its content area: with a negative margin the two
+// are centred together; otherwise the glyph stands `margin` pixels from its side. The caption
+// follows `spacing` pixels past the glyph; across the layout direction both are centred.
+struct TGlyphPlacement {
+  QRect glyph;
+  QRect text;
+};
+TGlyphPlacement PlaceGlyphAndText(const QRect& area, QSize glyphSize, QSize textSize,
+                                  TButtonLayout layout, int margin, int spacing);
+
 class TButtonInplace : public QPushButton {
   Q_OBJECT
 

@@ -267,4 +267,34 @@ TEST(ButtonCellEditor, PlacementFollowsModeAndAlignment) {
   EXPECT_EQ(editor.Button()->geometry(), cell);
 }
 
+TEST(ButtonCellEditor, GlyphAndCaptionFollowLayoutMarginAndSpacing) {
+  const QRect wide(10, 20, 100, 30);  // x 10..109, centre (59, 34)
+  const QRect tall(10, 20, 100, 60);  // y 20..79
+  const QSize glyph(16, 16);
+  const QSize text(40, 12);
+  struct Case {
+    QRect area;
+    QSize glyph;
+    TButtonLayout layout;
+    int margin, spacing;
+    QPoint glyphAt, textAt;  // top left corners
+  };
+  const Case cases[] = {
+      // Margin -1 centres glyph, spacing and caption together: (100 - 16 - 4 - 40) / 2.
+      {wide, glyph, blGlyphLeft, -1, 4, {30, 27}, {50, 29}},
+      {wide, glyph, blGlyphLeft, 0, 4, {10, 27}, {30, 29}},
+      {wide, glyph, blGlyphRight, 3, 4, {91, 27}, {47, 29}},
+      {tall, glyph, blGlyphTop, -1, 4, {52, 34}, {40, 54}},
+      {tall, glyph, blGlyphBottom, 2, -5, {52, 62}, {40, 50}},  // no negative spacing
+      {wide, QSize(0, 0), blGlyphLeft, -1, 4, {}, {40, 29}},    // no glyph, no spacing
+  };
+  for (const Case& c : cases) {
+    const TGlyphPlacement at =
+        PlaceGlyphAndText(c.area, c.glyph, text, c.layout, c.margin, c.spacing);
+    if (!c.glyph.isEmpty()) EXPECT_EQ(at.glyph.topLeft(), c.glyphAt) << c.layout << " " << c.margin;
+    EXPECT_EQ(at.text.topLeft(), c.textAt) << c.layout << " " << c.margin;
+    EXPECT_EQ(at.text.size(), text);
+  }
+}
+
 }  // namespace
