@@ -103,6 +103,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   joy_->onJoystick = [this](uint16_t buttons, double axisX, double axisY) {
     JoystickToDirections(buttons, axisX, axisY);
   };
+  joy_->onNoJoystick = [this] { StopJogging(state); };
   joy_->SetPolling(false);
   ComPort1.Timeouts().SetReadTotalMultiplier(5);
   ComPort1.Timeouts().SetReadTotalConstant(10);

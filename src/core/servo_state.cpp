@@ -7,6 +7,10 @@ void StepServo(ServoState& state, int servo) {
   state.position[servo] = static_cast<int32_t>(static_cast<uint32_t>(state.position[servo]) + step);
 }
 
+void StopJogging(ServoState& state) {
+  for (int i = 1; i <= kServoCount; ++i) state.direction[i] = 0;
+}
+
 void ClampServo(ServoState& state, const ServoTables& tables, int servo) {
   if (tables.Minval[servo] > state.position[servo]) state.position[servo] = tables.Minval[servo];
   if (tables.Maxval[servo] < state.position[servo]) state.position[servo] = tables.Maxval[servo];

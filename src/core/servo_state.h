@@ -27,6 +27,9 @@ struct ServoState {
 // Adds one jog step when the servo's direction is not 0 (wrapping 32-bit arithmetic).
 void StepServo(ServoState& state, int servo);
 
+// Every direction 0: no servo moves on the next tick.
+void StopJogging(ServoState& state);
+
 // Minimum first, maximum last: a servo whose Minval exceeds its Maxval sits at Maxval.
 void ClampServo(ServoState& state, const ServoTables& tables, int servo);
 

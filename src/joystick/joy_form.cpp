@@ -60,6 +60,7 @@ TfrmJoy::~TfrmJoy() = default;
 
 std::optional<JoystickReading> TfrmJoy::PollJoystick() {
   const auto reading = device_.Read();
+  if (!reading && onNoJoystick) onNoJoystick();
   ShowPosition(reading);
   if (!reading) return std::nullopt;
   if (onJoystick && callbackEnabled) {

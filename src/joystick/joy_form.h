@@ -28,7 +28,8 @@ class TfrmJoy : public QDialog {
 
   // One poll: shows the position in lblPos and, while callbackEnabled, hands the normalised
   // axes to onJoystick. Returns the reading, or nothing when no joystick could be read; then
-  // the callback is not called and lblPos says so.
+  // onNoJoystick runs first (a stick pulled out while deflected must not leave servos
+  // jogging), onJoystick is not called and lblPos says so.
   //
   // A calibration that divides by zero raises EMathError once and turns callbackEnabled
   // off, so a poll running every tick reports it once; LoadJoystickCalibration (or a
@@ -51,6 +52,7 @@ class TfrmJoy : public QDialog {
 
   JoyCalibration calibration;
   JoystickCallback onJoystick;
+  std::function<void()> onNoJoystick;
   bool callbackEnabled = false;
   uint8_t calibrationStep = 0;
   QTimer Timer1;

@@ -192,6 +192,22 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   EXPECT_TRUE(w.Timer1.Enabled());
 }
 
+TEST(MainWindow, AStickPulledOutWhileDeflectedStopsTheArm) {
+  VirtualStick stick;
+  SKIP_WITH_REAL_JOYSTICK();
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({{"servoComInterval", "0"}});  // ticks by hand
+  stick.Set(65535, 32768);
+  w.Timer1Timer();
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 129));
+  stick.Detach();
+  w.Timer1Timer();
+  w.Timer1Timer();
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  EXPECT_EQ(w.state.position[1], 129);
+  EXPECT_EQ(w.state.direction[1], 0);
+}
+
 TEST(MainWindow, GaugesFollowTheServosOfTheGroup) {
   WindowHarness h;
   TfrmVantrel& w = h.Start();

@@ -28,12 +28,17 @@ struct JoyPoll : ::testing::Test {
       ++calls;
       JoystickToDirections(state, buttons, axisX, axisY);
     };
+    joy.onNoJoystick = [this] {
+      ++lost;
+      StopJogging(state);
+    };
   }
   static QString Label(TfrmJoy& joy) { return joy.findChild<QLabel*>("lblPos")->text(); }
 
   TempDir dir;
   std::unique_ptr<OptionStore> store;
   ServoState state;
+  int lost = 0;
   int calls = 0;
 };
 
@@ -98,7 +103,7 @@ TEST_F(JoyPoll, LoadsTheSixKeysIntoTheirFields) {
   EXPECT_EQ(joy.calibration.joyCentYMax, 6);
 }
 
-TEST_F(JoyPoll, NoJoystickNoCallbackAndTheDirectionsStay) {
+TEST_F(JoyPoll, NoJoystickNoCallbackAndEveryDirectionStops) {
   VirtualStick stick(false);
   TfrmJoy joy;
   ListenAsMainWindow(joy);
@@ -107,17 +112,31 @@ TEST_F(JoyPoll, NoJoystickNoCallbackAndTheDirectionsStay) {
 
   EXPECT_FALSE(joy.PollJoystick());
   EXPECT_EQ(calls, 0);
-  EXPECT_EQ(state.direction[1], 1);
+  EXPECT_EQ(lost, 1);
+  EXPECT_EQ(state.direction[1], 0);
   EXPECT_EQ(Label(joy), "Position : no joystick connected");
 
+  // Pulled out while deflected: the servos it drove, and those of the other group, stop.
   stick.Attach();
-  stick.Set(65535, 32000);
+  stick.Set(65535, 0, 1);
+  state.direction[5] = -1;
   EXPECT_TRUE(joy.PollJoystick());
   EXPECT_EQ(calls, 1);
+  EXPECT_EQ(state.direction[1], 1);
+  EXPECT_EQ(state.direction[2], 1);
+  EXPECT_EQ(state.direction[3], -1);
   stick.Detach();
   EXPECT_FALSE(joy.PollJoystick());
   EXPECT_EQ(calls, 1);
+  EXPECT_EQ(lost, 2);
+  for (int i = 1; i <= kServoCount; ++i) EXPECT_EQ(state.direction[i], 0) << "servo " << i;
   EXPECT_EQ(Label(joy), "Position : no joystick connected");
+
+  // Plugged in again, it is picked up as before.
+  stick.Attach();
+  stick.Set(0, 32000);
+  EXPECT_TRUE(joy.PollJoystick());
+  EXPECT_EQ(state.direction[1], -1);
 }
 
 TEST_F(JoyPoll, ZeroDivisorIsReportedOnceUntilTheCalibrationIsLoadedAgain) {
