@@ -18,6 +18,7 @@
 #include "options_form.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
+#include "virtual_stick.h"
 #include "window_harness.h"
 
 using namespace std::chrono_literals;
@@ -100,10 +101,13 @@ TEST(MoveCommand, FieldsHoldThreeCharacters) {
 }
 
 TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {
+  // The tick reads the stick; without one every direction stops.
+  VirtualStick stick;
+  SKIP_WITH_REAL_JOYSTICK();
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h, {{"servoIncr", "1"}});
   w.ui->cbHoriz->setChecked(true);
-  w.state.direction[1] = 1;
+  stick.Set(65535, 32768);  // servo 1 up
   w.state.direction[5] = 1;
   w.Timer1Timer();
   // Servo 4 follows 1 and 2: 128 - 127 + 127.
