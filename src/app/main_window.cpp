@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "com_led.h"
+#include "com_send.h"
 #include "dialog_seam.h"
 #include "error_report.h"
 #include "errors.h"
@@ -248,7 +249,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
   }
   Timer1.Stop();
   state.txEmpty = false;
-  ComPort1.SendText(frames);
+  SendAllText(ComPort1, frames);
   clock->SleepFor(kPauseAfterWrite);
   Timer1.Start();
 }

@@ -16,6 +16,7 @@
 #include "errors.h"
 #include "joy_form.h"
 #include "options_form.h"
+#include "port_fixture.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
 #include "virtual_stick.h"
@@ -98,6 +99,33 @@ TEST(MoveCommand, FieldsHoldThreeCharacters) {
   TfrmVantrel& w = StartIdle(h);
   EXPECT_EQ(w.ui->Xcoord->maxLength(), 3);
   EXPECT_EQ(w.ui->Zcoord->text(), "0");
+}
+
+TEST(SerialWriteTimeout, MoveAndPlaybackReportAShortWriteOnceAndStop) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  // A controller whose firmware hangs: it stops reading, the line fills up.
+  w.ComPort1.Timeouts().SetWriteTotalMultiplier(0);
+  w.ComPort1.Timeouts().SetWriteTotalConstant(30);
+  ASSERT_TRUE(FillLine(w.ComPort1));
+
+  SetPoint(w, "15", "5", "0");
+  QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_EQ(h.errors[0], "Serial write timed out: 0 of 24 bytes sent");
+  EXPECT_EQ(h.details[0].toStdString(), h.pty.slavePath());
+  EXPECT_FALSE(w.Timer1.Enabled());
+
+  RecordCommand(w.script, 'M', 1, 100);
+  RecordCommand(w.script, 'M', 2, 100);
+  QTest::mouseClick(w.ui->btPlay, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 2);
+  EXPECT_EQ(h.errors[1], "Serial write timed out: 0 of 4 bytes sent");
+  EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->btPlay->isEnabled());
+  EXPECT_FALSE(w.ui->btStop->isEnabled());
+  EXPECT_FALSE(w.Timer1.Enabled());
+  EXPECT_EQ(w.state.position[2], 85);  // the second command never ran
 }
 
 TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {

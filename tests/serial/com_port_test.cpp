@@ -11,6 +11,7 @@
 #include "com_device_rate.h"
 #include "com_error.h"
 #include "com_port.h"
+#include "com_send.h"
 #include "com_thread.h"
 #include "error_report.h"
 #include "port_fixture.h"
@@ -175,6 +176,35 @@ TEST(ComPortOpen, UnknownEmptyOrNonTerminalNamesFailWithMessage1) {
   EXPECT_EQ(e.messageNumber, 1);
   EXPECT_EQ(e.systemError, ENOTTY);
   EXPECT_FALSE(port.Connected());
+}
+
+TEST_F(PortOnPty, AWriteCutShortByItsTimeOutIsAFailedWriteForFrames) {
+  port.Timeouts().SetWriteTotalMultiplier(0);
+  port.Timeouts().SetWriteTotalConstant(30);
+  port.OpenPort();
+  EXPECT_NO_THROW(SendAllText(port, "abcd"));
+  ASSERT_EQ(pty.ReadPeer(4, 2s), "abcd");
+  // A peer that has stopped reading: the port returns the short count, and for frames that
+  // is an error.
+  const ByteString lots(1 << 20, 'x');
+  try {
+    SendAllText(port, lots);
+    FAIL() << "no error";
+  } catch (const EComWriteTimeout& e) {
+    EXPECT_GT(e.sent, 0);
+    EXPECT_LT(e.sent, e.asked);
+    EXPECT_EQ(e.asked, 1 << 20);
+    EXPECT_EQ(std::string(e.what()),
+              "Serial write timed out: " + std::to_string(e.sent) + " of 1048576 bytes sent");
+    EXPECT_EQ(e.detail(), pty.slavePath());
+  }
+  ASSERT_TRUE(FillLine(port));
+  try {
+    SendAllText(port, ByteString(24, 'f'));
+    FAIL() << "no error";
+  } catch (const EComWriteTimeout& e) {
+    EXPECT_STREQ(e.what(), "Serial write timed out: 0 of 24 bytes sent");
+  }
 }
 
 TEST_F(PortOnPty, OpenAndWriteErrorsNameTheDeviceAndTheReason) {

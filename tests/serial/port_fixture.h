@@ -51,6 +51,22 @@ inline void ClearHandlers(TComPort& port) {
   port.OnError = nullptr;
 }
 
+// Writes through `port` until the line takes nothing more: its peer is not reading. The
+// port's write time-out should be short. False when the line never filled up.
+inline bool FillLine(TCustomComPort& port) {
+  // The kernel finds room for a small write after refusing a large one, and moves bytes on
+  // between its buffers for a while: smaller and smaller blocks, each until refused thrice.
+  for (const size_t size : {size_t{1} << 16, size_t{4096}, size_t{256}, size_t{16}, size_t{1}}) {
+    const ByteString block(size, 'x');
+    int refused = 0;
+    for (int attempt = 0; attempt < 1000 && refused < 3; ++attempt) {
+      refused = port.SendText(block) == 0 ? refused + 1 : 0;
+    }
+    if (refused < 3) return false;
+  }
+  return true;
+}
+
 // A port configured like the program's, on the slave side of a fresh pseudo-terminal.
 class PortOnPty : public ::testing::Test {
  protected:
