@@ -1,7 +1,10 @@
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "cli.h"
 #include "com_error.h"
 #include "main_window.h"
 #include "option_store.h"
@@ -10,21 +13,27 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: vantrel [--settings FILE] [--version] [--help]\n";
-
 // A wrong option: the usage goes to standard error.
 int Usage() {
-  std::fputs(kUsage, stderr);
-  return 2;
+  PrintProgramUsage(stderr);
+  return kExitUsage;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A word first names a subcommand: it runs without a window and needs no display.
+  if (argc > 1 && argv[1][0] != '-') {
+    std::setlocale(LC_ALL, "");
+    InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
+    CliEnvironment env;
+    return RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+  }
+
   std::string settingsPath;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::fputs(kUsage, stdout);
+      PrintProgramUsage(stdout);
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {

@@ -5,8 +5,8 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "applied_settings.h"
 #include "com_led.h"
-#include "com_send.h"
 #include "dialog_seam.h"
 #include "error_report.h"
 #include "errors.h"
@@ -15,6 +15,7 @@
 #include "joy_mapping.h"
 #include "move_to_point.h"
 #include "options_form.h"
+#include "servo_link.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
@@ -47,20 +48,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   RegisterVirtualServoController();
 
   // The port as placed on the window, before the settings are applied.
-  ComPort1.SetPort("COM1");
-  ComPort1.SetBaudRate(br9600);
-  ComPort1.Parity().SetBits(prNone);
-  ComPort1.SetStopBits(sbOneStopBit);
-  ComPort1.SetDataBits(dbEight);
-  ComPort1.SetEvents(kAllComEvents);
-  ComPort1.Buffer().SetOutputSize(180);
-  ComPort1.FlowControl().SetOutCTSFlow(false);
-  ComPort1.FlowControl().SetOutDSRFlow(false);
-  ComPort1.FlowControl().SetControlDTR(dtrDisable);
-  ComPort1.FlowControl().SetControlRTS(rtsDisable);
-  ComPort1.FlowControl().SetXonXoffOut(false);
-  ComPort1.FlowControl().SetXonXoffIn(false);
-  ComPort1.Timeouts().SetWriteTotalMultiplier(500);
+  PlaceServoPort(ComPort1);
   ComPort1.OnTxEmpty = [this](TCustomComPort*) { ComPort1TxEmpty(); };
 
   ComLed1 = new TComLed(ui->Panel1);
@@ -106,15 +94,9 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   };
   joy_->onNoJoystick = [this] { StopJogging(state); };
   joy_->SetPolling(false);
-  ComPort1.Timeouts().SetReadTotalMultiplier(5);
-  ComPort1.Timeouts().SetReadTotalConstant(10);
   script.clear();
   ApplySettings();
-  for (int i = 1; i <= kServoCount; ++i) {
-    state.position[i] = 127;
-    state.direction[i] = 0;
-  }
-  state.position[0] = 0;
+  SetStartPositions(state);
   LoadJoystickCalibration();
   show();
   Timer1.Start();
@@ -151,20 +133,11 @@ const ServoTables& TfrmVantrel::servoTables() const {
 }
 
 void TfrmVantrel::ApplySettings() {
-  if (ComPort1.Connected()) ComPort1.SetConnected(false);
-  ComPort1.SetPort(options_->ReadOption("comPort"));
-  ComPort1.SetBaudRate(ParseBaudRate(options_->ReadOption("baudRate")));
-  ComPort1.Parity().SetCheck(static_cast<uint8_t>(options_->ReadOptionInt("parityCheck")) != 0);
-  ComPort1.SetStopBits(ParseStopBits(options_->ReadOption("stopBits")));
-  ComPort1.SetDataBits(ParseDataBits(options_->ReadOption("dataBits")));
-  ComPort1.FlowControl().SetFlowControl(fcNone);
-  ComPort1.SetConnected(true);
-  state.servoIncr = options_->ReadOptionInt("servoIncr");
-  arm.H = options_->ReadOptionInt("H");
-  arm.L1 = options_->ReadOptionInt("L1");
-  arm.L2 = options_->ReadOptionInt("L2");
-  arm.L3 = options_->ReadOptionInt("L3");
-  Timer1.SetInterval(options_->ReadOptionInt("servoComInterval"));
+  const AppliedSettings settings = ReadAppliedSettings(options_->store());
+  ConnectServoPort(ComPort1, settings.line);
+  state.servoIncr = settings.servoIncr;
+  arm = settings.arm;
+  Timer1.SetInterval(settings.servoComInterval);
   UpdateArmView();
 }
 
@@ -248,9 +221,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
     return;
   }
   Timer1.Stop();
-  state.txEmpty = false;
-  SendAllText(ComPort1, frames);
-  clock->SleepFor(kPauseAfterWrite);
+  WriteServoFrames(ComPort1, state, frames, *clock);
   Timer1.Start();
 }
 

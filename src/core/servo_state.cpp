@@ -1,5 +1,13 @@
 #include "servo_state.h"
 
+void SetStartPositions(ServoState& state) {
+  for (int i = 1; i <= kServoCount; ++i) {
+    state.position[i] = kStartPosition;
+    state.direction[i] = 0;
+  }
+  state.position[0] = 0;
+}
+
 void StepServo(ServoState& state, int servo) {
   if (state.direction[servo] == 0) return;
   const auto step =

@@ -24,6 +24,12 @@ struct ServoState {
   int32_t direction[kServoCount + 1] = {};
 };
 
+// Where every servo starts, whatever the settings say: the middle.
+inline constexpr int32_t kStartPosition = 127;
+
+// Servos 1..6 at the start position with no jog direction.
+void SetStartPositions(ServoState& state);
+
 // Adds one jog step when the servo's direction is not 0 (wrapping 32-bit arithmetic).
 void StepServo(ServoState& state, int servo);
 

@@ -58,23 +58,41 @@ std::string SharedDataDir(const std::string& programDir) {
   return programDir + "/" + VANTREL_DATA_FROM_BIN;
 }
 
-std::string LocateSettingsFile(const SettingsPlaces& places) {
-  const std::string beside = places.programDir + "/" + kFileName;
-  if (IsFile(beside)) return beside;
+namespace {
 
+// <config home>/vantrel/vantrel.ini, or empty when there is no user folder to go to.
+std::string UserSettingsFile(const SettingsPlaces& places) {
   // A relative $XDG_CONFIG_HOME is invalid and ignored.
   std::string config = places.configHome;
   if (config.empty() || config.front() != '/') {
-    if (places.home.empty()) return beside;  // no user folder to go to
+    if (places.home.empty()) return {};
     config = places.home + "/.config";
   }
-  const std::string folder = config + "/vantrel";
-  const std::string file = folder + "/" + kFileName;
+  return config + "/vantrel/" + kFileName;
+}
+
+}  // namespace
+
+std::string LocateSettingsFile(const SettingsPlaces& places) {
+  const std::string beside = places.programDir + "/" + kFileName;
+  if (IsFile(beside)) return beside;
+  const std::string file = UserSettingsFile(places);
+  if (file.empty()) return beside;
+  const std::string folder = file.substr(0, file.rfind('/'));
   // The folder is made even without defaults to copy, so the settings can be written back.
   if (!IsFile(file) && MakeFolders(folder) && IsFile(places.shippedDefaults)) {
     CopyFile(places.shippedDefaults, file);
   }
   return file;
+}
+
+std::string FindSettingsFile(const SettingsPlaces& places) {
+  const std::string beside = places.programDir + "/" + kFileName;
+  if (IsFile(beside)) return beside;
+  const std::string file = UserSettingsFile(places);
+  if (!file.empty() && IsFile(file)) return file;
+  if (IsFile(places.shippedDefaults)) return places.shippedDefaults;
+  return file.empty() ? beside : file;
 }
 
 SettingsPlaces PlacesOfThisProgram() {

@@ -24,5 +24,9 @@ struct SettingsPlaces {
 // then starts on empty settings and reports the failure when it writes them back.
 std::string LocateSettingsFile(const SettingsPlaces& places);
 
+// The file LocateSettingsFile would give, for a run that writes nothing: where the user has no
+// settings file yet, the shipped defaults themselves instead of a copy.
+std::string FindSettingsFile(const SettingsPlaces& places);
+
 // The places of this process: its program folder, $XDG_CONFIG_HOME and the home folder.
 SettingsPlaces PlacesOfThisProgram();

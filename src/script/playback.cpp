@@ -98,7 +98,7 @@ class IdleOnError {
 
 }  // namespace
 
-void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested) {
+void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested) {
   host.StopTick();
   host.servoState().runState = 2;
   stopRequested = 0;
@@ -110,6 +110,7 @@ void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested) {
   for (int i = 0; i < n; ++i) {
     // getItem raises when a Load or the editor shortened the script meanwhile.
     const TServoCommand c = script.getItem(i);
+    host.CommandStarting(i, n);
     if (c.letter == 'P') {
       timeline.Wait(std::chrono::seconds(c.value));
     } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {

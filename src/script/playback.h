@@ -25,10 +25,13 @@ class PlaybackHost {
   virtual void PumpEvents() = 0;
   // What playback waits by.
   virtual ScheduleClock& Clock() = 0;
+  // Command `index` (0-based) of the `count` being played is about to run.
+  virtual void CommandStarting(int index, int count) {
+    static_cast<void>(index);
+    static_cast<void>(count);
+  }
 };
 
-// The pause that follows every write to the line.
-inline constexpr std::chrono::milliseconds kPauseAfterWrite{2};
 // How late a frame may leave and still have the next wait shortened by its lateness. Beyond
 // it (a modal dialog held the thread) the schedule starts afresh from that frame, so the
 // arm still gets every travel time in full.
@@ -46,4 +49,4 @@ void RecordPause(TRoboPath& script);
 // before it was due (its due time, the pause after the write and the travel time), not from
 // when the work around it ended, so that work never adds up over a script; no frame leaves
 // before it is due.
-void PlayScript(TRoboPath& script, PlaybackHost& host, int& stopRequested);
+void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested);

@@ -1,12 +1,15 @@
 #include "serial_ports.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <tuple>
 #include <utility>
+
+#include "com_device.h"
 
 namespace fs = std::filesystem;
 
@@ -40,6 +43,30 @@ bool HasUart(const fs::path& port) {
   return !(in >> type) || type != 0;
 }
 
+// The first line of a sysfs attribute, or empty.
+std::string ReadAttribute(const fs::path& file) {
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+// The USB device the port hangs from: the nearest folder above the port's device that holds
+// a vendor id.
+void FindUsbNames(const fs::path& port, SerialPortInfo& info) {
+  std::error_code error;
+  fs::path dir = fs::canonical(port / "device", error);
+  if (error) return;
+  while (dir.has_relative_path()) {
+    if (fs::exists(dir / "idVendor", error)) {
+      info.vendor = ReadAttribute(dir / "manufacturer");
+      info.product = ReadAttribute(dir / "product");
+      return;
+    }
+    dir = dir.parent_path();
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> ListSerialPorts(const std::string& ttyClassDir) {
@@ -59,4 +86,38 @@ std::vector<std::string> ListSerialPorts(const std::string& ttyClassDir) {
   std::vector<std::string> names;
   for (auto& port : found) names.push_back(std::move(std::get<2>(port)));
   return names;
+}
+
+std::vector<SerialPortInfo> DescribeSerialPorts(const std::string& ttyClassDir,
+                                                const std::string& byIdDir) {
+  std::vector<SerialPortInfo> ports;
+  for (const std::string& name : ListSerialPorts(ttyClassDir)) {
+    SerialPortInfo info;
+    info.name = name;
+    FindUsbNames(fs::path(ttyClassDir) / name, info);
+    ports.push_back(std::move(info));
+  }
+  std::error_code error;
+  for (fs::directory_iterator it(byIdDir, error), end; !error && it != end; it.increment(error)) {
+    std::error_code notALink;
+    const fs::path target = fs::read_symlink(it->path(), notALink);
+    if (notALink) continue;
+    for (SerialPortInfo& info : ports) {
+      if (target.filename() == info.name) info.byId.push_back(it->path().string());
+    }
+  }
+  for (SerialPortInfo& info : ports) std::sort(info.byId.begin(), info.byId.end());
+  return ports;
+}
+
+std::string SerialPortNameOf(const std::string& comPort) {
+  // The virtual controller answers to its name in any letter case.
+  std::string lower = comPort;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (lower == kVirtualControllerPort) return kVirtualControllerPort;
+  const fs::path path = PortDevicePath(comPort);
+  std::error_code error;
+  const fs::path target = fs::read_symlink(path, error);
+  return (error ? path : target).filename().string();
 }

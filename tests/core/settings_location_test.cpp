@@ -120,3 +120,13 @@ TEST_F(SettingsLocation, WithNoHomeAtAllTheFileBesideTheProgramIsNamed) {
 }
 
 }  // namespace
+
+TEST_F(SettingsLocation, ARunThatWritesNothingReadsTheDefaultsWithoutCopyingThem) {
+  EXPECT_EQ(FindSettingsFile(places), root.File("usr/share/vantrel/vantrel.ini"));
+  EXPECT_TRUE(fs::is_empty(root.File("home")));
+  // Once the user has a file it is the one; a file beside the program still wins.
+  WriteFile(LocateSettingsFile(places), "[Options]\ncomPort=ttyACM0\n");
+  EXPECT_EQ(FindSettingsFile(places), root.File("home/.config/vantrel/vantrel.ini"));
+  WriteFile(root.File("usr/bin/vantrel.ini"), "[Options]\n");
+  EXPECT_EQ(FindSettingsFile(places), root.File("usr/bin/vantrel.ini"));
+}

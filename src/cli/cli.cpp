@@ -1,0 +1,123 @@
+#include "cli.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <span>
+
+#include "cli_commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  const char* arguments;  // as the usage shows them
+  size_t minArgs;
+  size_t maxArgs;
+  bool quietOption;
+  const char* summary;
+  const char* description;
+  int (*run)(const ParsedArgs&, CliEnvironment&);
+};
+
+const std::array<Command, 4> kCommands{{
+    {"play", "FILE.vco", 1, 1, true, "play a script on the arm",
+     "Plays the script on the arm as the window's Play does: the same frames, the same waits,\n"
+     "the same limits. Progress goes to standard error. Ctrl-C stops at once; the frame\n"
+     "already sent stays sent, and the status is 130. On the port \"sim\" the frames the\n"
+     "virtual controller decoded are printed at the end.\n",
+     RunPlay},
+    {"move", "X Y Z", 3, 3, false, "move the tool point to X, Y, Z in centimetres",
+     "Solves the arm for the point (Y is up) with a level hand, as the window's Move does,\n"
+     "sends the six servos in one write and prints the positions sent. The servos not moved\n"
+     "are sent at their start position.\n",
+     RunMove},
+    {"check", "FILE.vco", 1, 1, false, "check a script without touching the arm",
+     "Loads the script and reports its commands, how long it plays from the start\n"
+     "positions, the range asked of each servo and whether the limits clip it, and the\n"
+     "commands playback would skip. The status is 1 when the file cannot be loaded.\n",
+     RunCheck},
+    {"ports", "", 0, 0, false, "list the serial ports of this machine",
+     "Lists the serial ports found on this machine with their stable names and USB\n"
+     "device names, and the virtual controller \"sim\"; the port of the settings is\n"
+     "marked with *.\n",
+     RunPorts},
+}};
+
+const Command* FindCommand(std::string_view name) {
+  const auto it = std::find_if(kCommands.begin(), kCommands.end(),
+                               [&](const Command& c) { return name == c.name; });
+  return it == kCommands.end() ? nullptr : &*it;
+}
+
+std::string Synopsis(const Command& c) {
+  std::string text = std::string("vantrel ") + c.name + " [--settings FILE] [--port NAME]";
+  if (c.quietOption) text += " [--quiet]";
+  if (*c.arguments) text += std::string(" ") + c.arguments;
+  return text;
+}
+
+void PrintCommandHelp(const Command& c, std::FILE* to) {
+  std::fprintf(to, "usage: %s\n\n%s\n", Synopsis(c).c_str(), c.description);
+  std::fputs(
+      "options:\n"
+      "  --settings FILE  read the settings from FILE (never written)\n"
+      "  --port NAME      use port NAME instead of comPort, for this run only\n",
+      to);
+  if (c.quietOption) std::fputs("  --quiet          print nothing but errors\n", to);
+  std::fputs("  --help           show this help\n", to);
+}
+
+int Fail(std::FILE* err, const std::string& message) {
+  std::fprintf(err, "vantrel: %s\n", message.c_str());
+  return kExitFailure;
+}
+
+}  // namespace
+
+bool IsCliCommand(std::string_view word) {
+  return FindCommand(word) != nullptr;
+}
+
+void PrintProgramUsage(std::FILE* to) {
+  std::fputs(
+      "usage: vantrel [--settings FILE] [--version] [--help]\n"
+      "       vantrel COMMAND [--settings FILE] [--port NAME] [ARGUMENTS]\n\n"
+      "Without a command Vantrel opens its window. The commands need no display:\n\n",
+      to);
+  for (const Command& c : kCommands) {
+    const std::string head = std::string(c.name) + " " + c.arguments;
+    std::fprintf(to, "  %-16s %s\n", head.c_str(), c.summary);
+  }
+  std::fputs("\nRun 'vantrel COMMAND --help' to read about one of them.\n", to);
+}
+
+int RunCli(const std::vector<std::string>& words, CliEnvironment& env) {
+  const Command* command = words.empty() ? nullptr : FindCommand(words[0]);
+  if (!command) {
+    std::fprintf(env.err, "vantrel: '%s' is not a vantrel command\n",
+                 words.empty() ? "" : words[0].c_str());
+    PrintProgramUsage(env.err);
+    return kExitUsage;
+  }
+  std::vector<OptionSpec> options{{"--settings", true}, {"--port", true}, {"--help", false}};
+  if (command->quietOption) options.push_back({"--quiet", false});
+  try {
+    const ParsedArgs args =
+        ParseArgs(std::vector<std::string>(words.begin() + 1, words.end()), options);
+    if (args.Has("--help")) {
+      PrintCommandHelp(*command, env.out);
+      return kExitOk;
+    }
+    const size_t n = args.positional.size();
+    if (n < command->minArgs) throw UsageError("missing argument");
+    if (n > command->maxArgs) throw UsageError("too many arguments");
+    return command->run(args, env);
+  } catch (const UsageError& e) {
+    std::fprintf(env.err, "vantrel %s: %s\nusage: %s\n", command->name, e.what(),
+                 Synopsis(*command).c_str());
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    return Fail(env.err, e.what());
+  }
+}

@@ -1,0 +1,94 @@
+// What the subcommands share: the settings of the run and the arm on its port.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+#include "applied_settings.h"
+#include "cli_commands.h"
+#include "file_process.h"
+#include "servo_link.h"
+#include "settings_location.h"
+#include "virtual_controller.h"
+
+OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
+  if (!args.HasValue("--settings")) {
+    return OptionStore(env.defaultSettings.empty() ? FindSettingsFile(PlacesOfThisProgram())
+                                                   : env.defaultSettings);
+  }
+  // A run never creates the file, so a name that leads nowhere is a mistake worth saying.
+  const std::string path = args.Value("--settings");
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    throw std::runtime_error("Cannot read the settings file " + path + ": " + std::strerror(errno));
+  }
+  return OptionStore(path);
+}
+
+std::string RunPortName(const OptionStore& settings, const ParsedArgs& args) {
+  return args.HasValue("--port") ? args.Value("--port") : settings.ReadOption("comPort");
+}
+
+CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
+  RegisterVirtualServoController();
+  AppliedSettings applied = ReadAppliedSettings(settings);
+  applied.line.port = portName;
+  tables = settings.tables;
+  arm = applied.arm;
+  state.servoIncr = applied.servoIncr;
+  SetStartPositions(state);
+  PlaceServoPort(port);
+  // Nothing here listens to line events; without them the port runs no event thread and
+  // needs no event loop.
+  port.SetEvents({});
+  virtual_ = IsVirtualPortName(portName);
+  if (virtual_) {
+    TVirtualServoController& controller = TVirtualServoController::Instance();
+    controller.SetAddresses(tables.Address);
+    const auto before = controller.State();
+    framesBefore_ = before.frames;
+    badFramesBefore_ = before.badFrames;
+  }
+  ConnectServoPort(port, applied.line);
+  state.runState = 1;
+}
+
+void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
+  WriteServoFrames(port, state, frames, clock);
+}
+
+std::string CliArm::VirtualControllerReport(uint64_t frames) const {
+  // The controller reads on its own thread; the last write may still be on its way there.
+  const TVirtualServoController& controller = TVirtualServoController::Instance();
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  TVirtualServoController::Snapshot s = controller.State();
+  // The counts run on over earlier runs in the same process: this run's share.
+  auto decoded = [&] { return s.frames - framesBefore_; };
+  auto bad = [&] { return s.badFrames - badFramesBefore_; };
+  while (decoded() + bad() < frames && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    s = controller.State();
+  }
+  std::string text = "sim: " + std::to_string(decoded()) + " frames, " + std::to_string(bad()) +
+                     " bad frames; servos at";
+  for (int i = 1; i <= kServoCount; ++i) text += " " + std::to_string(s.position[i]);
+  return text;
+}
+
+void LoadScriptFile(const std::string& path, TRoboPath& script) {
+  TFileProcess source;
+  source.RecordSource = path;
+  try {
+    script.load(source);
+  } catch (const EFPError& e) {
+    // Every line is one command, so the commands kept tell the failing line.
+    const bool readable = ::access(path.c_str(), R_OK) == 0;
+    const std::string where = readable ? path + ", line " + std::to_string(script.count() + 1)
+                                       : path + ": " + std::strerror(errno);
+    throw EFPError(std::string(e.what()) + "\n" + where);
+  }
+}

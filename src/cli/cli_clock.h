@@ -1,0 +1,25 @@
+// The clock a subcommand runs on, with the stop that SIGINT and SIGTERM ask for: every wait
+// of a run goes through it, so a stop ends a wait at once and tests need not sleep.
+#pragma once
+
+#include "schedule_clock.h"
+
+class CliClock : public ScheduleClock {
+ public:
+  // Besides reaching `when`, SleepUntil returns as soon as a stop has been asked for.
+  virtual bool StopRequested() = 0;
+};
+
+// The steady clock. While it lives SIGINT and SIGTERM ask for a stop instead of ending the
+// process; the previous handling comes back when it goes. One at a time.
+class SignalClock : public CliClock {
+ public:
+  SignalClock();
+  ~SignalClock() override;
+  SignalClock(const SignalClock&) = delete;
+  SignalClock& operator=(const SignalClock&) = delete;
+
+  TimePoint Now() override;
+  void SleepUntil(TimePoint when) override;
+  bool StopRequested() override;
+};

@@ -1,0 +1,55 @@
+// The subcommands, each on the options common to all of them. Errors travel out as
+// exceptions: UsageError for the command line, anything else for the run.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "cli.h"
+#include "cli_args.h"
+#include "com_port.h"
+#include "option_store.h"
+#include "schedule_clock.h"
+#include "script_model.h"
+#include "servo_state.h"
+#include "unMoveLibrary.h"
+
+int RunPlay(const ParsedArgs& args, CliEnvironment& env);
+int RunMove(const ParsedArgs& args, CliEnvironment& env);
+int RunCheck(const ParsedArgs& args, CliEnvironment& env);
+int RunPorts(const ParsedArgs& args, CliEnvironment& env);
+
+// The settings of this run: the --settings file or the window's. An explicitly named file
+// that is not there is an error; the window's own may be missing and reads as empty. Nothing
+// is ever written, not even the user's first copy of the shipped defaults.
+OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env);
+// comPort, or the --port given for this run.
+std::string RunPortName(const OptionStore& settings, const ParsedArgs& args);
+
+// The arm as a subcommand drives it: the port set up and opened as the window does it, the
+// servos at their start positions, the limits, addresses and geometry from the settings.
+class CliArm {
+ public:
+  CliArm(const OptionStore& settings, const std::string& portName);
+
+  // Frames go out as the window sends them: one write, then the pause on `clock`.
+  void Send(const ByteString& frames, ScheduleClock& clock);
+  bool OnVirtualController() const { return virtual_; }
+  // Waits (briefly) until the virtual controller has decoded `frames` frames and says what it
+  // has seen: "sim: 12 frames, 0 bad frames; servos at 127 140 ...".
+  std::string VirtualControllerReport(uint64_t frames) const;
+
+  TComPort port;
+  ServoState state;
+  ServoTables tables;
+  ArmGeometry arm;
+
+ private:
+  bool virtual_ = false;
+  uint64_t framesBefore_ = 0;
+  uint64_t badFramesBefore_ = 0;
+};
+
+// Loads the script file into `script`. A failure raises the script's own error with the file
+// and the line it stopped at added as a second line.
+void LoadScriptFile(const std::string& path, TRoboPath& script);

@@ -1,0 +1,39 @@
+// vantrel move X Y Z: the window's Move with the coordinates from the command line.
+#include <algorithm>
+
+#include "applied_settings.h"
+#include "cli_clock.h"
+#include "cli_commands.h"
+#include "errors.h"
+#include "move_to_point.h"
+
+int RunMove(const ParsedArgs& args, CliEnvironment& env) {
+  const OptionStore settings = LoadRunSettings(args, env);
+  const std::vector<std::string>& xyz = args.positional;
+
+  // Solved before the port opens: coordinates that are no integers, or an arm that cannot be
+  // solved, leave the arm untouched.
+  ServoState moved;
+  SetStartPositions(moved);
+  ByteString frames;
+  try {
+    frames = MoveToPoint(xyz[0], xyz[1], xyz[2], ReadAppliedSettings(settings).arm, moved,
+                         settings.tables);
+  } catch (const EConvertError& e) {
+    throw UsageError(e.what());
+  }
+
+  CliArm arm(settings, RunPortName(settings, args));
+  std::copy(std::begin(moved.position), std::end(moved.position), arm.state.position);
+  std::copy(std::begin(moved.direction), std::end(moved.direction), arm.state.direction);
+  arm.Send(frames, env.clock ? *env.clock : SteadyScheduleClock());
+
+  std::string sent = "servos 1-6 sent to";
+  for (int i = 1; i <= kServoCount; ++i)
+    sent += " " + std::to_string(int{static_cast<uint8_t>(arm.state.position[i])});
+  std::fprintf(env.out, "%s\n", sent.c_str());
+  if (arm.OnVirtualController()) {
+    std::fprintf(env.out, "%s\n", arm.VirtualControllerReport(kServoCount).c_str());
+  }
+  return kExitOk;
+}

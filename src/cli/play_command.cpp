@@ -1,0 +1,166 @@
+// vantrel play FILE.vco: the window's playback with the arm on a port and progress on
+// standard error instead of the window.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+
+#include "cli_clock.h"
+#include "cli_commands.h"
+#include "playback.h"
+#include "playing_time.h"
+#include "progress.h"
+#include "script_line.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using std::chrono::duration_cast;
+using std::chrono::milliseconds;
+
+// Longer than any wait of a script: once a stop is asked for, the run's time jumps on by this
+// much, so the wait in progress and any left in the command are over at once.
+constexpr ScheduleClock::Duration kStopJump = 24h;
+
+class CliPlayback : public PlaybackHost {
+ public:
+  CliPlayback(CliArm& arm, const TRoboPath& script, CliClock& clock, Progress& progress,
+              int& stopRequested)
+      : arm_(arm),
+        script_(script),
+        clock_(clock),
+        progress_(progress),
+        stopRequested_(stopRequested),
+        waitsLeft_(WaitsLeft(CommandWaits(script, arm.state, arm.tables))),
+        start_(clock.Now()),
+        runClock_(*this) {}
+
+  ServoState& servoState() override { return arm_.state; }
+  const ServoTables& servoTables() const override { return arm_.tables; }
+  // No tick runs here, no gauges, no buttons.
+  void StopTick() override {}
+  void StartTick() override {}
+  void UpdateGauges() override {}
+  void ShowPlaying(bool) override {}
+  ScheduleClock& Clock() override { return runClock_; }
+
+  void SendFrames(const ByteString& frames) override {
+    if (Stopping()) return;  // once stopped, nothing more goes out
+    arm_.Send(frames, runClock_);
+    framesSent_ += frames.size() / kFrameSize;
+  }
+
+  void PumpEvents() override {
+    if (Stopping()) stopRequested_ = 1;
+  }
+
+  void CommandStarting(int index, int) override {
+    index_ = index;
+    commandStart_ = clock_.Now();
+    commandText_ = FormatScriptLine(script_.getItem(index));
+    progress_.Command(Text());
+  }
+
+  bool stopped() const { return stopped_; }
+  // "command 12 of 240, M;3;140"
+  std::string Where() const {
+    return "command " + std::to_string(index_ + 1) + " of " + std::to_string(script_.count()) +
+           ", " + commandText_;
+  }
+  int64_t ElapsedMs() { return duration_cast<milliseconds>(clock_.Now() - start_).count(); }
+  uint64_t framesSent() const { return framesSent_; }
+
+ private:
+  // Playback's time: the run's clock until a stop, then far ahead of it. A terminal's line is
+  // redrawn once a second while a wait lasts.
+  class RunClock : public ScheduleClock {
+   public:
+    explicit RunClock(CliPlayback& host) : host_(host) {}
+    TimePoint Now() override {
+      return host_.clock_.Now() + (host_.stopped_ ? kStopJump : Duration{});
+    }
+    void SleepUntil(TimePoint when) override {
+      const bool redraw = host_.progress_.mode() == Progress::Mode::Redraw;
+      for (;;) {
+        const TimePoint now = Now();
+        if (host_.Stopping() || now >= when) return;
+        host_.clock_.SleepUntil(redraw ? std::min(when, now + Duration(1s)) : when);
+        if (!host_.Stopping()) host_.progress_.Tick(host_.Text());
+      }
+    }
+
+   private:
+    CliPlayback& host_;
+  };
+
+  bool Stopping() {
+    if (clock_.StopRequested()) stopped_ = true;
+    return stopped_;
+  }
+
+  std::string Text() {
+    const auto now = clock_.Now();
+    const auto i = static_cast<size_t>(index_);
+    const int64_t inCommand = duration_cast<milliseconds>(now - commandStart_).count();
+    const int64_t left = std::max(waitsLeft_[i + 1], waitsLeft_[i] - inCommand);
+    return ProgressText(index_ + 1, script_.count(), commandText_,
+                        duration_cast<milliseconds>(now - start_).count(), left);
+  }
+
+  CliArm& arm_;
+  const TRoboPath& script_;
+  CliClock& clock_;
+  Progress& progress_;
+  int& stopRequested_;
+  const std::vector<int64_t> waitsLeft_;
+  const ScheduleClock::TimePoint start_;
+  RunClock runClock_;
+  int index_ = 0;
+  ScheduleClock::TimePoint commandStart_{};
+  std::string commandText_;
+  bool stopped_ = false;
+  uint64_t framesSent_ = 0;
+};
+
+}  // namespace
+
+int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
+  const OptionStore settings = LoadRunSettings(args, env);
+  TRoboPath script;
+  LoadScriptFile(args.positional[0], script);
+
+  // The stop is armed before the port opens, so Ctrl-C never leaves the port half set up.
+  std::optional<SignalClock> signalClock;
+  CliClock& clock = env.clock ? *env.clock : signalClock.emplace();
+  CliArm arm(settings, RunPortName(settings, args));
+
+  const bool quiet = args.Has("--quiet");
+  const bool terminal = env.errIsTerminal.value_or(::isatty(::fileno(env.err)) != 0);
+  Progress progress(env.err, quiet      ? Progress::Mode::Quiet
+                             : terminal ? Progress::Mode::Redraw
+                                        : Progress::Mode::Lines);
+  int stopRequested = 0;
+  CliPlayback host(arm, script, clock, progress, stopRequested);
+  try {
+    PlayScript(script, host, stopRequested);
+  } catch (...) {
+    progress.Finish();
+    throw;
+  }
+  progress.Finish();
+
+  const std::string elapsed = FormatDuration(host.ElapsedMs());
+  if (host.stopped()) {
+    std::fprintf(env.err, "vantrel: stopped at %s, after %s\n", host.Where().c_str(),
+                 elapsed.c_str());
+    return kExitStopped;
+  }
+  if (!quiet) {
+    std::fprintf(env.err, "played %d commands in %s\n", script.count(), elapsed.c_str());
+    if (arm.OnVirtualController()) {
+      std::fprintf(env.out, "%s\n", arm.VirtualControllerReport(host.framesSent()).c_str());
+    }
+  }
+  return kExitOk;
+}

@@ -1,0 +1,18 @@
+// The settings that take effect each time the window applies them (and once for a command
+// line run), read typed from the option table.
+#pragma once
+
+#include <cstdint>
+
+#include "option_store.h"
+#include "servo_link.h"
+#include "unMoveLibrary.h"
+
+struct AppliedSettings {
+  ServoLineSettings line;
+  int32_t servoIncr = 0;
+  ArmGeometry arm;                // converted exactly from the integer settings
+  uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
+};
+
+AppliedSettings ReadAppliedSettings(const OptionStore& store);

@@ -1,0 +1,181 @@
+// move, check and ports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli_harness.h"
+#include "unSerialLink.h"
+
+namespace {
+
+TEST(Move, SendsTheSixFramesOfThePointInOneWrite) {
+  TempDir dir;
+  PtyPair pty;
+  PeerReader peer(pty);
+  StopClock clock;
+  clock.onSleep = [&] { peer.CatchUp(); };
+  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"sv4Maxval", "200"}});
+  const CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  // Shoulder 169, elbow 85, base 0, wrist 212 held to its limit 200; 5 and 6 where they start.
+  const ByteString expected = EncodeServoFrame(1, 169) + EncodeServoFrame(2, 85) +
+                              EncodeServoFrame(3, 0) + EncodeServoFrame(4, 200) +
+                              EncodeServoFrame(5, 127) + EncodeServoFrame(6, 127);
+  ASSERT_EQ(expected.size(), 24u);
+  EXPECT_EQ(peer.Bytes(24), expected);
+  EXPECT_EQ(clock.sleeps, std::vector<int64_t>{2});
+  EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 0 200 127 127\n");
+}
+
+TEST(Move, NegativeCoordinatesAreNumbersNotOptions) {
+  TempDir dir;
+  PtyPair pty;
+  PeerReader peer(pty);
+  StopClock clock;
+  clock.onSleep = [&] { peer.CatchUp(); };
+  const std::string settings = WriteSettings(dir, pty.slavePath());
+  const CliResult r = RunCliCaptured({"move", "--settings", settings, "-15", "5", "0"}, &clock);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  ASSERT_EQ(peer.Bytes(24).size(), 24u);
+}
+
+TEST(Move, WhatCannotBeSolvedSendsNothing) {
+  TempDir dir;
+  PtyPair pty;
+  PeerReader peer(pty);
+  StopClock clock;
+  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"L1", "0"}});
+  // A coordinate that is no integer is a usage error, in the window's words.
+  CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5y", "0"}, &clock);
+  EXPECT_EQ(r.status, kExitUsage);
+  EXPECT_EQ(r.err.rfind("vantrel move: '5y' is not a valid integer value\n", 0), 0u) << r.err;
+  // An arm without an upper arm cannot be solved (0 / 0 here): a runtime error.
+  r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
+  EXPECT_EQ(r.status, kExitFailure);
+  EXPECT_EQ(r.err, "vantrel: Invalid floating point operation\n");
+  EXPECT_EQ(peer.Bytes(1), "");
+}
+
+class CheckScript : public ::testing::Test {
+ protected:
+  CliResult Check(const std::vector<std::string>& lines) {
+    const std::string settings = WriteSettings(
+        dir, "sim", {{"sv2Minval", "20"}, {"sv2Maxval", "200"}, {"sv5Maxval", "100"}});
+    return RunCliCaptured({"check", "--settings", settings, WriteScript(dir, "s.vco", lines)});
+  }
+  TempDir dir;
+};
+
+TEST_F(CheckScript, ReportsCountsTimeRangesClipsAndSkippedCommands) {
+  const CliResult r = Check(
+      {"M;1;150", "M;2;250", "M;2;10", "M;2;100", "P;0;60", "X;1;5", "M;7;10", "M;5;100", "M;2;0"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::string path = dir.File("s.vco");
+  // Steps of 20 ms: 23 for servo 1; servo 2 127 -> 250 (held at 200), 200 -> 10 (held at
+  // 20), 20 -> 100, later 100 -> 0: 123 + 190 + 80 + 100; servo 5 27. With 2 ms after each of
+  // the 6 writes and the minute's pause: 70.872 s.
+  EXPECT_EQ(r.out, path +
+                       ": 9 commands, 1:10 to play from the start positions\n"
+                       "servo  lowest  highest  limits\n"
+                       "  1     150      150  0..254\n"
+                       "  2       0      250  20..200  clipped: 2 commands below 20, 1 command "
+                       "above 200\n"
+                       "  3         -        -  0..254\n"
+                       "  4         -        -  0..254\n"
+                       "  5     100      100  0..100\n"
+                       "  6         -        -  0..254\n"
+                       "line 6: X;1;5: unknown letter, skipped when played\n"
+                       "line 7: M;7;10: no servo 7 on the arm (1..6), skipped when played\n");
+}
+
+TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {
+  const CliResult r = Check({"M;1;150", "P;0;1", "M;1 ;5", "M;2;5"});
+  EXPECT_EQ(r.status, kExitFailure);
+  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load\n" + dir.File("s.vco") + ", line 3\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CheckScript, AFileThatCannotBeReadIsAnError) {
+  const std::string settings = WriteSettings(dir, "sim");
+  const CliResult r = RunCliCaptured({"check", "--settings", settings, dir.File("gone.vco")});
+  EXPECT_EQ(r.status, kExitFailure);
+  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load\n" + dir.File("gone.vco") +
+                       ": No such file or directory\n");
+}
+
+// A machine of our own under a temporary folder: sysfs classes and devices, /dev/serial/by-id.
+class FakeMachine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    namespace fs = std::filesystem;
+    const fs::path root = dir.path();
+    // A USB adapter: the tty sits in an interface of a device that has names.
+    const fs::path usb = root / "devices/usb1/1-1";
+    fs::create_directories(usb / "1-1:1.0/ttyUSB0");
+    WriteFile((usb / "idVendor").string(), "0403\n");
+    WriteFile((usb / "manufacturer").string(), "FTDI\n");
+    WriteFile((usb / "product").string(), "FT232R USB UART\n");
+    AddTty("ttyUSB0", usb / "1-1:1.0/ttyUSB0");
+    // An ACM device whose USB device tells no names, on-board ports with and without a UART.
+    const fs::path acm = root / "devices/usb2/2-1";
+    fs::create_directories(acm / "2-1:1.0");
+    WriteFile((acm / "idVendor").string(), "2341\n");
+    AddTty("ttyACM0", acm / "2-1:1.0");
+    fs::create_directories(root / "devices/platform/serial8250/tty0");
+    AddTty("ttyS0", root / "devices/platform/serial8250/tty0", "4\n");
+    AddTty("ttyS1", root / "devices/platform/serial8250/tty0", "0\n");
+    fs::create_directories(root / "class/tty/tty0");  // a console: not a serial port
+    fs::create_directories(root / "by-id");
+    fs::create_symlink("../../ttyUSB0", root / "by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+  }
+
+  void AddTty(const std::string& name, const std::filesystem::path& device,
+              const std::string& type = "") {
+    const std::filesystem::path tty = std::filesystem::path(dir.path()) / "class/tty" / name;
+    std::filesystem::create_directories(tty);
+    std::filesystem::create_directory_symlink(device, tty / "device");
+    if (!type.empty()) WriteFile((tty / "type").string(), type);
+  }
+
+  CliResult Ports(const std::string& comPort, std::vector<std::string> extra = {}) {
+    std::vector<std::string> words{"ports", "--settings", WriteSettings(dir, comPort)};
+    words.insert(words.end(), extra.begin(), extra.end());
+    return RunCliCaptured(words, nullptr, [this](CliEnvironment& env) {
+      env.ttyClassDir = dir.File("class/tty");
+      env.byIdDir = dir.File("by-id");
+    });
+  }
+
+  TempDir dir;
+};
+
+TEST_F(FakeMachine, PortsListsEachPortWithItsNamesAndMarksTheSettingsOne) {
+  const CliResult r = Ports("ttyACM0");
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "  ttyUSB0  FTDI FT232R USB UART  " + dir.File("by-id") +
+                       "/usb-FTDI_FT232R_A50285BI-if00-port0\n"
+                       "* ttyACM0\n"
+                       "  ttyS0\n"
+                       "  sim      virtual servo controller\n");
+}
+
+TEST_F(FakeMachine, PortsMarksWhatABy_idNameOrTheCommandLineLeadsTo) {
+  CliResult r = Ports(dir.File("by-id/usb-FTDI_FT232R_A50285BI-if00-port0"));
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out.rfind("* ttyUSB0", 0), 0u) << r.out;
+
+  r = Ports("ttyUSB0", {"--port", "COM1"});  // COM1 is ttyS0
+  EXPECT_NE(r.out.find("\n* ttyS0\n"), std::string::npos) << r.out;
+  r = Ports("ttyUSB0", {"--port", "SIM"});
+  EXPECT_NE(r.out.find("\n* sim "), std::string::npos) << r.out;
+}
+
+TEST_F(FakeMachine, APortTheMachineDoesNotShowIsStillNamed) {
+  const CliResult r = Ports("ttyUSB5");
+  ASSERT_EQ(r.status, kExitOk);
+  const size_t line = r.out.find("* ttyUSB5  (from the settings; not found)\n");
+  ASSERT_NE(line, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find('*'), line) << "no other port is marked";
+}
+
+}  // namespace

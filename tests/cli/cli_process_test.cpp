@@ -1,0 +1,182 @@
+// The program itself, started with a subcommand and no display in its environment.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "cli_harness.h"
+#include "unSerialLink.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The environment without anything that names a display.
+std::vector<std::string> HeadlessEnvironment() {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
+        entry.rfind("QT_QPA_PLATFORM=", 0) == 0) {
+      continue;
+    }
+    env.push_back(entry);
+  }
+  return env;
+}
+
+// vantrel with `args`; standard output to a pipe, standard error to a pipe or to `errFd`.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& args, int errFd = -1) {
+    int out[2];
+    int err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd >= 0 ? errFd : err[1], 2);
+    std::vector<std::string> argv{VANTREL_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> argp;
+    for (std::string& a : argv) argp.push_back(a.data());
+    argp.push_back(nullptr);
+    std::vector<std::string> env = HeadlessEnvironment();
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const int failed =
+        posix_spawn(&pid_, VANTREL_BINARY, &actions, nullptr, argp.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    out_ = out[0];
+    err_ = err[0];
+    if (failed != 0) throw std::runtime_error(std::strerror(failed));
+  }
+  ~Child() {
+    if (pid_ > 0 && status_ < 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    ::close(out_);
+    ::close(err_);
+  }
+
+  // Reads standard error until `text` has appeared or the time is up.
+  bool WaitForError(const std::string& text, std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (err.find(text) == std::string::npos) {
+      if (std::chrono::steady_clock::now() >= until) return false;
+      ReadSome(err_, err, 10);
+    }
+    return true;
+  }
+
+  // The exit status once the program has ended within `timeout`; -1 if it is still running.
+  int Wait(std::chrono::milliseconds timeout) {
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < until) {
+      int raw = 0;
+      if (::waitpid(pid_, &raw, WNOHANG) == pid_) {
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        while (ReadSome(out_, out, 0)) {
+        }
+        while (ReadSome(err_, err, 0)) {
+        }
+        return status_;
+      }
+      ReadSome(out_, out, 1);
+      ReadSome(err_, err, 1);
+    }
+    return -1;
+  }
+
+  pid_t pid() const { return pid_; }
+  std::string out;
+  std::string err;
+
+ private:
+  static bool ReadSome(int fd, std::string& to, int waitMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, waitMs) <= 0) return false;
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    to.append(buffer, static_cast<size_t>(n));
+    return true;
+  }
+
+  pid_t pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  int status_ = -1;
+};
+
+TEST(Program, HelpListsTheSubcommands) {
+  Child child({"--help"});
+  ASSERT_EQ(child.Wait(10s), 0);
+  for (const char* line : {"play FILE.vco", "move X Y Z", "check FILE.vco", "ports"}) {
+    EXPECT_NE(child.out.find(std::string("  ") + line), std::string::npos) << child.out;
+  }
+  EXPECT_EQ(child.err, "");
+}
+
+TEST(Program, UsageErrorsExitWith2OnStandardError) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"frobnicate"}, {"--frobnicate"}, {"play"}, {"move", "--x", "1"}}) {
+    Child child(args);
+    EXPECT_EQ(child.Wait(10s), 2) << args[0];
+    EXPECT_EQ(child.out, "") << args[0];
+    EXPECT_NE(child.err.find("usage: vantrel"), std::string::npos) << child.err;
+  }
+}
+
+class StopSignal : public ::testing::TestWithParam<int> {};
+
+TEST_P(StopSignal, EndsALongPauseAtOnceWithStatus130) {
+  TempDir dir;
+  PtyPair pty;
+  PeerReader peer(pty);
+  const std::string settings = WriteSettings(dir, pty.slavePath());
+  const std::string script = WriteScript(dir, "long.vco", {"M;1;130", "P;0;255", "M;1;10"});
+  Child child({"play", "--settings", settings, script});
+  ASSERT_TRUE(child.WaitForError("command 2 of 3, P;0;255", 10s)) << child.err;
+  ::kill(child.pid(), GetParam());
+  // Far less than the pause: the wait was cut, not slept out.
+  EXPECT_EQ(child.Wait(2s), kExitStopped) << child.err;
+  EXPECT_NE(child.err.find("vantrel: stopped at command 2 of 3, P;0;255, after 0:00\n"),
+            std::string::npos)
+      << child.err;
+  EXPECT_EQ(peer.Bytes(4), EncodeServoFrame(1, 130));
+}
+
+INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignal, ::testing::Values(SIGINT, SIGTERM));
+
+TEST(Program, ProgressRedrawsOneLineOnATerminal) {
+  TempDir dir;
+  PtyPair terminal;
+  const std::string settings = WriteSettings(dir, "sim");
+  const std::string script = WriteScript(dir, "short.vco", {"M;1;128", "M;2;128"});
+  int errFd = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(errFd, 0);
+  Child child({"play", "--settings", settings, script}, errFd);
+  ::close(errFd);
+  ASSERT_EQ(child.Wait(10s), 0) << child.out;
+  const std::string shown = terminal.Drain(200ms);
+  EXPECT_NE(shown.find("\rcommand 2 of 2, M;2;128, 0:00 elapsed, about 0:00 left\033[K"),
+            std::string::npos)
+      << shown;
+  EXPECT_EQ(child.out, "sim: 2 frames, 0 bad frames; servos at 128 128 127 127 127 127\n");
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include "playback.h"
+#include "playing_time.h"
+
+namespace {
+
+TEST(PlayingTime, EachCommandWaitsAsPlaybackDoes) {
+  ServoTables tables;
+  for (int i = 1; i <= kServoCount; ++i) {
+    tables.Maxval[i] = 254;
+    tables.Address[i] = i;
+  }
+  tables.Maxval[2] = 200;
+  ServoState start;
+  SetStartPositions(start);
+  start.position[3] = 100;
+  TRoboPath script;
+  RecordCommand(script, 'M', 1, 150);  // 23 steps, and the pause after the write
+  RecordCommand(script, 'M', 2, 250);  // to the raw 250 although it stops at 200
+  RecordCommand(script, 'M', 2, 200);  // already there
+  RecordCommand(script, 'P', 0, 3);
+  RecordCommand(script, 'm', 1, 5);  // skipped, as is servo 9
+  RecordCommand(script, 'M', 9, 5);
+  RecordCommand(script, 'M', 3, 90);  // from where the state has it
+  const std::vector<int64_t> waits = CommandWaits(script, start, tables);
+  EXPECT_EQ(waits, (std::vector<int64_t>{462, 2462, 2, 3000, 0, 0, 202}));
+  EXPECT_EQ(WaitsLeft(waits), (std::vector<int64_t>{6128, 5666, 3204, 3202, 202, 202, 202, 0}));
+  EXPECT_EQ(start.position[2], 127) << "the estimate plays on a copy";
+}
+
+TEST(PlayingTime, AnEmptyScriptTakesNoTime) {
+  const std::vector<int64_t> waits = CommandWaits(TRoboPath{}, ServoState{}, ServoTables{});
+  EXPECT_TRUE(waits.empty());
+  EXPECT_EQ(WaitsLeft(waits), std::vector<int64_t>{0});
+}
+
+}  // namespace
