@@ -6,6 +6,8 @@
 #include <span>
 
 #include "cli_commands.h"
+#include "error_report.h"
+#include "errors.h"
 
 namespace {
 
@@ -68,8 +70,8 @@ void PrintCommandHelp(const Command& c, std::FILE* to) {
   std::fputs("  --help           show this help\n", to);
 }
 
-int Fail(std::FILE* err, const std::string& message) {
-  std::fprintf(err, "vantrel: %s\n", message.c_str());
+int Fail(std::FILE* err, const std::exception& error) {
+  std::fprintf(err, "%s\n", ErrorLine(error.what(), DetailOf(error)).c_str());
   return kExitFailure;
 }
 
@@ -118,6 +120,6 @@ int RunCli(const std::vector<std::string>& words, CliEnvironment& env) {
                  Synopsis(*command).c_str());
     return kExitUsage;
   } catch (const std::exception& e) {
-    return Fail(env.err, e.what());
+    return Fail(env.err, e);
   }
 }

@@ -1,15 +1,14 @@
 // What the subcommands share: the settings of the run and the arm on its port.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <stdexcept>
 #include <thread>
 
 #include "applied_settings.h"
 #include "cli_commands.h"
+#include "errors.h"
 #include "file_process.h"
 #include "servo_link.h"
 #include "settings_location.h"
@@ -24,7 +23,7 @@ OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
   const std::string path = args.Value("--settings");
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) {
-    throw std::runtime_error("Cannot read the settings file " + path + ": " + std::strerror(errno));
+    throw EDetailedError("Cannot read the settings file", path + ": " + std::strerror(errno));
   }
   return OptionStore(path);
 }
@@ -82,13 +81,5 @@ std::string CliArm::VirtualControllerReport(uint64_t frames) const {
 void LoadScriptFile(const std::string& path, TRoboPath& script) {
   TFileProcess source;
   source.RecordSource = path;
-  try {
-    script.load(source);
-  } catch (const EFPError& e) {
-    // Every line is one command, so the commands kept tell the failing line.
-    const bool readable = ::access(path.c_str(), R_OK) == 0;
-    const std::string where = readable ? path + ", line " + std::to_string(script.count() + 1)
-                                       : path + ": " + std::strerror(errno);
-    throw EFPError(std::string(e.what()) + "\n" + where);
-  }
+  script.load(source);
 }

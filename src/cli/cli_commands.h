@@ -50,6 +50,5 @@ class CliArm {
   uint64_t badFramesBefore_ = 0;
 };
 
-// Loads the script file into `script`. A failure raises the script's own error with the file
-// and the line it stopped at added as a second line.
+// Loads the script file into `script`, as the window's Load does.
 void LoadScriptFile(const std::string& path, TRoboPath& script);

@@ -20,7 +20,7 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env) {
     frames = MoveToPoint(xyz[0], xyz[1], xyz[2], ReadAppliedSettings(settings).arm, moved,
                          settings.tables);
   } catch (const EConvertError& e) {
-    throw UsageError(e.what());
+    throw UsageError(e.detail().empty() ? e.what() : e.what() + (" - " + e.detail()));
   }
 
   CliArm arm(settings, RunPortName(settings, args));

@@ -12,12 +12,12 @@ ErrorReporter& Reporter() {
 }
 }  // namespace
 
+std::string ErrorLine(const std::string& message, const std::string& detail) {
+  return "vantrel: " + message + (detail.empty() ? "" : " - " + detail);
+}
+
 void PrintError(const std::string& message, const std::string& detail) {
-  if (detail.empty()) {
-    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
-  } else {
-    std::fprintf(stderr, "vantrel: %s - %s\n", message.c_str(), detail.c_str());
-  }
+  std::fprintf(stderr, "%s\n", ErrorLine(message, detail).c_str());
 }
 
 void ReportError(const std::string& message, const std::string& detail) {

@@ -19,6 +19,8 @@ void ReportError(const std::exception& error);
 void SetErrorReporter(ErrorReporter reporter);
 // The default reporter's line on standard error.
 void PrintError(const std::string& message, const std::string& detail = {});
+// That line's text without its line end: "vantrel: <message>" and " - <detail>" if any.
+std::string ErrorLine(const std::string& message, const std::string& detail = {});
 
 // Runs an event handler; an error that leaves it is reported and the program carries on with
 // the state the handler left. Errors are stopped here, at the handler, because the toolkit's

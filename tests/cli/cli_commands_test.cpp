@@ -48,7 +48,8 @@ TEST(Move, WhatCannotBeSolvedSendsNothing) {
   // A coordinate that is no integer is a usage error, in the window's words.
   CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5y", "0"}, &clock);
   EXPECT_EQ(r.status, kExitUsage);
-  EXPECT_EQ(r.err.rfind("vantrel move: '5y' is not a valid integer value\n", 0), 0u) << r.err;
+  EXPECT_EQ(r.err.rfind("vantrel move: '5y' is not a valid integer value - field Y\n", 0), 0u)
+      << r.err;
   // An arm without an upper arm cannot be solved (0 / 0 here): a runtime error.
   r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
   EXPECT_EQ(r.status, kExitFailure);
@@ -91,7 +92,8 @@ TEST_F(CheckScript, ReportsCountsTimeRangesClipsAndSkippedCommands) {
 TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {
   const CliResult r = Check({"M;1;150", "P;0;1", "M;1 ;5", "M;2;5"});
   EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load\n" + dir.File("s.vco") + ", line 3\n");
+  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load - " + dir.File("s.vco") +
+                       ", line 3: '1 ' is not a valid integer value\n");
   EXPECT_EQ(r.out, "");
 }
 
@@ -99,7 +101,7 @@ TEST_F(CheckScript, AFileThatCannotBeReadIsAnError) {
   const std::string settings = WriteSettings(dir, "sim");
   const CliResult r = RunCliCaptured({"check", "--settings", settings, dir.File("gone.vco")});
   EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load\n" + dir.File("gone.vco") +
+  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load - " + dir.File("gone.vco") +
                        ": No such file or directory\n");
 }
 

@@ -125,11 +125,17 @@ TEST(Play, RuntimeErrorsEndWithStatus1AndTheMessage) {
   StopClock clock;
   CliResult r = RunCliCaptured({"play", "--settings", settings, script}, &clock);
   EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err.rfind("vantrel: Unable to open com port", 0), 0u) << r.err;
+  // The window's message with the port's detail.
+  EXPECT_EQ(
+      r.err.rfind(
+          "vantrel: Unable to open com port (win error code: 2) - " + dir.File("no-such-tty"), 0),
+      0u)
+      << r.err;
 
   r = RunCliCaptured({"play", "--settings", settings, dir.File("missing.vco")}, &clock);
   EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err.rfind("vantrel: 1001 :TRobopath: load\n", 0), 0u) << r.err;
+  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load - " + dir.File("missing.vco") +
+                       ": No such file or directory\n");
   EXPECT_TRUE(clock.sleeps.empty());
 
   r = RunCliCaptured({"play", "--settings", dir.File("none.ini"), script}, &clock);
