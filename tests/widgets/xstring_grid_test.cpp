@@ -35,6 +35,8 @@ TEST(XStringGrid, CellsCountTheFixedRowAndColumn) {
   EXPECT_EQ(grid.Cells(2, 9), "");  // outside the table
   grid.SetCells(2, 9, "lost");
   EXPECT_EQ(grid.RowCount(), 5);
+  grid.SetColWidths(2, 1);  // as thin as the toolkit's grid allows
+  EXPECT_EQ(grid.ColWidths(2), 1);
 }
 
 TEST(XStringGrid, MoveRowTakesTheWholeRowAlong) {
