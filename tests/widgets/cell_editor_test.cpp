@@ -197,6 +197,15 @@ TEST(UpDownCellEditor, AllowEndEditEventDecides) {
 TEST(UpDownCellEditor, TabMovesOnOnlyWhenTheGridUsesTabs) {
   GridWindow w;
   ASSERT_TRUE(w.active);
+  // Without tabs in the grid, Tab leaves the field as it leaves any: the cell stays current.
+  w.Click(3, 2);
+  w.number->Field()->setText("7");
+  QTest::keyClick(w.number->Field(), Qt::Key_Tab);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "7");
+  EXPECT_EQ(w.grid->Col(), 3);
+  EXPECT_TRUE(w.grid->hasFocus());
+
   w.grid->SetOptions(w.grid->Options() | goTabs);
   w.Click(3, 2);
   w.number->Field()->setText("9");

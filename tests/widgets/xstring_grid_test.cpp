@@ -105,11 +105,14 @@ TEST(XStringGrid, AnEditorServesOneGridOnly) {
   EXPECT_EQ(list.Grid(), &gridA);
   EXPECT_EQ(list.AttachCount(), 2);
 
-  // Released by both columns, it is free for another grid.
+  // Released by both columns, it is free for another grid, and its control goes along.
+  list.ShowAt(gridA.CellRect(1, 1));
   gridA.Columns()[1]->SetEditor(nullptr);
   gridA.Columns()[2]->SetEditor(nullptr);
   gridB.Columns()[1]->SetEditor(&list);
   EXPECT_EQ(list.Grid(), &gridB);
+  ASSERT_NE(list.InplaceControl(), nullptr);
+  EXPECT_EQ(list.InplaceControl()->parentWidget(), gridB.viewport());
 }
 
 TEST(XStringGrid, DestroyedEditorLeavesItsColumns) {
