@@ -19,15 +19,31 @@ int Usage() {
   return kExitUsage;
 }
 
+// The first word that is neither an option nor an option's value, or 0. It names a
+// subcommand, which runs without a window and needs no display.
+int CommandAt(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--settings") == 0 || std::strcmp(argv[i], "-platform") == 0) {
+      ++i;
+    } else if (argv[i][0] != '-') {
+      return i;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A word first names a subcommand: it runs without a window and needs no display.
-  if (argc > 1 && argv[1][0] != '-') {
+  if (const int at = CommandAt(argc, argv)) {
     std::setlocale(LC_ALL, "");
     InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
+    // Options given before the command count as the command's own.
+    std::vector<std::string> words{argv[at]};
+    words.insert(words.end(), argv + 1, argv + at);
+    words.insert(words.end(), argv + at + 1, argv + argc);
     CliEnvironment env;
-    return RunCli(std::vector<std::string>(argv + 1, argv + argc), env);
+    return RunCli(words, env);
   }
 
   std::string settingsPath;

@@ -141,6 +141,19 @@ TEST(Program, UsageErrorsExitWith2OnStandardError) {
   }
 }
 
+TEST(Program, OptionsBeforeTheCommandAreItsOwn) {
+  TempDir dir;
+  const std::string settings = WriteSettings(dir, "sim");
+  const std::string script = WriteScript(dir, "one.vco", {"M;1;128"});
+  Child child({"--settings", settings, "check", script});
+  ASSERT_EQ(child.Wait(10s), 0) << child.err;
+  EXPECT_EQ(child.out.rfind(script + ": 1 command, ", 0), 0u) << child.out;
+  // A word that names no command is no window either.
+  Child stray({"--settings", settings, "frobnicate"});
+  EXPECT_EQ(stray.Wait(10s), kExitUsage);
+  EXPECT_NE(stray.err.find("'frobnicate' is not a vantrel command"), std::string::npos);
+}
+
 class StopSignal : public ::testing::TestWithParam<int> {};
 
 TEST_P(StopSignal, EndsALongPauseAtOnceWithStatus130) {
