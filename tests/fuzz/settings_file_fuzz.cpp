@@ -51,11 +51,16 @@ std::string OneLine(std::string text) {
 // A plain key name that is not in the table yet.
 std::string NewKeyName(const std::string& seed, const OptionStore& store) {
   std::string name = "fuzz";
-  for (const char c : seed)
+  for (const char c : seed) {
     name += "abcdefghijklmnopqrstuvwxyz0123456789_"[static_cast<uint8_t>(c) % 37];
-  for (const auto& line : store.lines()) {
-    if (SameTextIgnoringCase(line.key, name)) return name + "_added";
   }
+  const auto taken = [&] {
+    for (const auto& line : store.lines()) {
+      if (SameTextIgnoringCase(line.key, name)) return true;
+    }
+    return false;
+  };
+  while (taken()) name += "_";
   return name;
 }
 
