@@ -14,29 +14,33 @@ TEST(Move, SendsTheSixFramesOfThePointInOneWrite) {
   PeerReader peer(pty);
   StopClock clock;
   clock.onSleep = [&] { peer.CatchUp(); };
-  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"sv4Maxval", "200"}});
+  const std::string settings = WriteSettings(dir, pty.slavePath());
   const CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  // Shoulder 169, elbow 85, base 0, wrist 212 held to its limit 200; 5 and 6 where they start.
+  // Shoulder 169, elbow 85, base 0, wrist 212; 5 and 6 where they start.
   const ByteString expected = EncodeServoFrame(1, 169) + EncodeServoFrame(2, 85) +
-                              EncodeServoFrame(3, 0) + EncodeServoFrame(4, 200) +
+                              EncodeServoFrame(3, 0) + EncodeServoFrame(4, 212) +
                               EncodeServoFrame(5, 127) + EncodeServoFrame(6, 127);
   ASSERT_EQ(expected.size(), 24u);
   EXPECT_EQ(peer.Bytes(24), expected);
   EXPECT_EQ(clock.sleeps, std::vector<int64_t>{2});
-  EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 0 200 127 127\n");
+  EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 0 212 127 127\n");
 }
 
-TEST(Move, NegativeCoordinatesAreNumbersNotOptions) {
+TEST(Move, NegativeCoordinatesAreNumbersAndTheLimitsHold) {
   TempDir dir;
   PtyPair pty;
   PeerReader peer(pty);
   StopClock clock;
   clock.onSleep = [&] { peer.CatchUp(); };
-  const std::string settings = WriteSettings(dir, pty.slavePath());
+  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"sv3Minval", "100"}});
   const CliResult r = RunCliCaptured({"move", "--settings", settings, "-15", "5", "0"}, &clock);
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  ASSERT_EQ(peer.Bytes(24).size(), 24u);
+  // The base turns to 0 for X = -15 as for 15; its lower limit holds it at 100.
+  EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 100 212 127 127\n");
+  const std::string sent = peer.Bytes(24);
+  ASSERT_EQ(sent.size(), 24u);
+  EXPECT_EQ(sent.substr(8, 4), EncodeServoFrame(3, 100));
 }
 
 TEST(Move, WhatCannotBeSolvedSendsNothing) {
