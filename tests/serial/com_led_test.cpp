@@ -77,6 +77,19 @@ TEST_F(LampTest, ConnectionLampFollowsThePort) {
   lamp.SetComPort(nullptr);
   EXPECT_EQ(lamp.State(), lsOff);
   EXPECT_EQ(changes, (std::vector<TLedState>{lsOn, lsOff, lsOn, lsOff}));
+
+  // Closing puts out the modem-line lamps as well.
+  for (const auto& [signal, link] :
+       {std::pair{lsCTS, clCTS}, std::pair{lsDSR, clDSR}, std::pair{lsRLSD, clRLSD}}) {
+    lamp.SetLedSignal(signal);
+    lamp.SetComPort(&port);
+    port.LinkStateChanged(link, true);
+    ASSERT_EQ(lamp.State(), lsOn);
+    port.ClosePort();
+    EXPECT_EQ(lamp.State(), lsOff) << signal;
+    lamp.SetComPort(nullptr);
+    port.OpenPort();
+  }
 }
 
 TEST_F(LampTest, ChangingTheSignalKeepsTheStateUntilTheNextNotification) {
