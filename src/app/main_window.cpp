@@ -50,6 +50,9 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   // The port as placed on the window, before the settings are applied.
   PlaceServoPort(ComPort1);
   ComPort1.OnTxEmpty = [this](TCustomComPort*) { ComPort1TxEmpty(); };
+  // A vanished device stops the ticks (before its report's box opens); back, they run again.
+  ComPort1.OnDeviceLost = [this](TCustomComPort*) { Timer1.Stop(); };
+  ComPort1.OnReconnect = [this](TCustomComPort*) { Timer1.Start(); };
 
   ComLed1 = new TComLed(ui->Panel1);
   ComLed1->setGeometry(189, 46, 20, 19);

@@ -94,3 +94,6 @@ std::string PortErrorDetail(const std::string& path, int error) {
   }
   return detail;
 }
+
+EComDisconnected::EComDisconnected(const std::string& path)
+    : EDetailedError("Serial device " + path + " disconnected") {}

@@ -29,3 +29,9 @@ const std::string& PortMessages(int code);
 // The second line of a failed open or write: the device path, the system's text for `error`
 // and, where the operator can do something about it, what.
 std::string PortErrorDetail(const std::string& path, int error);
+
+// The device went away while the port was open: "Serial device %s disconnected".
+class EComDisconnected : public EDetailedError {
+ public:
+  explicit EComDisconnected(const std::string& path);
+};

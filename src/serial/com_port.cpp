@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "com_error.h"
+#include "com_reconnect.h"
 #include "com_thread.h"
 #include "error_report.h"
 #include "main_thread_queue.h"
@@ -26,9 +27,11 @@ TCustomComPort::TCustomComPort()
       buffer_(std::make_unique<TComBuffer>(this)),
       flowControl_(std::make_unique<TComFlowControl>(this)),
       timeouts_(std::make_unique<TComTimeouts>(this)),
-      calls_(std::make_unique<TMainThreadQueue>()) {}
+      calls_(std::make_unique<TMainThreadQueue>()),
+      reconnect_(std::make_unique<TComReconnectWatch>([this] { return Reopen(); })) {}
 
 TCustomComPort::~TCustomComPort() {
+  reconnect_->Stop();
   try {
     ClosePort();
   } catch (const std::exception& e) {
@@ -210,6 +213,11 @@ void TCustomComPort::ApplyAllSettings() {
 }
 
 void TCustomComPort::OpenPort() {
+  reconnect_->Stop();
+  OpenNow();
+}
+
+void TCustomComPort::OpenNow() {
   if (connected_) return;
   DoBeforeOpen();
   OpenDevice();
@@ -236,6 +244,11 @@ void TCustomComPort::OpenPort() {
 }
 
 void TCustomComPort::ClosePort() {
+  reconnect_->Stop();
+  CloseNow();
+}
+
+void TCustomComPort::CloseNow() {
   if (!connected_) return;
   LinkStateChanged(clCTS, false);
   LinkStateChanged(clDSR, false);
@@ -246,12 +259,69 @@ void TCustomComPort::ClosePort() {
   DoBeforeClose();
   // A handler above may have closed the port already.
   if (!connected_) return;
-  CancelPendingIo();
+  if (!lost_) CancelPendingIo();
   StopEventThread();
   CloseDevice();
   connected_ = false;
   LinkStateChanged(clConn, false);
   DoAfterClose();
+}
+
+bool TCustomComPort::Reconnecting() const {
+  return reconnect_->Active();
+}
+
+void TCustomComPort::LoseDevice() {
+  if (!connected_) return;
+  // First, so what writes to the line (the control tick) stops before the close below lets
+  // pending events run.
+  DoDeviceLost();
+  lost_ = true;
+  try {
+    CloseNow();
+  } catch (...) {
+    lost_ = false;
+    throw;
+  }
+  lost_ = false;
+  // Closing leaves the activity lamps as they were; a line that is gone shows dark.
+  LinkStateChanged(clTx, false);
+  LinkStateChanged(clRx, false);
+  reconnect_->Start(FindVirtualDevice(port_) ? std::string() : DevicePath());
+}
+
+void TCustomComPort::DeviceVanished(uint64_t open) {
+  if (open != opens_ || !connected_) return;  // closed, or lost in a write, meanwhile
+  if (writing_) {
+    // Run inside a write (its lamp handles pending events): that write is about to fail on
+    // the gone device and reports it; should it not, look again after it.
+    calls_->Post([this, open] { DeviceVanished(open); });
+    return;
+  }
+  const std::string path = DevicePath();
+  LoseDevice();
+  ReportError(EComDisconnected(path));
+}
+
+void TCustomComPort::FailWrite(int error) {
+  writing_ = false;
+  if ((error == EIO || error == ENXIO || error == ENODEV) && connected_) {
+    const std::string path = DevicePath();
+    LoseDevice();
+    throw EComDisconnected(path);
+  }
+  throw PortError(2, error);
+}
+
+bool TCustomComPort::Reopen() {
+  try {
+    OpenNow();
+  } catch (const std::exception&) {
+    return false;  // not back yet; the next look tries again
+  }
+  PrintError("reconnected to " + DevicePath());
+  DoReconnect();
+  return true;
 }
 
 void TCustomComPort::StopEventThread() {

@@ -18,6 +18,7 @@
 
 class TCustomComPort;
 class TComThread;
+class TComReconnectWatch;
 class TMainThreadQueue;
 
 using TNotifyEvent = std::function<void(TCustomComPort* sender)>;
@@ -261,8 +262,12 @@ class TCustomComPort {
   void FreeNotification(const void* client, std::function<void(TCustomComPort*)> removed);
   void RemoveFreeNotification(const void* client);
 
+  // Either ends a reconnect watch: the program has taken over.
   void OpenPort();
   void ClosePort();
+  // The device vanished while open: the port closed itself and reopens it, with the same
+  // settings, once its path is back.
+  bool Reconnecting() const;
   virtual void ApplyLineSettings();
   virtual void ApplyTimeoutSettings();
   virtual void ApplyBufferSizes();
@@ -314,6 +319,8 @@ class TCustomComPort {
   virtual void DoRxFlag();
   virtual void DoError(TComErrors errors);
   virtual void DoRx80Full();
+  virtual void DoDeviceLost();
+  virtual void DoReconnect();
 
   TNotifyEvent OnAfterOpen;
   TNotifyEvent OnAfterClose;
@@ -330,6 +337,12 @@ class TCustomComPort {
   TNotifyEvent OnRxFlag;
   TComErrorEvent OnError;
   TNotifyEvent OnRx80Full;
+  // The device vanished. Runs first, while the port is still open: stop whatever writes to
+  // it. Then the port closes, its lamps go dark, and "Serial device %s disconnected" is
+  // reported (or raised by the write that found the device gone).
+  TNotifyEvent OnDeviceLost;
+  // The vanished device is back and the port open again; nothing has been sent.
+  TNotifyEvent OnReconnect;
 
  private:
   friend class TComThread;
@@ -339,6 +352,17 @@ class TCustomComPort {
   EComPort PortError(int code, int error) const;
   void StopEventThread();
   void CloseVirtualDevice();
+  void OpenNow();
+  void CloseNow();
+  // Closes the port whose device is gone and starts watching for it; once per loss.
+  void LoseDevice();
+  // From the event thread, through the main thread: the device of open number `open` hung up.
+  void DeviceVanished(uint64_t open);
+  // A write failed with `error`: a device that went away is lost (EComDisconnected),
+  // anything else is message 2.
+  [[noreturn]] void FailWrite(int error);
+  // The reconnect watch's attempt; true when the port is open again.
+  bool Reopen();
   // A write has completed; `drained`: its bytes have left the output queue.
   void TransmitDone(bool drained);
   // One dispatch step, on whichever thread the sync method runs handlers.
@@ -375,7 +399,10 @@ class TCustomComPort {
   std::unique_ptr<TMainThreadQueue> calls_;
   std::unique_ptr<TComThread> eventThread_;
   bool threadRunning_ = false;
-  uint64_t opens_ = 0;  // tells a dispatch queued before a close from one of this open
+  uint64_t opens_ = 0;    // tells a dispatch queued before a close from one of this open
+  bool lost_ = false;     // closing a device that is gone: nothing to cancel
+  bool writing_ = false;  // between the start of a write and its completion
+  std::unique_ptr<TComReconnectWatch> reconnect_;
   std::vector<TComLink*> links_;
   bool rxCharLeavesInput_ = true;
   bool hasBufferLink_ = false;
@@ -394,8 +421,10 @@ class TComPort : public TCustomComPort {
   using TCustomComPort::OnBeforeOpen;
   using TCustomComPort::OnBreak;
   using TCustomComPort::OnCTSChange;
+  using TCustomComPort::OnDeviceLost;
   using TCustomComPort::OnDSRChange;
   using TCustomComPort::OnError;
+  using TCustomComPort::OnReconnect;
   using TCustomComPort::OnRing;
   using TCustomComPort::OnRLSDChange;
   using TCustomComPort::OnRx80Full;

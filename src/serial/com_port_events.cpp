@@ -202,3 +202,9 @@ void TCustomComPort::DoError(TComErrors errors) {
 void TCustomComPort::DoRx80Full() {
   if (const auto h = OnRx80Full) h(this);
 }
+void TCustomComPort::DoDeviceLost() {
+  if (const auto h = OnDeviceLost) h(this);
+}
+void TCustomComPort::DoReconnect() {
+  if (const auto h = OnReconnect) h(this);
+}

@@ -25,8 +25,13 @@ TComErrors LineErrorsBetween(const TLineCounters& before, const TLineCounters& n
 
 int TCustomComPort::SendText(const ByteString& text) {
   TIoRequest request;
-  StartTextWrite(text, &request);
-  return AwaitCompletion(&request);
+  try {
+    StartTextWrite(text, &request);
+    return AwaitCompletion(&request);
+  } catch (...) {
+    writing_ = false;
+    throw;
+  }
 }
 
 int TCustomComPort::StartTextWrite(const ByteString& text, TIoRequest* request) {
@@ -51,10 +56,11 @@ int TCustomComPort::StartWrite(const char* bytes, int count, TIoRequest* request
   }
   size_t written = 0;
   if (const int error = device_.StartWrite(bytes, static_cast<size_t>(request->size), &written)) {
-    throw PortError(2, error);
+    FailWrite(error);
   }
   request->transferred = written;
   request->started = true;
+  writing_ = true;
   LinkStateChanged(clTx, true);
   return static_cast<int>(written);
 }
@@ -67,7 +73,8 @@ int TCustomComPort::AwaitCompletion(TIoRequest* request) {
     const int error = device_.FinishWrite(request->data, static_cast<size_t>(request->size),
                                           &request->transferred, request->deadline,
                                           request->hasDeadline, &timedOut);
-    if (error != 0) throw PortError(2, error);
+    if (error != 0) FailWrite(error);
+    writing_ = false;
     TransmitDone(!timedOut);
   } else {
     size_t got = 0;

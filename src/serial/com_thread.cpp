@@ -25,7 +25,8 @@ TComThread::TComThread(TCustomComPort& port)
       device_(port.device_),
       stopEvent_(port.device_),
       wanted_(port.Events()),
-      syncMethod_(port.SyncMethod()) {
+      syncMethod_(port.SyncMethod()),
+      open_(port.opens_) {
   device_.SetEventMask(EventsToMask(wanted_));
   TModemLineSet lines;
   device_.ModemStatus(&lines, &hasLines_);
@@ -76,10 +77,14 @@ void TComThread::EventLoop() {
     // A wait that cannot work would fail at once forever: end instead of spinning.
     if (wait.error != 0) break;
     // The device vanished (unplugged, or the far end of a pseudo-terminal closed).
-    if (wait.hangup) break;
-    bool vanished = false;
-    pendingEvents_ = CollectEvents(wait, &vanished);
-    if (vanished) break;
+    bool vanished = wait.hangup;
+    if (!vanished) pendingEvents_ = CollectEvents(wait, &vanished);
+    if (vanished) {
+      // The port closes itself and reports it on the main thread, once.
+      TCustomComPort* port = &ownerPort_;
+      ownerPort_.calls_->Post([port, open = open_] { port->DeviceVanished(open); });
+      break;
+    }
     if (!pendingEvents_.Empty() && !RouteEvents()) {
       clean = false;
       break;

@@ -50,6 +50,7 @@ class TComThread {
   TEventWatch stopEvent_;
   TComEvents wanted_;
   TSyncMethod syncMethod_;
+  uint64_t open_;  // the port's open this thread serves
   TComEvents pendingEvents_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> finished_{false};

@@ -8,9 +8,11 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
+#include <filesystem>
 
 #include "com_led.h"
 #include "options_form.h"
+#include "stderr_capture.h"
 #include "ui_main_window.h"
 #include "virtual_stick.h"
 #include "window_harness.h"
@@ -133,18 +135,43 @@ TEST(MainWindow, RecordingKeysRecordOutsideTheCoordinateBoxes) {
   EXPECT_EQ(w.script.count(), 8);
 }
 
-TEST(MainWindow, AFailingWriteReportsOnceAndStopsTheTicks) {
+TEST(MainWindow, AVanishedDeviceIsReportedOnceAndPickedUpWhenItIsBack) {
   VirtualStick stick;
   SKIP_WITH_REAL_JOYSTICK();
   WindowHarness h;
-  TfrmVantrel& w = h.Start({{"servoComInterval", "20"}});
-  stick.Set(65535, 32768);
-  h.pty.CloseMaster();  // the device vanishes
+  const std::string link = h.dir.File("arm");
+  std::filesystem::create_symlink(h.pty.slavePath(), link);
+  TfrmVantrel& w = h.Start({{"comPort", link}, {"servoComInterval", "20"}});
+  stick.Set(65535, 32768);  // a frame every tick
+  QTest::qWait(200);
+  ASSERT_FALSE(h.pty.Drain(50ms).empty());
+
+  StderrCapture capture;
+  h.pty.CloseMaster();  // unplugged
+  std::filesystem::remove(link);
   QTest::qWait(400);
   ASSERT_EQ(h.errors.size(), 1) << h.errors.join("; ").toStdString();
-  EXPECT_TRUE(h.errors[0].startsWith("WriteFile function failed")) << h.errors[0].toStdString();
+  EXPECT_EQ(h.errors[0].toStdString(), "Serial device " + link + " disconnected");
   EXPECT_FALSE(w.Timer1.Active());
-  EXPECT_EQ(w.state.position[1], 129);  // stepped and clamped before the write failed
+  EXPECT_EQ(w.ComLed1->State(), lsOff);
+  EXPECT_EQ(w.ComLed2->State(), lsOff);
+
+  stick.Set(32768, 32768);  // let go meanwhile
+  PtyPair next;
+  std::filesystem::create_symlink(next.slavePath(), link);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Timer1.Active(); }, 5000));
+  EXPECT_TRUE(w.ComPort1.Connected());
+  QTest::qWait(150);
+  EXPECT_EQ(next.Drain(50ms), "");  // reopening sends nothing, nor do ticks with nothing jogged
+  EXPECT_NE(capture.Text().find("vantrel: reconnected to " + link + "\n"), std::string::npos);
+
+  w.ui->Xcoord->setText("15");
+  w.ui->Ycoord->setText("5");
+  w.ui->Zcoord->setText("0");
+  w.btmoveClick();
+  EXPECT_EQ(next.ReadPeer(24, 2s), Frame(1, 169) + Frame(2, 85) + Frame(3, 0) + Frame(4, 212) +
+                                       Frame(5, 127) + Frame(6, 127));
+  EXPECT_EQ(h.errors.size(), 1);
 }
 
 // Counts the paint events of the widgets it watches.

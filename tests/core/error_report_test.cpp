@@ -1,7 +1,6 @@
 #include "error_report.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <stdexcept>
@@ -9,39 +8,9 @@
 #include <vector>
 
 #include "errors.h"
+#include "stderr_capture.h"
 
 namespace {
-
-// What the code under test writes to standard error meanwhile.
-class StderrCapture {
- public:
-  StderrCapture() : file_(std::tmpfile()), saved_(::dup(2)) {
-    std::fflush(stderr);
-    ::dup2(::fileno(file_), 2);
-  }
-  ~StderrCapture() {
-    Restore();
-    std::fclose(file_);
-  }
-  std::string Text() {
-    Restore();
-    std::string text;
-    std::rewind(file_);
-    for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
-    return text;
-  }
-
- private:
-  void Restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    ::dup2(saved_, 2);
-    ::close(saved_);
-    saved_ = -1;
-  }
-  std::FILE* file_;
-  int saved_;
-};
 
 TEST(ErrorReport, TheLineOnStandardErrorAddsTheDetailAfterADash) {
   StderrCapture capture;

@@ -19,6 +19,7 @@
 #include "error_report.h"
 #include "port_fixture.h"
 #include "pty_pair.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -217,24 +218,76 @@ TEST_F(EventsOnPty, AnErrorInAHandlerEndsTheThreadQuietly) {
   EXPECT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
 }
 
-TEST_F(EventsOnPty, TheVanishedPeerEndsTheLoopAndTheNextWriteFails) {
+TEST_F(EventsOnPty, AVanishedPeerIsReportedOnceAndTheNextWriteFails) {
+  std::vector<std::string> reported;
+  SetErrorReporter(
+      [&](const std::string& message, const std::string&) { reported.push_back(message); });
+  int lost = 0;
+  port.OnDeviceLost = [&](TCustomComPort*) {
+    ++lost;
+    EXPECT_TRUE(reported.empty());  // the handler runs before the report
+  };
+  TComLink lamps;
+  bool tx = true, rx = true;
+  lamps.txActive = [&](TCustomComPort*, bool on) { tx = on; };
+  lamps.rxActive = [&](TCustomComPort*, bool on) { rx = on; };
+  port.AttachLink(&lamps);
   port.OpenPort();
-  TComThread* thread = port.EventThread();
   pty.CloseMaster();
-  ASSERT_TRUE(WaitUntil([&] { return thread->Finished(); }));
+  ASSERT_TRUE(WaitUntil([&] { return lost == 1; }));
+  PumpFor(100ms);
+  SetErrorReporter(nullptr);
+  EXPECT_EQ(lost, 1);
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0], "Serial device " + pty.slavePath() + " disconnected");
+  EXPECT_FALSE(tx);
+  EXPECT_FALSE(rx);
+  EXPECT_EQ(port.EventThread(), nullptr);
   try {
     port.SendText("lost");
     FAIL() << "the write succeeded";
   } catch (const EComPort& e) {
     EXPECT_EQ(e.messageNumber, 2);
   }
-  port.ClosePort();
   // The program goes on with another port.
   PtyPair other;
   port.SetPort(other.slavePath());
   port.OpenPort();
+  EXPECT_FALSE(port.Reconnecting());
   EXPECT_EQ(port.SendText("ok"), 2);
   EXPECT_EQ(other.ReadPeer(2, 2s), "ok");
+  port.DetachLink(&lamps);
+}
+
+TEST_F(EventsOnPty, AVanishedDeviceBehindALinkIsReopenedWhenItIsBack) {
+  TempDir dir;
+  const std::string link = dir.File("arm");
+  std::filesystem::create_symlink(pty.slavePath(), link);
+  port.SetPort(link);
+  int lost = 0, back = 0;
+  port.OnDeviceLost = [&](TCustomComPort*) { ++lost; };
+  port.OnReconnect = [&](TCustomComPort* sender) {
+    ++back;
+    EXPECT_TRUE(sender->Connected());
+  };
+  port.OpenPort();
+  pty.CloseMaster();
+  // Unplugged: the path goes (a pseudo-terminal's number could be taken by another one).
+  std::filesystem::remove(link);
+  ASSERT_TRUE(WaitUntil([&] { return lost == 1; }));
+  EXPECT_TRUE(port.Reconnecting());
+  PumpFor(700ms);
+  EXPECT_EQ(back, 0);
+
+  PtyPair next;
+  std::filesystem::create_symlink(next.slavePath(), link);
+  ASSERT_TRUE(WaitUntil([&] { return back == 1; }));
+  EXPECT_FALSE(port.Reconnecting());
+  EXPECT_EQ(next.Drain(100ms), "");  // reopening sends nothing
+  EXPECT_EQ(port.SendText("M"), 1);
+  EXPECT_EQ(next.ReadPeer(1, 2s), "M");
+  // Same settings as before the loss.
+  EXPECT_EQ(port.Timeouts().WriteTotalMultiplier(), 500);
 }
 
 TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {

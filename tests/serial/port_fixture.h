@@ -49,6 +49,7 @@ inline void ClearHandlers(TComPort& port) {
   port.OnRxBuf = nullptr;
   port.OnCTSChange = port.OnDSRChange = port.OnRLSDChange = nullptr;
   port.OnError = nullptr;
+  port.OnDeviceLost = port.OnReconnect = nullptr;
 }
 
 // Writes through `port` until the line takes nothing more: its peer is not reading. The
