@@ -305,6 +305,14 @@ TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
   ASSERT_TRUE(WaitUntil([&] { return txEmpty == 1; }));
   port.SendText("b");
   ASSERT_TRUE(WaitUntil([&] { return txEmpty == 2; }));
+  // Events of the event thread's own are posted one arrival after the other.
+  std::vector<int> counts;
+  port.OnRxChar = [&](TCustomComPort*, int count) { counts.push_back(count); };
+  pty.WritePeer("x");
+  ASSERT_TRUE(WaitUntil([&] { return counts.size() == 1; }));
+  pty.WritePeer("y");
+  ASSERT_TRUE(WaitUntil([&] { return counts.size() == 2; }));
+  EXPECT_EQ(counts[1], 2);
   SetErrorReporter(nullptr);
   EXPECT_FALSE(port.EventThread()->Finished());  // the thread goes on
   ASSERT_EQ(reported.size(), 2u);
