@@ -32,9 +32,17 @@ SDL_Joystick* JoystickDevice::Current() {
 
 std::optional<JoystickReading> JoystickDevice::Read() {
   if (!ready_) return std::nullopt;
-  // Fetches the new state and notices sticks that came or went.
-  SDL_JoystickUpdate();
+  // Fetches the new state and notices sticks that came or went. That costs SDL a few system
+  // calls: without a stick, where it is read every tick only to look for one, it looks a few
+  // times a second.
+  const auto now = std::chrono::steady_clock::now();
+  const bool looked = stick_ || now - lastLook_ >= kLookForSticksEvery;
+  if (looked) {
+    SDL_JoystickUpdate();
+    lastLook_ = now;
+  }
   SDL_Joystick* stick = Current();
+  if (stick && !looked) SDL_JoystickUpdate();  // just opened: fetch its state
   if (!stick || SDL_JoystickNumAxes(stick) < 2) return std::nullopt;
 
   JoystickReading reading;

@@ -3,6 +3,7 @@
 
 #include <SDL_joystick.h>
 
+#include <chrono>
 #include <optional>
 
 #include "joy_mapping.h"
@@ -25,7 +26,10 @@ class JoystickDevice {
  private:
   SDL_Joystick* Current();
 
+  static constexpr std::chrono::milliseconds kLookForSticksEvery{250};
+
   bool ready_ = false;
+  std::chrono::steady_clock::time_point lastLook_{};
   // Once opened, the stick is followed by its instance id: device indices shift when other
   // joysticks come and go.
   SDL_JoystickID instanceId_ = -1;
