@@ -424,6 +424,22 @@ TEST_F(PortOnPty, ReceivedBytesAreCleanedAsTheSettingsSay) {
   EXPECT_EQ(std::string(buffer, static_cast<size_t>(got)),
             "a\xFF"
             "b");
+
+  // Half a doubled 0xFF at the end of a read waits for its other half, but not into the next
+  // session: closing clears the queues (the event thread does as it stops), and the reader.
+  port.ClosePort();
+  port.SetEvents({evRxChar});
+  port.SetDiscardNull(false);
+  port.OpenPort();
+  pty.WritePeer("\xFF");
+  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 2; }));
+  EXPECT_EQ(port.ReceiveBytes(buffer, 1), 0);
+  port.ClosePort();
+  port.OpenPort();
+  pty.WritePeer(std::string("\0Z", 2));
+  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 2; }));
+  const int next = port.ReceiveBytes(buffer, 16);
+  EXPECT_EQ(std::string(buffer, static_cast<size_t>(next)), std::string("\0Z", 2));
 }
 
 TEST_F(PortOnPty, AWriteToAVanishedDeviceLosesItOnceAndClosingStillWorks) {
