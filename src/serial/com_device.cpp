@@ -20,6 +20,8 @@
 namespace {
 
 constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
+// TIOCM_LOOP, which glibc's headers leave out.
+constexpr int kModemLoop = 0x8000;
 
 // Bounds of one sleep while the output queue drains: the time a byte takes at the fastest
 // rates, and a look now and then under a handshake that holds the line.
@@ -350,6 +352,30 @@ int TComDevice::Counters(TLineCounters* counters, bool* hasCounters) const {
   *hasCounters = true;
   *counters = {c.cts, c.dsr, c.rng, c.dcd, c.frame, c.overrun, c.parity, c.brk, c.buf_overrun};
   return 0;
+}
+
+int TComDevice::WaitModemChange(TModemLineSet lines) const {
+  if (fd_ < 0) return EBADF;
+  int bits = 0;
+  if (lines.Has(sigCTS)) bits |= TIOCM_CTS;
+  if (lines.Has(sigDSR)) bits |= TIOCM_DSR;
+  if (lines.Has(sigRing)) bits |= TIOCM_RNG;
+  if (lines.Has(sigRLSD)) bits |= TIOCM_CD;
+  return ::ioctl(fd_, TIOCMIWAIT, bits) == 0 ? 0 : errno;
+}
+
+bool TComDevice::InLoopback() const {
+  int bits = 0;
+  return fd_ >= 0 && ::ioctl(fd_, TIOCMGET, &bits) == 0 && (bits & kModemLoop) != 0;
+}
+
+int TComDevice::PulseRts() {
+  if (fd_ < 0) return EBADF;
+  int bits = 0;
+  if (::ioctl(fd_, TIOCMGET, &bits) != 0) return errno;
+  const bool on = (bits & TIOCM_RTS) != 0;
+  if (const int error = SetModemLine(TIOCM_RTS, !on)) return error;
+  return SetModemLine(TIOCM_RTS, on);
 }
 
 int TComDevice::Flush(bool input, bool output) {

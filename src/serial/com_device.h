@@ -104,6 +104,13 @@ class TComDevice {
   // Without modem lines (a pseudo-terminal) the set is empty and *hasLines false.
   int ModemStatus(TModemLineSet* lines, bool* hasLines) const;
   int Counters(TLineCounters* counters, bool* hasCounters) const;
+  // Blocks until one of the modem inputs in `lines` changes. EINTR: a signal ended the wait;
+  // ENOTTY or EINVAL: the driver cannot wait so.
+  int WaitModemChange(TModemLineSet lines) const;
+  // The UART runs in loopback: its modem inputs follow its own outputs, the line is cut off.
+  bool InLoopback() const;
+  // Flips RTS and puts it back.
+  int PulseRts();
   int Flush(bool input, bool output);
 
   bool ChecksParity() const { return markedInput_; }

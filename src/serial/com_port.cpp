@@ -368,6 +368,7 @@ TDcb TCustomComPort::LineSettingsRecord() const {
 void TCustomComPort::ApplyLineSettings() {
   if (!ApplyNow()) return;
   if (const int error = device_.SetLine(LineSettingsRecord())) throw EComPort(7, error);
+  if (eventThread_) eventThread_->LinesChanged();
 }
 
 void TCustomComPort::ApplyTimeoutSettings() {

@@ -2,21 +2,39 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <chrono>
 
 #include "com_port.h"
 #include "main_thread_queue.h"
 
 namespace {
 
-// How often modem lines and line counters are looked at while such events are wanted.
+// How often modem lines are looked at where their changes cannot be waited for.
 constexpr int kSampleMs = 5;
+// How long a UART in loopback may take to report its own RTS flip.
+constexpr int kLoopReportMs = 100;
 // Longest pause between looks at a draining output queue.
 constexpr int kMaxDrainPollMs = 20;
 
 constexpr std::array<TComEvent, 10> kDispatchOrder = {
     evError, evRxChar, evTxEmpty, evBreak, evRing, evCTS, evDSR, evRxFlag, evRLSD, evRx80Full};
 
-constexpr TComEvents kSampledEvents = {evCTS, evDSR, evRLSD, evRing, evBreak, evError};
+constexpr TComEvents kLineEvents = {evCTS, evDSR, evRLSD, evRing};
+constexpr TComEvents kCountedEvents = {evBreak, evError};
+
+bool Wants(TComEvents wanted, TComEvents some) {
+  return (wanted.Bits() & some.Bits()) != 0;
+}
+
+TModemLineSet LinesOf(TComEvents events) {
+  TModemLineSet lines;
+  if (events.Has(evCTS)) lines.Add(sigCTS);
+  if (events.Has(evDSR)) lines.Add(sigDSR);
+  if (events.Has(evRLSD)) lines.Add(sigRLSD);
+  if (events.Has(evRing)) lines.Add(sigRing);
+  return lines;
+}
 
 }  // namespace
 
@@ -30,16 +48,49 @@ TComThread::TComThread(TCustomComPort& port)
   device_.SetEventMask(EventsToMask(wanted_));
   TModemLineSet lines;
   device_.ModemStatus(&lines, &hasLines_);
-  lines_ = lines;
   device_.Counters(&counters_, &hasCounters_);
-  sampling_ = (hasLines_ || hasCounters_) &&
-              !TComEvents::FromBits(wanted_.Bits() & kSampledEvents.Bits()).Empty();
+  const TModemLineSet watched = LinesOf(wanted_);
+  if (hasLines_ && !watched.Empty()) {
+    modemWatch_ =
+        std::make_unique<TModemWatch>([this, watched] { return device_.WaitModemChange(watched); },
+                                      [this] { stopEvent_.Wake(); });
+    lineWatch_ = lwWait;
+    if (watched.Has(sigCTS) && device_.InLoopback() && !ReportsOwnChanges()) {
+      modemWatch_.reset();
+      lineWatch_ = lwSample;
+    }
+  }
+  // The state to compare with, taken after any flip above.
+  bool has = false;
+  device_.ModemStatus(&lines, &has);
+  lines_ = lines;
+  device_.Counters(&counters_, &has);
+  ringByCount_ = lineWatch_ == lwWait && hasCounters_;
+  lookAtLines_ = (hasLines_ && Wants(wanted_, kLineEvents)) ||
+                 (hasCounters_ && Wants(wanted_, kCountedEvents));
   thread_ = std::thread([this] { EventLoop(); });
+}
+
+// In loopback the modem inputs follow our own outputs and the line is cut off, so flipping RTS
+// shows, unseen by anyone, whether the UART reports changes at all: some emulated ones never
+// raise the interrupt, and there only sampling sees a line move.
+bool TComThread::ReportsOwnChanges() {
+  modemWatch_->WaitUntilWaiting();
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // into the driver's wait
+  const uint64_t seen = modemWatch_->Changes();
+  if (device_.PulseRts() != 0) return true;  // no way to tell: trust the driver
+  return modemWatch_->WaitForChange(seen, kLoopReportMs);
 }
 
 TComThread::~TComThread() {
   StopEventLoop();
   if (thread_.joinable()) thread_.join();
+  modemWatch_.reset();
+}
+
+void TComThread::LinesChanged() {
+  if (modemWatch_) modemWatch_->Rearm();
+  stopEvent_.Wake();
 }
 
 void TComThread::StopEventLoop() {
@@ -62,7 +113,7 @@ void TComThread::EndAfterHandlerError() {
 void TComThread::EventLoop() {
   bool clean = true;
   while (!stop_) {
-    int timeout = sampling_ ? kSampleMs : -1;
+    int timeout = lineWatch_ == lwSample ? kSampleMs : -1;
     if (writesDone_.load() != writesSeen_) {
       timeout = timeout < 0 ? drainPollMs_ : std::min(timeout, drainPollMs_);
     }
@@ -129,37 +180,44 @@ TComEvents TComThread::CollectEvents(const TEventWatch::Result& wait, bool* vani
     }
   }
 
-  if (sampling_) {
-    if (hasCounters_) {
-      TLineCounters now;
-      bool has = false;
-      if (device_.Counters(&now, &has) != 0) {
-        *vanished = true;
-        return events;
-      }
-      const TLineCounters& was = counters_;
-      if (now.cts != was.cts) events.Add(evCTS);
-      if (now.dsr != was.dsr) events.Add(evDSR);
-      if (now.dcd != was.dcd) events.Add(evRLSD);
-      if (now.rng != was.rng) events.Add(evRing);
-      if (now.brk != was.brk) events.Add(evBreak);
-      if (!LineErrorsBetween(was, now, true).Empty()) events.Add(evError);
-      counters_ = now;
-    } else {
-      TModemLineSet now;
-      bool has = false;
-      if (device_.ModemStatus(&now, &has) != 0) {
-        *vanished = true;
-        return events;
-      }
-      if (now.Has(sigCTS) != lines_.Has(sigCTS)) events.Add(evCTS);
-      if (now.Has(sigDSR) != lines_.Has(sigDSR)) events.Add(evDSR);
-      if (now.Has(sigRLSD) != lines_.Has(sigRLSD)) events.Add(evRLSD);
-      if (now.Has(sigRing) && !lines_.Has(sigRing)) events.Add(evRing);
-      lines_ = now;
-    }
+  if (lineWatch_ == lwWait && modemWatch_->Failure() != 0) {
+    const int failure = modemWatch_->Failure();
+    // A driver that cannot wait for line changes leaves sampling; any other failure is the
+    // device going, which the look below finds.
+    lineWatch_ = failure == ENOTTY || failure == EINVAL ? lwSample : lwNone;
+    ringByCount_ = false;
+  }
+  if (lookAtLines_ && !LookAtLines(&events)) {
+    *vanished = true;
+    return events;
   }
   return TComEvents::FromBits(events.Bits() & wanted_.Bits());
+}
+
+bool TComThread::LookAtLines(TComEvents* events) {
+  bool has = false;
+  TModemLineSet now = lines_;
+  if (hasLines_ && device_.ModemStatus(&now, &has) != 0) return false;
+  TLineCounters count = counters_;
+  if (hasCounters_ && device_.Counters(&count, &has) != 0) return false;
+  const TLineCounters& was = counters_;
+  // A level that moved is a change; a count that moved twice or more is a pulse that came and
+  // went between two looks (a single count may only trail a level already seen).
+  const auto moved = [&](TComSignal line, int before, int after) {
+    return now.Has(line) != lines_.Has(line) || after - before >= 2;
+  };
+  if (moved(sigCTS, was.cts, count.cts)) events->Add(evCTS);
+  if (moved(sigDSR, was.dsr, count.dsr)) events->Add(evDSR);
+  if (moved(sigRLSD, was.dcd, count.dcd)) events->Add(evRLSD);
+  // The driver counts a ring as it ends; without its count a ring is RI coming on.
+  if (ringByCount_ ? count.rng != was.rng : now.Has(sigRing) && !lines_.Has(sigRing)) {
+    events->Add(evRing);
+  }
+  if (count.brk != was.brk) events->Add(evBreak);
+  if (!LineErrorsBetween(was, count, true).Empty()) events->Add(evError);
+  lines_ = now;
+  counters_ = count;
+  return true;
 }
 
 bool TComThread::RouteEvents() {

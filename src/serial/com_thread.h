@@ -6,15 +6,22 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 #include "com_device.h"
+#include "com_modem_watch.h"
 #include "com_types.h"
 
 class TCustomComPort;
 
 class TComThread {
  public:
+  // How changes of the modem lines come to notice: not at all (no lines, or no such events
+  // wanted), through the driver's change wait, or by sampling where the driver cannot wait or
+  // the UART does not report its changes.
+  enum TLineWatch { lwNone, lwWait, lwSample };
+
   // Sets the device's event mask from the port's Events and starts the loop.
   explicit TComThread(TCustomComPort& port);
   // Stops the loop and waits for its end.
@@ -33,11 +40,18 @@ class TComThread {
   void EndAfterHandlerError();
   // Something (a read) needs the loop to look again.
   void Wake() { stopEvent_.Wake(); }
+  // New line settings were applied, which may have moved DTR and RTS and disarmed the
+  // driver's change wait: wait afresh and look at the lines.
+  void LinesChanged();
+  TLineWatch LineWatch() const { return lineWatch_.load(); }
   pthread_t NativeHandle() { return thread_.native_handle(); }
 
  private:
   void EventLoop();
   TComEvents CollectEvents(const TEventWatch::Result& wait, bool* vanished);
+  // Adds the line events since the last look; false when the device did not answer.
+  bool LookAtLines(TComEvents* events);
+  bool ReportsOwnChanges();
   // false when the handlers raised an error: the loop ends.
   bool RouteEvents();
   // Touches only the port: a handler may close the port, which destroys this thread object
@@ -62,11 +76,15 @@ class TComThread {
   uint64_t writesSeen_ = 0;
   int drainPollMs_ = 1;
   bool above80_ = false;
-  bool sampling_ = false;
+  bool lookAtLines_ = false;
+  bool ringByCount_ = false;
   bool hasLines_ = false;
   bool hasCounters_ = false;
   TModemLineSet lines_;
   TLineCounters counters_;
+
+  std::atomic<TLineWatch> lineWatch_{lwNone};
+  std::unique_ptr<TModemWatch> modemWatch_;
 
   std::thread thread_;  // last: starts once everything above exists
 };

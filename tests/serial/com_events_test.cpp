@@ -319,6 +319,12 @@ TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
   EXPECT_EQ(reported[0], "PurgeComm function failed (win error code: 1)");
 }
 
+TEST_F(EventsOnPty, APtyHasNoModemLinesToWaitForOrSample) {
+  port.OpenPort();
+  ASSERT_NE(port.EventThread(), nullptr);
+  EXPECT_EQ(port.EventThread()->LineWatch(), TComThread::lwNone);
+}
+
 TEST_F(EventsOnPty, NoSyncRunsHandlersOnTheEventThread) {
   std::atomic<int> txEmpty{0};
   std::atomic<bool> onMainThread{false};
