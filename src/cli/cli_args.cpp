@@ -42,9 +42,9 @@ ParsedArgs ParseArgs(const std::vector<std::string>& words, std::span<const Opti
       value = word.substr(equals + 1);
       word.resize(equals);
     }
-    const OptionSpec* spec = Find(options, word);
-    if (!spec) throw UsageError("unknown option '" + word + "'");
-    if (!spec->takesValue) {
+    const OptionSpec* option = Find(options, word);
+    if (!option) throw UsageError("unknown option '" + word + "'");
+    if (!option->takesValue) {
       if (inlineValue) throw UsageError("option '" + word + "' takes no value");
       parsed.flags.insert(word);
       continue;

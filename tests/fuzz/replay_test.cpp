@@ -1,4 +1,4 @@
-// Every seed and every kept finding of the fuzz harnesses, run through its harness in the
+// Every starting input and every kept finding of the fuzz harnesses, run through its harness in the
 // ordinary builds, so a fault found once by fuzzing stays mended.
 #include <gtest/gtest.h>
 
@@ -56,12 +56,12 @@ void Replay(const Harness& harness, const std::filesystem::path& file) {
   }
 }
 
-// Seeds are hand-made inputs; findings are inputs that once broke a property.
+// Starting inputs are hand-made; findings are inputs that once broke a property.
 TEST_P(FuzzReplay, SeedsAndFindingsHoldTheProperty) {
   const std::filesystem::path folder(VANTREL_FUZZ_DIR);
-  const auto seeds = FilesIn(folder / "corpus" / GetParam().name);
-  ASSERT_FALSE(seeds.empty()) << "no seed corpus for " << GetParam().name;
-  for (const auto& file : seeds) Replay(GetParam(), file);
+  const auto inputs = FilesIn(folder / "corpus" / GetParam().name);
+  ASSERT_FALSE(inputs.empty()) << "no corpus for " << GetParam().name;
+  for (const auto& file : inputs) Replay(GetParam(), file);
   for (const auto& file : FilesIn(folder / "regressions" / GetParam().name)) {
     Replay(GetParam(), file);
   }

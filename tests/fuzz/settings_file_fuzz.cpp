@@ -49,9 +49,9 @@ std::string OneLine(std::string text) {
 }
 
 // A plain key name that is not in the table yet.
-std::string NewKeyName(const std::string& seed, const OptionStore& store) {
+std::string NewKeyName(const std::string& nameSource, const OptionStore& store) {
   std::string name = "fuzz";
-  for (const char c : seed) {
+  for (const char c : nameSource) {
     name += "abcdefghijklmnopqrstuvwxyz0123456789_"[static_cast<uint8_t>(c) % 37];
   }
   const auto taken = [&] {
@@ -93,11 +93,11 @@ void ChangeOneKey(const std::string& path, const std::string& file, uint8_t choi
   }
 }
 
-void AddAKey(const std::string& path, const std::string& file, const std::string& seed,
+void AddAKey(const std::string& path, const std::string& file, const std::string& nameSource,
              const std::string& value) {
   WriteWholeFile(path, file);
   OptionStore store(path);
-  const std::string key = NewKeyName(seed, store);
+  const std::string key = NewKeyName(nameSource, store);
   store.WriteOption(key, value);
   const std::vector<FileLine> before = SplitLines(file);
   const std::vector<FileLine> after = SplitLines(WrittenBack(store));
@@ -120,7 +120,7 @@ void FuzzSettingsFile(std::string_view data) {
   FuzzReader input(data);
   const uint8_t choice = input.Byte();
   const std::string value = OneLine(input.Text(24));
-  const std::string seed = input.Text(8);
+  const std::string nameSource = input.Text(8);
   const std::string file(input.Rest());
   const std::string path = FuzzScratchFolder() + "/vantrel.ini";
 
@@ -129,7 +129,7 @@ void FuzzSettingsFile(std::string_view data) {
   FUZZ_CHECK(WrittenBack(unchanged) == file);
 
   ChangeOneKey(path, file, choice, value);
-  AddAKey(path, file, seed, value);
+  AddAKey(path, file, nameSource, value);
 }
 
 VANTREL_FUZZ_ENTRY(FuzzSettingsFile)
