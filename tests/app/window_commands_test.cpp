@@ -145,29 +145,23 @@ TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {
 TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h);
-  w.clock = &SteadyScheduleClock();
   RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
   RecordCommand(w.script, 'M', 1, 127);  // 10 steps back
   RecordCommand(w.script, 'M', 2, 117);
-  std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> arrivals;
-  std::thread peer([&] {
-    for (int i = 0; i < 3; ++i) {
-      const std::string frame = h.pty.ReadPeer(4, 5s);
-      arrivals.emplace_back(std::chrono::steady_clock::now(), frame);
-    }
-  });
+  // Each frame must be on the line before the clock is asked to wait after it.
+  std::vector<size_t> framesOnTheLineAtEachSleep;
+  std::string line;
+  h.clock.onSleep = [&] {
+    line += h.pty.Drain(20ms);
+    framesOnTheLineAtEachSleep.push_back(line.size() / 4);
+  };
   w.btPlayClick();
-  peer.join();
-  ASSERT_EQ(arrivals.size(), 3u);
-  EXPECT_EQ(arrivals[0].second, Frame(1, 137));
-  EXPECT_EQ(arrivals[1].second, Frame(1, 127));
-  EXPECT_EQ(arrivals[2].second, Frame(2, 117));
-  const auto gap =
-      std::chrono::duration_cast<std::chrono::milliseconds>(arrivals[1].first - arrivals[0].first);
-  // The second frame is due 202 ms after the first was; a first frame that arrived late (by
-  // less than the catch-up limit) shortens the gap by as much.
-  EXPECT_GE(gap, 202ms - kCatchUpLimit);
-  EXPECT_LT(gap.count(), 1500);
+  line += h.pty.Drain(50ms);
+  EXPECT_EQ(line, Frame(1, 137) + Frame(1, 127) + Frame(2, 117));
+  // The 2 ms pause after each write, then the travel time of the move.
+  using std::chrono::microseconds;
+  EXPECT_EQ(h.clock.sleeps, (std::vector<microseconds>{2ms, 200ms, 2ms, 200ms, 2ms, 200ms}));
+  EXPECT_EQ(framesOnTheLineAtEachSleep, (std::vector<size_t>{1, 1, 2, 2, 3, 3}));
   EXPECT_EQ(w.state.runState, 1);
   EXPECT_TRUE(w.ui->btPlay->isEnabled());
   EXPECT_FALSE(w.ui->btStop->isEnabled());
