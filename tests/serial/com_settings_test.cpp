@@ -67,6 +67,11 @@ TEST(ComFlowControl, PresetFollowsTheFields) {
   EXPECT_TRUE(flow.OutCTSFlow());
   flow.SetControlDTR(dtrHandshake);  // DTR plays no part in the preset
   EXPECT_EQ(flow.FlowControl(), fcHardware);
+  flow.SetOutCTSFlow(false);  // the RTS handshake alone is no preset
+  EXPECT_EQ(flow.FlowControl(), fcCustom);
+  flow.SetControlRTS(rtsDisable);
+  flow.SetOutCTSFlow(true);  // nor is the CTS flow alone
+  EXPECT_EQ(flow.FlowControl(), fcCustom);
 
   flow.SetFlowControl(fcSoftware);
   EXPECT_EQ(flow.FlowControl(), fcSoftware);
