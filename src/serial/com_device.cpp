@@ -7,6 +7,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -31,6 +33,15 @@ constexpr int64_t kMaxDrainPauseNs = 50000000;
 // A tty without modem lines or line counters (a pseudo-terminal) answers so.
 bool NoSuchFacility(int error) {
   return error == ENOTTY || error == EINVAL;
+}
+
+// A pseudo-terminal's slave hands what it is given straight to the other side: it has no
+// output queue to wait on, and TIOCOUTQ always answers 0 there.
+bool IsPtySlave(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  const unsigned kind = major(st.st_rdev);
+  return kind == 3 || (kind >= 136 && kind <= 143);
 }
 
 // Milliseconds left until `deadline`, for poll(): never negative, -1 without a deadline.
@@ -102,6 +113,7 @@ int TComDevice::Open(const std::string& path) {
     return error;
   }
   fd_ = fd;
+  outputQueue_ = !IsPtySlave(fd);
   return 0;
 }
 
@@ -250,7 +262,7 @@ int TComDevice::FinishWrite(const char* data, size_t count, size_t* written,
   }
   // tcdrain cannot time out: watch the queue instead, sleeping about as long as the bytes
   // still queued take on the line rather than polling it.
-  while (error == 0 && !*timedOut) {
+  while (error == 0 && !*timedOut && outputQueue_) {
     int queued = 0;
     if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) {
       if (!NoSuchFacility(errno)) error = errno;

@@ -125,6 +125,7 @@ class TComDevice {
   uint32_t eventMask_ = 0;
   bool rtsToggle_ = false;
   bool markedInput_ = false;
+  bool outputQueue_ = true;      // false where a write is out once write() took it
   int64_t byteNanos_ = 1041666;  // one byte at 9600 baud, 8N1
 };
 
