@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <iterator>
 
 int SetLineWithRate(int fd, uint32_t iflag, uint32_t oflag, uint32_t cflag, uint32_t lflag,
                     const unsigned char* cc, size_t ccCount, uint32_t rate) {
@@ -16,7 +15,6 @@ int SetLineWithRate(int fd, uint32_t iflag, uint32_t oflag, uint32_t cflag, uint
   t.c_lflag = lflag;
   // Input follows the output rate when CIBAUD is clear.
   t.c_cflag = (cflag & ~(CBAUD | CIBAUD)) | BOTHER;
-  std::fill(std::begin(t.c_cc), std::end(t.c_cc), 0);
   std::copy_n(cc, std::min<size_t>(ccCount, NCCS), t.c_cc);
   t.c_ispeed = rate;
   t.c_ospeed = rate;

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 // Sets the flag words and control characters of a tty together with any rate in bits per
-// second. `cc` holds glibc's control characters; the kernel's share their indices. 0 or errno.
+// second. `cc` holds glibc's control characters, which outnumber and share their indices with
+// the kernel's. 0 or errno.
 int SetLineWithRate(int fd, uint32_t iflag, uint32_t oflag, uint32_t cflag, uint32_t lflag,
                     const unsigned char* cc, size_t ccCount, uint32_t rate);
 

@@ -92,7 +92,10 @@ TEST_F(PortOnPty, SettingsReachTheDevice) {
   }
   port.SetBaudRate(brCustom);
   port.SetCustomRate(31250);
+  port.FlowControl().SetXonChar(7);
   t = SlaveSettings(pty);
+  EXPECT_EQ(t.c_cc[VSTART], 7);
+  EXPECT_EQ(t.c_cc[VSTOP], 6);
   EXPECT_TRUE(t.c_cflag & CMSPAR);
   EXPECT_FALSE(t.c_cflag & PARODD);
   EXPECT_EQ(SlaveRate(pty), 31250u);

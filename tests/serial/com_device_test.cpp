@@ -1,0 +1,142 @@
+// The device layer where the port's own tests do not reach: descriptor 0, opening again,
+// reads that must wait for every byte, and signals during a write.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "com_device.h"
+#include "com_error.h"
+#include "com_thread.h"
+#include "port_fixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Closes standard input for the test's length, so the next descriptor opened is 0.
+class StdinClosed {
+ public:
+  StdinClosed() : saved_(::dup(0)) { ::close(0); }
+  ~StdinClosed() {
+    ::dup2(saved_, 0);
+    ::close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+bool DescriptorOpen(int fd) {
+  return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// A program started with its standard input closed gets descriptor 0 for the port.
+TEST_F(PortOnPty, APortOnDescriptorZeroWorksAndIsClosedWithIt) {
+  port.SetEvents({});
+  {
+    StdinClosed closed;
+    port.OpenPort();
+    ASSERT_EQ(port.Device().Handle(), 0);
+    EXPECT_EQ(port.SendText("abc"), 3);
+    EXPECT_EQ(pty.ReadPeer(3, 2s), "abc");
+    pty.WritePeer("xy");
+    ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 2; }));
+    char buffer[4];
+    EXPECT_EQ(port.ReceiveBytes(buffer, 4), 2);
+    EXPECT_EQ(std::string(buffer, 2), "xy");
+    EXPECT_NO_THROW(port.ModemLines());
+    EXPECT_NO_THROW(port.TakeLineErrors());
+    EXPECT_NO_THROW(port.CancelPendingIo());
+    port.SetBaudRate(br19200);  // applied to the open device
+    port.ClosePort();
+    EXPECT_FALSE(DescriptorOpen(0));
+
+    // The event thread watches the same descriptor for the transmit-empty event.
+    port.SetEvents(kAllComEvents);
+    port.SetSyncMethod(smNone);
+    std::atomic<int> emptied{0};
+    port.OnTxEmpty = [&](TCustomComPort*) { ++emptied; };
+    port.OpenPort();
+    ASSERT_EQ(port.Device().Handle(), 0);
+    EXPECT_EQ(port.SendText("z"), 1);
+    EXPECT_TRUE(WaitUntil([&] { return emptied > 0; }));
+    port.ClosePort();
+    port.OnTxEmpty = nullptr;
+  }
+}
+
+TEST(ComDevice, OpeningAgainLetsGoOfTheDeviceFirst) {
+  PtyPair pty;
+  TComDevice device;
+  ASSERT_EQ(device.Open(pty.slavePath()), 0);
+  const int first = device.Handle();
+  // The first descriptor still holds the lock: opening beside it would be refused.
+  ASSERT_EQ(device.Open(pty.slavePath()), 0);
+  EXPECT_TRUE(device.IsOpen());
+  if (device.Handle() != first) {
+    EXPECT_FALSE(DescriptorOpen(first));
+  }
+  device.Close();
+  EXPECT_FALSE(device.IsOpen());
+}
+
+// With both the interval and the multiplier at all bits set, only a constant makes a read
+// return with the first bytes; without one the read waits for all it was asked for.
+TEST_F(PortOnPty, AllBitsIntervalAndMultiplierWithoutAConstantWaitForEveryByte) {
+  port.SetEvents({});
+  port.Timeouts().SetReadInterval(-1);
+  port.Timeouts().SetReadTotalMultiplier(-1);
+  port.Timeouts().SetReadTotalConstant(0);
+  port.OpenPort();
+  pty.WritePeer("ab");
+  char buffer[4];
+  auto read = std::async(std::launch::async, [&] { return port.ReceiveBytes(buffer, 4); });
+  EXPECT_EQ(read.wait_for(300ms), std::future_status::timeout);
+  pty.WritePeer("cd");
+  ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
+  EXPECT_EQ(read.get(), 4);
+  EXPECT_EQ(std::string(buffer, 4), "abcd");
+
+  // With a constant, the first bytes are the answer.
+  port.Timeouts().SetReadTotalConstant(2000);
+  pty.WritePeer("ef");
+  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 2; }));
+  EXPECT_EQ(port.ReceiveBytes(buffer, 4), 2);
+}
+
+void Ignore(int) {}
+
+// A signal that interrupts a write waiting for room (a terminal resized, a child ended) is
+// no failure: the write goes on.
+TEST_F(PortOnPty, ASignalDuringAWriteWaitingForRoomIsNoFailure) {
+  struct sigaction action {};
+  action.sa_handler = Ignore;  // no SA_RESTART: the wait is interrupted
+  struct sigaction before {};
+  ASSERT_EQ(::sigaction(SIGUSR1, &action, &before), 0);
+  port.Timeouts().SetWriteTotalMultiplier(0);
+  port.Timeouts().SetWriteTotalConstant(20);
+  port.OpenPort();
+  ASSERT_TRUE(FillLine(port));
+  port.Timeouts().SetWriteTotalConstant(5000);
+  const pthread_t writer = ::pthread_self();
+  auto poke = std::async(std::launch::async, [&] {
+    for (int i = 0; i < 5; ++i) {
+      std::this_thread::sleep_for(20ms);
+      ::pthread_kill(writer, SIGUSR1);
+    }
+    pty.Drain(100ms);  // room again: the write can finish
+  });
+  EXPECT_NO_THROW(port.SendText("after"));
+  poke.get();
+  ::sigaction(SIGUSR1, &before, nullptr);
+}
+
+}  // namespace
