@@ -132,6 +132,16 @@ TEST_F(LampTest, DisabledLampDrawsTheOffPicture) {
   // The picture sits in the middle; its olive corners are left out.
   EXPECT_EQ(lit.pixelColor(5, 19), kBackdrop);
   EXPECT_EQ(lit.pixelColor(19, 5), kBackdrop);
+  int top = 0, bottom = 0, left = 0, right = 0;
+  while (top < lit.height() && lit.pixelColor(12, top) == kBackdrop) ++top;
+  while (bottom < lit.height() && lit.pixelColor(12, lit.height() - 1 - bottom) == kBackdrop) {
+    ++bottom;
+  }
+  while (left < lit.width() && lit.pixelColor(left, 12) == kBackdrop) ++left;
+  while (right < lit.width() && lit.pixelColor(lit.width() - 1 - right, 12) == kBackdrop) ++right;
+  ASSERT_LT(top, lit.height());
+  EXPECT_NEAR(top, bottom, 1);
+  EXPECT_NEAR(left, right, 1);
 }
 
 TEST_F(LampTest, KindsAndCustomPictures) {
@@ -139,11 +149,15 @@ TEST_F(LampTest, KindsAndCustomPictures) {
   EXPECT_EQ(lamp.GlyphOff().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENOFF"));
   QPixmap blue(":/lamps/LEDBLUEON");
   lamp.SetGlyphOn(blue);  // ignored: not a custom lamp
+  lamp.SetGlyphOff(blue);
   EXPECT_EQ(lamp.GlyphOn().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENON"));
+  EXPECT_EQ(lamp.GlyphOff().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENOFF"));
 
   lamp.SetKind(lkCustom);  // keeps the pictures it has
   EXPECT_EQ(lamp.GlyphOn().toImage().pixelColor(7, 7), Centre(":/lamps/LEDGREENON"));
   lamp.SetGlyphOn(blue);
+  lamp.SetGlyphOff(QPixmap(":/lamps/LEDREDON"));
+  EXPECT_EQ(lamp.GlyphOff().toImage().pixelColor(7, 7), Centre(":/lamps/LEDREDON"));
   lamp.SetState(lsOn);
   const QImage drawn = Drawn(lamp);
   EXPECT_EQ(drawn.pixelColor(12, 12), Centre(":/lamps/LEDBLUEON"));

@@ -50,6 +50,12 @@ TEST(ComConversions, EventMaskTranslatesMemberByMember) {
 TEST(ComPortNames, MapToDevicePaths) {
   EXPECT_EQ(PortDevicePath("COM1"), "/dev/ttyS0");
   EXPECT_EQ(PortDevicePath("com12"), "/dev/ttyS11");
+  EXPECT_EQ(PortDevicePath("COM9"), "/dev/ttyS8");  // every digit counts, the ends included
+  EXPECT_EQ(PortDevicePath("COM190"), "/dev/ttyS189");
+  EXPECT_EQ(PortDevicePath("COM999999"), "/dev/ttyS999998");  // the longest name taken
+  EXPECT_EQ(PortDevicePath("COM1000000"), "/dev/COM1000000");
+  EXPECT_EQ(PortDevicePath("COM1:"), "/dev/COM1:");
+  EXPECT_EQ(PortDevicePath("COM/"), "/dev/COM/");
   EXPECT_EQ(PortDevicePath("ttyUSB0"), "/dev/ttyUSB0");
   EXPECT_EQ(PortDevicePath("/dev/pts/7"), "/dev/pts/7");
   EXPECT_EQ(PortDevicePath("COM0"), "/dev/COM0");
