@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -198,6 +199,50 @@ TEST_F(LampTest, APortDestroyedFirstLeavesTheLampOffAndDetached) {
   EXPECT_EQ(lamp.State(), lsOff);
   lamp.SetState(lsOn);  // free again
   EXPECT_EQ(lamp.State(), lsOn);
+}
+
+TEST_F(LampTest, APortLeftBehindNoLongerReachesTheLamp) {
+  auto first = std::make_unique<TComPort>();
+  TComPort second;
+  lamp.SetComPort(first.get());
+  lamp.SetComPort(&second);
+  EXPECT_TRUE(first->Links().empty());
+  first.reset();
+  EXPECT_EQ(lamp.ComPort(), &second);
+  EXPECT_EQ(second.Links().size(), 1u);
+  lamp.SetComPort(nullptr);
+}
+
+// A lamp on screen is drawn again after each change that shows.
+class CountingLamp : public TComLed {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    ++paints;
+    TComLed::paintEvent(event);
+  }
+};
+
+TEST(LampOnScreen, EveryVisibleChangeIsRedrawn) {
+  CountingLamp lamp;
+  lamp.show();
+  ASSERT_TRUE(WaitUntil([&] { return lamp.paints > 0; }));
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"kind", [&] { lamp.SetKind(lkGreenLight); }},
+      {"state", [&] { lamp.SetState(lsOn); }},
+      {"custom kind", [&] { lamp.SetKind(lkCustom); }},
+      {"custom on picture", [&] { lamp.SetGlyphOn(QPixmap(":/lamps/LEDBLUEON")); }},
+      {"custom off picture", [&] { lamp.SetGlyphOff(QPixmap(":/lamps/LEDREDON")); }},
+      {"enabled", [&] { lamp.setEnabled(false); }},
+  };
+  for (const auto& [what, change] : changes) {
+    PumpFor(20ms);
+    lamp.paints = 0;
+    change();
+    EXPECT_TRUE(WaitUntil([&] { return lamp.paints > 0; }, 2s)) << what;
+  }
 }
 
 TEST(LampLifetime, ALampDestroyedFirstDetachesItself) {
