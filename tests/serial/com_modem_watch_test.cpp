@@ -108,6 +108,7 @@ TEST(ModemWatch, ADriverThatCannotWaitEndsTheWatchAndSaysSo) {
   watch.Rearm();                                   // harmless once ended
   std::this_thread::sleep_for(20ms);
   EXPECT_EQ(driver.entries, 1);
+  EXPECT_FALSE(watch.WaitForChange(watch.Changes(), 1000));  // an ended watch is no change
   watch.Stop();
 }
 
