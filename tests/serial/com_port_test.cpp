@@ -307,18 +307,21 @@ TEST_F(PortOnPty, OpenAndCloseNotifyLinksAndHandlersInOrder) {
   link.connChanged = [&](TCustomComPort*, bool on) { calls += on ? "conn+ " : "conn- "; };
   link.ctsChanged = [&](TCustomComPort*, bool on) { calls += on ? "cts+ " : "cts- "; };
   link.rlsdChanged = [&](TCustomComPort*, bool on) { calls += on ? "rlsd+ " : "rlsd- "; };
+  link.dsrChanged = [&](TCustomComPort*, bool on) { calls += on ? "dsr+ " : "dsr- "; };
   port.AttachLink(&link);
   port.OnBeforeOpen = [&](TCustomComPort*) { calls += "beforeOpen "; };
   port.OnAfterOpen = [&](TCustomComPort*) { calls += "afterOpen "; };
   port.OnCTSChange = [&](TCustomComPort*, bool on) { calls += on ? "CTS+ " : "CTS- "; };
+  port.OnDSRChange = [&](TCustomComPort*, bool on) { calls += on ? "DSR+ " : "DSR- "; };
+  port.OnRLSDChange = [&](TCustomComPort*, bool on) { calls += on ? "RLSD+ " : "RLSD- "; };
   port.OnBeforeClose = [&](TCustomComPort*) { calls += "beforeClose "; };
   port.OnAfterClose = [&](TCustomComPort*) { calls += "afterClose "; };
   port.OpenPort();
   // A pseudo-terminal has no modem lines: all of them read off.
-  EXPECT_EQ(calls, "beforeOpen conn+ afterOpen cts- CTS- rlsd- ");
+  EXPECT_EQ(calls, "beforeOpen conn+ afterOpen cts- CTS- dsr- DSR- rlsd- RLSD- ");
   calls.clear();
   port.ClosePort();
-  EXPECT_EQ(calls, "cts- rlsd- CTS- beforeClose conn- afterClose ");
+  EXPECT_EQ(calls, "cts- dsr- rlsd- CTS- DSR- RLSD- beforeClose conn- afterClose ");
   calls.clear();
   port.ClosePort();  // closed already: nothing
   EXPECT_EQ(calls, "");
