@@ -1,8 +1,10 @@
 // The port on a real UART in loopback, through its own API: settings as the driver keeps
 // them, bytes out and back in, modem lines and breaks with their events and lamps.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -210,6 +212,27 @@ TEST_F(UartPort, RtsAndDtrDriveCtsAndDsrWithOneEventPerChange) {
   port.ClosePort();
   ctsLamp->SetComPort(nullptr);
   dsrLamp->SetComPort(nullptr);
+}
+
+// Under the RTS toggle, RTS (and so, in loopback, CTS) is up while bytes go out and down once
+// they are out.
+TEST_F(UartPort, RtsToggleRaisesRtsForTheWriteOnly) {
+  port.SetEvents({});
+  port.FlowControl().SetControlRTS(rtsToggle);
+  port.OpenPort();
+  ASSERT_FALSE(port.ModemLines().Has(sigCTS));
+  std::atomic<bool> writing{true}, seenUp{false};
+  std::thread sampler([&] {
+    while (writing) {
+      if (ModemBits() & TIOCM_CTS) seenUp = true;
+    }
+  });
+  EXPECT_EQ(port.SendText(std::string(96, 'r')), 96);  // about 100 ms at 9600 baud
+  writing = false;
+  sampler.join();
+  EXPECT_TRUE(seenUp);
+  EXPECT_FALSE(port.ModemLines().Has(sigCTS));
+  port.ClosePort();
 }
 
 TEST_F(UartPort, Out1RingsOnceAndOut2DrivesTheCarrier) {
