@@ -32,17 +32,12 @@ void TButtonInplace::keyPressEvent(QKeyEvent* event) {
       return;
   }
   int key = event->key();
-  if (editor_->KeyLeaves(this, key, event->modifiers(), true) || key == 0 || key == Qt::Key_Tab ||
-      key == Qt::Key_Backtab) {
-    event->accept();
-    return;
-  }
-  if (key == event->key()) {
-    QPushButton::keyPressEvent(event);
-  } else {
+  if (!editor_->KeyLeaves(this, key, event->modifiers(), true) && key != 0) {
     QKeyEvent changed(QEvent::KeyPress, key, event->modifiers());
-    QPushButton::keyPressEvent(&changed);
+    QPushButton::keyPressEvent(key == event->key() ? event : &changed);
   }
+  // The button asked for these keys: one it keeps goes no further, not on to the grid.
+  event->accept();
 }
 
 void TButtonInplace::focusOutEvent(QFocusEvent* event) {

@@ -29,6 +29,8 @@ class TButtonInplace : public QPushButton {
 
  public:
   TButtonInplace(TButtonCellEditor* editor, QWidget* parent);
+  // The picture of the strip that the button's state shows.
+  QPixmap CurrentGlyph() const;
 
  protected:
   bool event(QEvent* event) override;
@@ -38,8 +40,6 @@ class TButtonInplace : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  QPixmap CurrentGlyph() const;
-
   TButtonCellEditor* editor_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <QTest>
 #include <QToolButton>
+#include <functional>
+#include <utility>
 
 #include "grid_window.h"
 
@@ -248,6 +250,115 @@ TEST(ButtonCellEditor, FillsTheCellByDefaultAndRunsOnClick) {
   EXPECT_EQ(w.grid->Cells(4, 2), "kept");
 }
 
+// Keys the editor's handler keeps from leaving stay with the button: Tab and Shift+Tab as
+// well as the arrows, which do not reach the grid either.
+TEST(ButtonCellEditor, KeysKeptFromLeavingStayWithTheButton) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetOptions(w.grid->Options() | goTabs);
+  QList<int> asked;
+  w.button->AllowEndEditEvent = [&](QObject*, int& key, Qt::KeyboardModifiers, bool& endEdit) {
+    asked << key;
+    endEdit = false;
+  };
+  w.Click(4, 2);
+  TButtonInplace* button = w.button->Button();
+  for (const int key : {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Left, Qt::Key_Right, Qt::Key_Down}) {
+    QTest::keyClick(button, static_cast<Qt::Key>(key));
+    EXPECT_TRUE(w.Editing(w.button)) << key;
+    EXPECT_TRUE(button->isVisible()) << key;
+    EXPECT_EQ(w.grid->Col(), 4) << key;
+    EXPECT_EQ(w.grid->Row(), 2) << key;
+  }
+  EXPECT_EQ(asked,
+            QList<int>({Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Left, Qt::Key_Right, Qt::Key_Down}));
+}
+
+// A strip of four 8-pixel pictures: red, green, blue, yellow.
+QPixmap FourPictures() {
+  QImage strip(32, 8, QImage::Format_RGB32);
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+  for (int i = 0; i < 4; ++i) {
+    for (int x = 0; x < 8; ++x) {
+      for (int y = 0; y < 8; ++y) strip.setPixelColor(i * 8 + x, y, colours[i]);
+    }
+  }
+  return QPixmap::fromImage(strip);
+}
+
+QColor ShownPicture(const TButtonInplace* button) {
+  return button->CurrentGlyph().toImage().pixelColor(0, 0);
+}
+
+// Normal, disabled, pressed and down pictures, each only where the strip has it. The strip is
+// cut into NumGlyphs equal pictures.
+TEST(ButtonCellEditor, TheStateChoosesThePictureTheStripHas) {
+  TButtonCellEditor editor;
+  editor.ShowAt(QRect(0, 0, 80, 20));
+  TButtonInplace* button = editor.Button();
+  ASSERT_NE(button, nullptr);
+  button->setCheckable(true);
+  editor.SetGlyph(FourPictures());
+  struct Case {
+    int count;
+    QColor normal, disabled, pressed, down;
+  };
+  const Case cases[] = {{4, Qt::red, Qt::green, Qt::blue, Qt::yellow},
+                        {3, Qt::red, Qt::green, Qt::blue, Qt::red},
+                        {2, Qt::red, Qt::blue, Qt::red, Qt::red},  // halves: red+green, blue+yellow
+                        {1, Qt::red, Qt::red, Qt::red, Qt::red}};
+  for (const Case& c : cases) {
+    editor.SetNumGlyphs(c.count);
+    EXPECT_EQ(button->CurrentGlyph().width(), 32 / c.count) << c.count;
+    EXPECT_EQ(ShownPicture(button), c.normal) << c.count;
+    button->setEnabled(false);
+    EXPECT_EQ(ShownPicture(button), c.disabled) << c.count;
+    button->setEnabled(true);
+    button->setDown(true);
+    EXPECT_EQ(ShownPicture(button), c.pressed) << c.count;
+    button->setDown(false);
+    button->setChecked(true);
+    EXPECT_EQ(ShownPicture(button), c.down) << c.count;
+    button->setChecked(false);
+  }
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  int paints = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+TEST(ButtonCellEditor, EveryChangeOfTheLookIsRedrawn) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Click(4, 2);
+  TButtonInplace* button = w.button->Button();
+  ASSERT_TRUE(button->isVisible());
+  PaintCounter counter(button);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"glyph", [&] { w.button->SetGlyph(FourPictures()); }},
+      {"layout", [&] { w.button->SetLayout(blGlyphRight); }},
+      {"margin", [&] { w.button->SetMargin(3); }},
+      {"count", [&] { w.button->SetNumGlyphs(2); }},
+      {"spacing", [&] { w.button->SetSpacing(5); }},
+  };
+  for (const auto& [what, change] : changes) {
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << what;
+  }
+}
+
 TEST(ButtonCellEditor, PlacementFollowsModeAndAlignment) {
   TButtonCellEditor editor;
   const QRect cell(100, 50, 81, 25);
@@ -300,7 +411,9 @@ TEST(ButtonCellEditor, GlyphAndCaptionFollowLayoutMarginAndSpacing) {
   for (const Case& c : cases) {
     const TGlyphPlacement at =
         PlaceGlyphAndText(c.area, c.glyph, text, c.layout, c.margin, c.spacing);
-    if (!c.glyph.isEmpty()) EXPECT_EQ(at.glyph.topLeft(), c.glyphAt) << c.layout << " " << c.margin;
+    if (!c.glyph.isEmpty()) {
+      EXPECT_EQ(at.glyph.topLeft(), c.glyphAt) << c.layout << " " << c.margin;
+    }
     EXPECT_EQ(at.text.topLeft(), c.textAt) << c.layout << " " << c.margin;
     EXPECT_EQ(at.text.size(), text);
   }
