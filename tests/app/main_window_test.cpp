@@ -12,6 +12,7 @@
 
 #include "com_led.h"
 #include "options_form.h"
+#include "paint_counter.h"
 #include "stderr_capture.h"
 #include "ui_main_window.h"
 #include "virtual_stick.h"
@@ -175,20 +176,6 @@ TEST(MainWindow, AVanishedDeviceIsReportedOnceAndPickedUpWhenItIsBack) {
 }
 
 // Counts the paint events of the widgets it watches.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(std::initializer_list<QWidget*> widgets) {
-    for (QWidget* w : widgets) w->installEventFilter(this);
-  }
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
 TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"servoComInterval", "0"}, {"servoIncr", "1"}});

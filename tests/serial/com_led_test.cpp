@@ -10,6 +10,7 @@
 
 #include "com_error.h"
 #include "com_led.h"
+#include "paint_counter.h"
 #include "port_fixture.h"
 #include "pty_pair.h"
 
@@ -214,21 +215,11 @@ TEST_F(LampTest, APortLeftBehindNoLongerReachesTheLamp) {
 }
 
 // A lamp on screen is drawn again after each change that shows.
-class CountingLamp : public TComLed {
- public:
-  int paints = 0;
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    ++paints;
-    TComLed::paintEvent(event);
-  }
-};
-
 TEST(LampOnScreen, EveryVisibleChangeIsRedrawn) {
-  CountingLamp lamp;
+  TComLed lamp;
+  PaintCounter counter{&lamp};
   lamp.show();
-  ASSERT_TRUE(WaitUntil([&] { return lamp.paints > 0; }));
+  ASSERT_TRUE(WaitUntil([&] { return counter.paints > 0; }));
   const std::vector<std::pair<const char*, std::function<void()>>> changes = {
       {"kind", [&] { lamp.SetKind(lkGreenLight); }},
       {"state", [&] { lamp.SetState(lsOn); }},
@@ -239,9 +230,9 @@ TEST(LampOnScreen, EveryVisibleChangeIsRedrawn) {
   };
   for (const auto& [what, change] : changes) {
     PumpFor(20ms);
-    lamp.paints = 0;
+    counter.paints = 0;
     change();
-    EXPECT_TRUE(WaitUntil([&] { return lamp.paints > 0; }, 2s)) << what;
+    EXPECT_TRUE(WaitUntil([&] { return counter.paints > 0; }, 2s)) << what;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "grid_window.h"
+#include "paint_counter.h"
 
 namespace {
 
@@ -323,26 +324,13 @@ TEST(ButtonCellEditor, TheStateChoosesThePictureTheStripHas) {
   }
 }
 
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
- public:
-  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
 TEST(ButtonCellEditor, EveryChangeOfTheLookIsRedrawn) {
   GridWindow w;
   ASSERT_TRUE(w.active);
   w.Click(4, 2);
   TButtonInplace* button = w.button->Button();
   ASSERT_TRUE(button->isVisible());
-  PaintCounter counter(button);
+  PaintCounter counter{button};
   const std::pair<const char*, std::function<void()>> changes[] = {
       {"glyph", [&] { w.button->SetGlyph(FourPictures()); }},
       {"layout", [&] { w.button->SetLayout(blGlyphRight); }},
