@@ -5,8 +5,12 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
+#include <map>
+#include <utility>
 
 #include "grid_window.h"
+#include "paint_counter.h"
 
 namespace {
 
@@ -285,6 +289,128 @@ TEST(XStringGrid, DrawsColumnColoursSelectionAndCellProps) {
   const QRect normal = w.grid->CellRect(2, 3);
   EXPECT_EQ(cells.pixelColor(normal.left() + 3, normal.bottom()), w.grid->GridLineColor());
   EXPECT_EQ(cells.pixelColor(normal.right(), normal.top() + 3), w.grid->GridLineColor());
+}
+
+// Replacing an editor ends an edit only where that editor is editing this column; the same
+// editor may serve another column meanwhile.
+TEST(XStringGrid, ReplacingAnEditorEndsOnlyItsOwnEdit) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->Columns()[5]->SetEditor(w.number);  // now on columns 3 and 5
+  w.Click(3, 2);
+  ASSERT_TRUE(w.Editing(w.number));
+  w.number->Field()->setText("12");
+  w.grid->Columns()[5]->SetEditor(nullptr);  // not the column being edited
+  EXPECT_TRUE(w.Editing(w.number));
+  w.grid->Columns()[2]->SetEditor(nullptr);  // another editor
+  EXPECT_TRUE(w.Editing(w.number));
+  TUpDownCellEditor replacement;
+  w.grid->Columns()[3]->SetEditor(&replacement);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "12");  // what was typed is kept
+}
+
+TEST(XStringGrid, EveryChangeOfAColumnsLookIsRedrawn) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  TXStringColumnItem* column = w.grid->Columns()[2];
+  PaintCounter counter{w.grid->viewport(), w.grid->horizontalHeader()};
+  QFont bold = w.grid->font();
+  bold.setBold(true);
+  const std::pair<const char*, std::function<void()>> changes[] = {
+      {"header colour", [&] { column->SetHeaderColor(Qt::green); }},
+      {"header font", [&] { column->SetHeaderFont(bold); }},
+      {"header text colour", [&] { column->SetHeaderTextColor(Qt::red); }},
+      {"header alignment", [&] { column->SetHeaderAlignment(taRightJustify); }},
+      {"colour", [&] { column->SetColor(Qt::yellow); }},
+      {"font", [&] { column->SetFont(bold); }},
+      {"text colour", [&] { column->SetTextColor(Qt::blue); }},
+      {"alignment", [&] { column->SetAlignment(taCenter); }},
+      {"another column's look", [&] { column->Assign(*w.grid->Columns()[5]); }},
+  };
+  for (const auto& [what, change] : changes) {
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << what;
+  }
+}
+
+// Captures the toolkit's warnings, such as an unbalanced painter.
+class WarningCatcher {
+ public:
+  WarningCatcher() { previous_ = qInstallMessageHandler(&WarningCatcher::Catch); }
+  ~WarningCatcher() { qInstallMessageHandler(previous_); }
+  static inline QStringList warnings;
+
+ private:
+  static void Catch(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) warnings << text;
+  }
+  QtMessageHandler previous_ = nullptr;
+};
+
+// What each cell is drawn with (header, fixed column, normal cell), the grid's own cell handler
+// with the cell's rectangle, and a painter handed back as it came.
+TEST(XStringGrid, EachKindOfCellIsDrawnWithItsOwnLook) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  TXStringColumnItem* column = w.grid->Columns()[2];
+  QFont headerFont = w.grid->font(), cellFont = w.grid->font();
+  headerFont.setItalic(true);
+  cellFont.setBold(true);
+  column->SetHeaderColor(Qt::green);
+  column->SetHeaderTextColor(Qt::red);
+  column->SetHeaderFont(headerFont);
+  column->SetColor(Qt::yellow);
+  column->SetTextColor(Qt::blue);
+  column->SetFont(cellFont);
+  w.grid->SetFixedColor(Qt::cyan);
+  struct Look {
+    QColor background, text;
+    QFont font;
+  };
+  std::map<std::pair<int, int>, Look> looks;
+  w.grid->OnCellProps = [&](TXStringGrid*, QPainter* canvas, TAlignment&, QString&, TGridDrawState,
+                            int row, int col) {
+    looks[{col, row}] = {canvas->brush().color(), canvas->pen().color(), canvas->font()};
+  };
+  std::map<std::pair<int, int>, QRect> drawn;
+  w.grid->OnDrawCell = [&](TXStringGrid*, QPainter* canvas, int col, int row, const QRect& rect,
+                           TGridDrawState) {
+    drawn[{col, row}] = rect;
+    canvas->translate(7, 7);  // must not reach the grid lines
+    canvas->setPen(Qt::magenta);
+  };
+  WarningCatcher catcher;
+  WarningCatcher::warnings.clear();
+  const QImage cells = w.grid->viewport()->grab().toImage();
+  w.grid->horizontalHeader()->grab();
+  w.grid->verticalHeader()->grab();
+  EXPECT_EQ(WarningCatcher::warnings, QStringList());
+
+  auto at = [](int col, int row) { return std::make_pair(col, row); };
+  ASSERT_TRUE(looks.count(at(2, 0)) && looks.count(at(2, 1)) && looks.count(at(0, 1)));
+  const Look& header = looks[at(2, 0)];
+  const Look& normal = looks[at(2, 1)];  // the first row below the header
+  const Look& fixed = looks[at(0, 1)];
+  EXPECT_EQ(header.background, QColor(Qt::green));
+  EXPECT_EQ(header.text, QColor(Qt::red));
+  EXPECT_EQ(header.font, headerFont);
+  EXPECT_EQ(normal.background, QColor(Qt::yellow));
+  EXPECT_EQ(normal.text, QColor(Qt::blue));
+  EXPECT_EQ(normal.font, cellFont);
+  EXPECT_EQ(fixed.background, QColor(Qt::cyan));
+  EXPECT_EQ(fixed.text, w.grid->palette().color(QPalette::ButtonText));
+  EXPECT_EQ(fixed.font, w.grid->font());
+  EXPECT_EQ(looks.count(at(1, 0)), 1u);  // a header cell of the fixed column's kind too
+
+  ASSERT_TRUE(drawn.count(at(2, 1)));
+  EXPECT_EQ(drawn[at(2, 1)], w.grid->CellRect(2, 1));
+  const QRect cell = w.grid->CellRect(2, 3);
+  EXPECT_EQ(cells.pixelColor(cell.left() + 3, cell.bottom()), w.grid->GridLineColor());
+  EXPECT_EQ(cells.pixelColor(cell.right(), cell.top() + 3), w.grid->GridLineColor());
 }
 
 }  // namespace
