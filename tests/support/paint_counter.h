@@ -5,7 +5,11 @@
 #include <QObject>
 #include <QWidget>
 
+#include <gtest/gtest.h>
+#include <QCoreApplication>
+#include <functional>
 #include <initializer_list>
+#include <utility>
 
 class PaintCounter : public QObject {
  public:
@@ -20,3 +24,16 @@ class PaintCounter : public QObject {
     return false;
   }
 };
+
+// Makes each change in turn and expects a repaint after each; a change is named for the report.
+inline void ExpectEachRedrawn(
+    PaintCounter& counter,
+    std::initializer_list<std::pair<const char*, std::function<void()>>> changes) {
+  for (const auto& [what, change] : changes) {
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << what;
+  }
+}

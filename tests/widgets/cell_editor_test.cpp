@@ -331,20 +331,13 @@ TEST(ButtonCellEditor, EveryChangeOfTheLookIsRedrawn) {
   TButtonInplace* button = w.button->Button();
   ASSERT_TRUE(button->isVisible());
   PaintCounter counter{button};
-  const std::pair<const char*, std::function<void()>> changes[] = {
-      {"glyph", [&] { w.button->SetGlyph(FourPictures()); }},
-      {"layout", [&] { w.button->SetLayout(blGlyphRight); }},
-      {"margin", [&] { w.button->SetMargin(3); }},
-      {"count", [&] { w.button->SetNumGlyphs(2); }},
-      {"spacing", [&] { w.button->SetSpacing(5); }},
-  };
-  for (const auto& [what, change] : changes) {
-    QCoreApplication::processEvents();
-    counter.paints = 0;
-    change();
-    QCoreApplication::processEvents();
-    EXPECT_GT(counter.paints, 0) << what;
-  }
+  ExpectEachRedrawn(counter, {
+                                 {"glyph", [&] { w.button->SetGlyph(FourPictures()); }},
+                                 {"layout", [&] { w.button->SetLayout(blGlyphRight); }},
+                                 {"margin", [&] { w.button->SetMargin(3); }},
+                                 {"count", [&] { w.button->SetNumGlyphs(2); }},
+                                 {"spacing", [&] { w.button->SetSpacing(5); }},
+                             });
 }
 
 TEST(ButtonCellEditor, PlacementFollowsModeAndAlignment) {

@@ -317,24 +317,18 @@ TEST(XStringGrid, EveryChangeOfAColumnsLookIsRedrawn) {
   PaintCounter counter{w.grid->viewport(), w.grid->horizontalHeader()};
   QFont bold = w.grid->font();
   bold.setBold(true);
-  const std::pair<const char*, std::function<void()>> changes[] = {
-      {"header colour", [&] { column->SetHeaderColor(Qt::green); }},
-      {"header font", [&] { column->SetHeaderFont(bold); }},
-      {"header text colour", [&] { column->SetHeaderTextColor(Qt::red); }},
-      {"header alignment", [&] { column->SetHeaderAlignment(taRightJustify); }},
-      {"colour", [&] { column->SetColor(Qt::yellow); }},
-      {"font", [&] { column->SetFont(bold); }},
-      {"text colour", [&] { column->SetTextColor(Qt::blue); }},
-      {"alignment", [&] { column->SetAlignment(taCenter); }},
-      {"another column's look", [&] { column->Assign(*w.grid->Columns()[5]); }},
-  };
-  for (const auto& [what, change] : changes) {
-    QCoreApplication::processEvents();
-    counter.paints = 0;
-    change();
-    QCoreApplication::processEvents();
-    EXPECT_GT(counter.paints, 0) << what;
-  }
+  ExpectEachRedrawn(counter,
+                    {
+                        {"header colour", [&] { column->SetHeaderColor(Qt::green); }},
+                        {"header font", [&] { column->SetHeaderFont(bold); }},
+                        {"header text colour", [&] { column->SetHeaderTextColor(Qt::red); }},
+                        {"header alignment", [&] { column->SetHeaderAlignment(taRightJustify); }},
+                        {"colour", [&] { column->SetColor(Qt::yellow); }},
+                        {"font", [&] { column->SetFont(bold); }},
+                        {"text colour", [&] { column->SetTextColor(Qt::blue); }},
+                        {"alignment", [&] { column->SetAlignment(taCenter); }},
+                        {"another column's look", [&] { column->Assign(*w.grid->Columns()[5]); }},
+                    });
 }
 
 // Captures the toolkit's warnings, such as an unbalanced painter.
