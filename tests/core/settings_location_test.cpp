@@ -1,9 +1,12 @@
 #include "settings_location.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 
 #include "temp_dir.h"
@@ -129,4 +132,25 @@ TEST_F(SettingsLocation, ARunThatWritesNothingReadsTheDefaultsWithoutCopyingThem
   EXPECT_EQ(FindSettingsFile(places), root.File("home/.config/vantrel/vantrel.ini"));
   WriteFile(root.File("usr/bin/vantrel.ini"), "[Options]\n");
   EXPECT_EQ(FindSettingsFile(places), root.File("usr/bin/vantrel.ini"));
+}
+
+TEST_F(SettingsLocation, FoldersAreMadeAtAnyDepth) {
+  places.configHome = root.File("a/b/c");
+  const std::string path = LocateSettingsFile(places);
+  EXPECT_EQ(path, root.File("a/b/c/vantrel/vantrel.ini"));
+  EXPECT_EQ(ReadFile(path), kShipped);
+}
+
+TEST(ProgramPlaces, TheProgramsFolderAndAHomeEvenWithoutHOME) {
+  EXPECT_EQ(ProgramDir(), fs::read_symlink("/proc/self/exe").parent_path().string());
+  const char* home = std::getenv("HOME");
+  const std::string saved = home ? home : "";
+  const std::string userHome = ::getpwuid(::getuid())->pw_dir;
+  ::setenv("HOME", "/somewhere/else", 1);
+  EXPECT_EQ(PlacesOfThisProgram().home, "/somewhere/else");
+  ::setenv("HOME", "", 1);
+  EXPECT_EQ(PlacesOfThisProgram().home, userHome);
+  ::unsetenv("HOME");
+  EXPECT_EQ(PlacesOfThisProgram().home, userHome);
+  if (home) ::setenv("HOME", saved.c_str(), 1);
 }

@@ -16,27 +16,11 @@
 #include "com_error.h"
 #include "com_thread.h"
 #include "port_fixture.h"
+#include "stdin_closed.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Closes standard input for the test's length, so the next descriptor opened is 0.
-class StdinClosed {
- public:
-  StdinClosed() : saved_(::dup(0)) { ::close(0); }
-  ~StdinClosed() {
-    ::dup2(saved_, 0);
-    ::close(saved_);
-  }
-
- private:
-  int saved_;
-};
-
-bool DescriptorOpen(int fd) {
-  return ::fcntl(fd, F_GETFD) != -1;
-}
 
 // A program started with its standard input closed gets descriptor 0 for the port.
 TEST_F(PortOnPty, APortOnDescriptorZeroWorksAndIsClosedWithIt) {

@@ -1,0 +1,111 @@
+#include "replacing_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "regular_file.h"
+#include "stdin_closed.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Files in `dir` other than `keep`: the new files that were left behind.
+int LeftOver(const TempDir& dir, const std::string& keep) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    if (entry.path().filename() != keep) ++count;
+  }
+  return count;
+}
+
+TEST(ReplacingFile, TheTargetChangesOnlyOnCommit) {
+  TempDir dir;
+  const std::string target = dir.File("t.vcp");
+  WriteFile(target, "old");
+  ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+  {
+    TReplacingFile file;
+    ASSERT_TRUE(file.Open(target));
+    ASSERT_TRUE(file.Write("new"));
+    EXPECT_EQ(ReadFile(target), "old");
+    ASSERT_TRUE(file.Commit());
+  }
+  EXPECT_EQ(ReadFile(target), "new");
+  struct stat info {};
+  ASSERT_EQ(::stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(LeftOver(dir, "t.vcp"), 0);
+
+  {
+    TReplacingFile file;
+    ASSERT_TRUE(file.Open(target));
+    ASSERT_TRUE(file.Write("dropped"));
+  }  // never committed
+  EXPECT_EQ(ReadFile(target), "new");
+  EXPECT_EQ(LeftOver(dir, "t.vcp"), 0);
+}
+
+TEST(ReplacingFile, ALinkKeepsPointingAtTheNewContents) {
+  TempDir dir;
+  WriteFile(dir.File("real"), "old");
+  fs::create_symlink(dir.File("real"), dir.File("link"));
+  TReplacingFile file;
+  ASSERT_TRUE(file.Open(dir.File("link")));
+  ASSERT_TRUE(file.Write("new"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_TRUE(fs::is_symlink(dir.File("link")));
+  EXPECT_EQ(ReadFile(dir.File("real")), "new");
+}
+
+TEST(ReplacingFile, FailuresSayWhyAndASuccessForgetsThem) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  TReplacingFile file;
+  EXPECT_FALSE(file.Open(""));
+  EXPECT_EQ(file.Reason(), "no file name");
+  EXPECT_FALSE(file.Open(dir.File("fifo")));
+  EXPECT_EQ(file.Reason(), kNotRegularFile);
+  EXPECT_FALSE(file.Open(dir.File("no/such/folder/x")));
+  EXPECT_EQ(file.Reason(), SystemErrorText(ENOENT));
+  EXPECT_TRUE(file.Open(dir.File("fine")));
+  EXPECT_EQ(file.Reason(), "");
+  file.Abandon();
+  EXPECT_FALSE(file.Commit());  // nothing open
+  EXPECT_EQ(file.Reason(), SystemErrorText(EBADF));
+}
+
+// The target turned into a folder meanwhile: the rename fails, and the new file goes.
+TEST(ReplacingFile, AFailedCommitLeavesNoNewFileBehind) {
+  TempDir dir;
+  TReplacingFile file;
+  ASSERT_TRUE(file.Open(dir.File("t")));
+  ASSERT_TRUE(file.Write("text"));
+  fs::create_directory(dir.File("t"));
+  EXPECT_FALSE(file.Commit());
+  EXPECT_EQ(file.Reason(), SystemErrorText(EISDIR));
+  EXPECT_EQ(LeftOver(dir, "t"), 0);
+}
+
+TEST(ReplacingFile, DescriptorZeroIsAFileLikeAnyOther) {
+  TempDir dir;
+  StdinClosed closed;
+  TReplacingFile file;
+  ASSERT_TRUE(file.Open(dir.File("t")));
+  ASSERT_TRUE(file.Write("zero"));
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(ReadFile(dir.File("t")), "zero");
+  EXPECT_FALSE(DescriptorOpen(0));
+  ASSERT_TRUE(file.Open(dir.File("t")));
+  ASSERT_TRUE(DescriptorOpen(0));
+  file.Abandon();
+  EXPECT_FALSE(DescriptorOpen(0));
+  EXPECT_EQ(ReadFile(dir.File("t")), "zero");
+}
+
+}  // namespace
