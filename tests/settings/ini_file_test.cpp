@@ -29,6 +29,9 @@ TEST(IniFile, ListsKeysInFileOrderWithTheirCase) {
   EXPECT_EQ(ini.Read("Other", "comPort"), "keep me");
   EXPECT_EQ(ini.Read("Options", "missing"), std::nullopt);
   EXPECT_TRUE(ini.SectionKeys("Nowhere").empty());
+  // Every letter matches its other case, A and Z included.
+  const IniFile letters = IniFile::Parse("[AZaz]\nAddressZ=1\n");
+  EXPECT_EQ(letters.Read("azAZ", "aDDRESSz"), "1");
 }
 
 TEST(IniFile, WritingKeepsEverythingElseByteForByte) {
@@ -49,6 +52,13 @@ TEST(IniFile, WritingKeepsEverythingElseByteForByte) {
             "\r\n"
             "[Last]\r\n"
             "x=1\r\n");
+}
+
+// A file whose first line is empty still tells its line end.
+TEST(IniFile, AnEmptyFirstLineTellsTheLineEnd) {
+  IniFile ini = IniFile::Parse("\r\n[Options]\r\na=1\r\n");
+  ini.Write("Options", "b", "2");
+  EXPECT_EQ(ini.Text(), "\r\n[Options]\r\na=1\r\nb=2\r\n");
 }
 
 TEST(IniFile, CreatesTheSectionWhenMissing) {
