@@ -78,6 +78,64 @@ TEST(ComboCellEditor, EnterReturnsToTheGridAndArrowsLeaveAList) {
   EXPECT_EQ(w.grid->Col(), 3);
 }
 
+// A combo with a text field (column 5): the caret decides whether Left and Right leave.
+TEST(ComboCellEditor, ATextFieldLeavesOnlyFromItsEnds) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  TComboCellEditor words;
+  words.SetStyle(csDropDown);
+  words.SetItems({"alpha", "beta"});
+  words.SetDefaultText("gamma");
+  w.grid->Columns()[5]->SetEditor(&words);
+  w.Click(5, 2);
+  ASSERT_TRUE(w.Editing(&words));
+  QLineEdit* field = words.Combo()->lineEdit();
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->text(), "gamma");  // the empty cell shows the default
+
+  field->setSelection(5, -5);  // all selected, the caret at the start
+  QTest::keyClick(words.Combo(), Qt::Key_Left);
+  EXPECT_TRUE(w.Editing(&words));
+  field->setCursorPosition(2);
+  QTest::keyClick(words.Combo(), Qt::Key_Right);
+  EXPECT_TRUE(w.Editing(&words));
+  field->setSelection(0, 5);  // all selected, the caret at the end
+  QTest::keyClick(words.Combo(), Qt::Key_Right);
+  EXPECT_TRUE(w.Editing(&words));
+  field->setCursorPosition(5);
+  QTest::keyClick(words.Combo(), Qt::Key_Right);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(5, 2), "gamma");
+  w.grid->Columns()[5]->SetEditor(nullptr);
+}
+
+TEST(ComboCellEditor, TabLeavesAndAKeyChangedByTheHandlerReachesTheList) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetOptions(w.grid->Options() | goTabs);
+  w.Click(2, 2);
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Tab);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Col(), 3);
+
+  // Left made Down, and kept: the list moves on instead of leaving.
+  w.ids->AllowEndEditEvent = [](QObject*, int& key, Qt::KeyboardModifiers, bool& endEdit) {
+    if (key == Qt::Key_Left) {
+      key = Qt::Key_Down;
+      endEdit = false;
+    }
+  };
+  w.grid->SetCells(2, 2, "3");
+  w.Click(2, 2);
+  ASSERT_EQ(w.ids->Combo()->currentText(), "3");
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Left);
+  EXPECT_TRUE(w.Editing(w.ids));
+  EXPECT_EQ(w.ids->Combo()->currentText(), "4");
+  QTest::keyClick(w.ids->Combo(), Qt::Key_Return);
+  EXPECT_EQ(w.grid->Cells(2, 2), "4");
+  EXPECT_EQ(w.grid->Row(), 2);  // Return went no further than the list
+}
+
 TEST(UpDownCellEditor, TypedDigitBecomesTheTextWithTheCaretAfterIt) {
   GridWindow w;
   ASSERT_TRUE(w.active);
