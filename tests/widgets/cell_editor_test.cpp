@@ -274,6 +274,10 @@ TEST(UpDownCellEditor, TabMovesOnOnlyWhenTheGridUsesTabs) {
   EXPECT_EQ(w.grid->Cells(3, 2), "9");
   EXPECT_EQ(w.grid->Col(), 4);
   EXPECT_TRUE(w.grid->hasFocus());
+  w.Click(3, 2);
+  QTest::keyClick(w.number->Field(), Qt::Key_Backtab);
+  EXPECT_EQ(w.grid->Col(), 2);
+  EXPECT_TRUE(w.grid->hasFocus());
 }
 
 TEST(UpDownCellEditor, EditCellIsWrittenEvenWhenTheCurrentCellMoved) {

@@ -56,6 +56,10 @@ TEST(XStringGrid, MoveRowTakesTheWholeRowAlong) {
   EXPECT_EQ(grid.Rows(1).mid(0, 2), QStringList({"1", "b"}));
   grid.MoveRow(0, 2);  // the header row stays where it is
   EXPECT_EQ(grid.Rows(2).mid(0, 2), QStringList({"2", "c"}));
+  const int rows = grid.RowCount();
+  grid.MoveRow(2, rows);  // past the last row: nothing moves, no row is added
+  EXPECT_EQ(grid.RowCount(), rows);
+  EXPECT_EQ(grid.Rows(2).mid(0, 2), QStringList({"2", "c"}));
   // A row dragged by its header moves as MoveRow does; the header keeps its plain order.
   grid.verticalHeader()->moveSection(0, 2);
   EXPECT_EQ(grid.Rows(3).mid(0, 2), QStringList({"1", "b"}));
@@ -289,6 +293,22 @@ TEST(XStringGrid, DrawsColumnColoursSelectionAndCellProps) {
   const QRect normal = w.grid->CellRect(2, 3);
   EXPECT_EQ(cells.pixelColor(normal.left() + 3, normal.bottom()), w.grid->GridLineColor());
   EXPECT_EQ(cells.pixelColor(normal.right(), normal.top() + 3), w.grid->GridLineColor());
+}
+
+// Options that forbid editing end an edit in progress, keeping what was typed.
+TEST(XStringGrid, OptionsWithoutEditingEndAnEdit) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.Click(3, 2);
+  w.number->Field()->setText("9");
+  w.grid->SetOptions(w.grid->Options() | goRowSelect);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "9");
+  w.grid->SetOptions(goRangeSelect | goEditing);
+  w.Click(3, 3);
+  ASSERT_TRUE(w.Editing(w.number));
+  w.grid->SetOptions(goRangeSelect);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
 }
 
 // Replacing an editor ends an edit only where that editor is editing this column; the same
