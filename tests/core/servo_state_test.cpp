@@ -37,6 +37,19 @@ TEST(ServoTick, EachJoggedServoStepsAndSendsOneFrame) {
   }
 }
 
+TEST(ServoTick, StopJoggingAndTheStartPositionsStillEveryServo) {
+  Arm arm;
+  for (int i = 1; i <= kServoCount; ++i) arm.state.direction[i] = 1;
+  StopJogging(arm.state);
+  EXPECT_TRUE(arm.Tick().empty());
+  for (int i = 1; i <= kServoCount; ++i) arm.state.direction[i] = -1;
+  arm.state.position[0] = 9;
+  SetStartPositions(arm.state);
+  EXPECT_TRUE(arm.Tick().empty());
+  EXPECT_EQ(arm.state.position[0], 0);
+  for (int i = 1; i <= kServoCount; ++i) EXPECT_EQ(arm.state.position[i], kStartPosition) << i;
+}
+
 TEST(ServoTick, NothingMovesNothingSent) {
   Arm arm;
   arm.state.servoIncr = 2;
