@@ -123,4 +123,20 @@ TEST_F(PortOnPty, ASignalDuringAWriteWaitingForRoomIsNoFailure) {
   ::sigaction(SIGUSR1, &before, nullptr);
 }
 
+// The overlapped-style calls: a request is needed, and a write of no bytes writes nothing.
+TEST_F(PortOnPty, WritesNeedARequestAndWriteNoMoreThanAsked) {
+  port.OpenPort();
+  char buffer[4];
+  EXPECT_EQ(Raised([&] { port.StartWrite("x", 1, nullptr); }).messageNumber, 4);
+  EXPECT_EQ(Raised([&] { port.StartRead(buffer, 4, nullptr); }).messageNumber, 4);
+  EXPECT_EQ(Raised([&] { port.AwaitCompletion(nullptr); }).messageNumber, 4);
+  TIoRequest request;
+  EXPECT_EQ(port.StartWrite("abc", 0, &request), 0);
+  EXPECT_EQ(port.AwaitCompletion(&request), 0);
+  TIoRequest negative;
+  EXPECT_EQ(port.StartWrite("abc", -2, &negative), 0);
+  EXPECT_EQ(port.AwaitCompletion(&negative), 0);
+  EXPECT_EQ(pty.Drain(100ms), "");
+}
+
 }  // namespace

@@ -319,6 +319,18 @@ TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
   EXPECT_EQ(reported[0], "PurgeComm function failed (win error code: 1)");
 }
 
+TEST_F(EventsOnPty, WindowSyncPostsAnInputQueueFourFifthsFull) {
+  port.SetSyncMethod(smWindowSync);
+  port.SetEvents(TComEvents{evRx80Full});
+  port.Buffer().SetInputSize(100);
+  int full = 0;
+  port.OnRx80Full = [&](TCustomComPort*) { ++full; };
+  port.OpenPort();
+  pty.WritePeer(std::string(90, 'x'));
+  EXPECT_TRUE(WaitUntil([&] { return full > 0; }));
+  port.OnRx80Full = nullptr;
+}
+
 TEST_F(EventsOnPty, APtyHasNoModemLinesToWaitForOrSample) {
   port.OpenPort();
   ASSERT_NE(port.EventThread(), nullptr);

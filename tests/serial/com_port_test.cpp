@@ -24,18 +24,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Runs `action`, which must raise EComPort; answers it.
-template <typename F>
-EComPort Raised(F action) {
-  try {
-    action();
-  } catch (const EComPort& e) {
-    return e;
-  }
-  ADD_FAILURE() << "no EComPort raised";
-  return EComPort(23);
-}
-
 termios SlaveSettings(const PtyPair& pty) {
   const int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   termios t{};

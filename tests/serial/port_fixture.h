@@ -10,8 +10,21 @@
 #include <functional>
 #include <thread>
 
+#include "com_error.h"
 #include "com_port.h"
 #include "pty_pair.h"
+
+// Runs `action`, which must raise EComPort; answers it.
+template <typename F>
+EComPort Raised(F action) {
+  try {
+    action();
+  } catch (const EComPort& e) {
+    return e;
+  }
+  ADD_FAILURE() << "no EComPort raised";
+  return EComPort(23);
+}
 
 // Processes events until `done` holds or the time is up; answers `done`.
 inline bool WaitUntil(const std::function<bool()>& done,
