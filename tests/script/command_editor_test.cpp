@@ -102,7 +102,10 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P"}));
   EXPECT_EQ(form.cellComList->DefaultText(), "M");
   EXPECT_EQ(form.cellIDList->Items(), QStringList({"1", "2", "3", "4", "5", "6"}));
+  EXPECT_EQ(form.cellValueNum->Min(), 0);
   EXPECT_EQ(form.cellValueNum->Max(), 254);
+  EXPECT_EQ(form.cellValueNum->Increment(), 1);
+  for (int col = 0; col < 5; ++col) EXPECT_FALSE(grid->Columns()[col]->EditorInheritsCellProps());
   EXPECT_TRUE(form.btOk->isDefault());
 }
 
