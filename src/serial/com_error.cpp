@@ -47,13 +47,6 @@ std::array<std::string, kPortMessageCount>& Table() {
   return table;
 }
 
-// A catalogue is outside input: use its suffix only when it formats one int and nothing else.
-bool IsSafeSuffix(const std::string& text) {
-  const size_t at = text.find('%');
-  return at != std::string::npos && text.compare(at, 2, "%d") == 0 &&
-         text.find('%', at + 2) == std::string::npos;
-}
-
 std::string WithSystemError(int code, int systemError) {
   const char* translated = ::dgettext(kPortTextDomain, kSuffix);
   const char* suffix = IsSafeSuffix(translated) ? translated : kSuffix;
@@ -63,6 +56,12 @@ std::string WithSystemError(int code, int systemError) {
 }
 
 }  // namespace
+
+bool IsSafeSuffix(const std::string& text) {
+  const size_t at = text.find('%');
+  return at != std::string::npos && text.compare(at, 2, "%d") == 0 &&
+         text.find('%', at + 2) == std::string::npos;
+}
 
 void InitPortMessages(const std::string& localeDir) {
   ::bindtextdomain(kPortTextDomain, localeDir.c_str());

@@ -22,6 +22,9 @@ class EComPort : public EDetailedError {
 // Binds the "cport" text domain to `localeDir` and translates the 23 texts once. Without a
 // call, or without a catalogue, every text is its English original.
 void InitPortMessages(const std::string& localeDir);
+// A catalogue is outside input: its error-code suffix is used only when it formats one int and
+// nothing else.
+bool IsSafeSuffix(const std::string& text);
 
 // The (translated) text of message `code`, 1..23.
 const std::string& PortMessages(int code);

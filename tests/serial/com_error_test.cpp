@@ -44,6 +44,14 @@ TEST(ComError, TranslatesThroughTheCportCatalogue) {
   InitPortMessages("/nonexistent");
 }
 
+TEST(ComError, OnlyASuffixWithOneNumberAndNothingElseIsUsed) {
+  EXPECT_TRUE(IsSafeSuffix(" (Fehlercode: %d)"));
+  EXPECT_TRUE(IsSafeSuffix("%d"));
+  for (const char* bad : {"", " (code)", " (%s)", " %x", "%d%s", "%d %n", "%", "%%d", "%d%"}) {
+    EXPECT_FALSE(IsSafeSuffix(bad)) << bad;
+  }
+}
+
 TEST(ComError, TheDetailNamesThePortTheReasonAndWhatToDo) {
   EXPECT_EQ(PortErrorDetail("/dev/ttyUSB0", ENOENT), "/dev/ttyUSB0: No such file or directory");
   EXPECT_EQ(PortErrorDetail("/dev/ttyUSB0", EACCES),
