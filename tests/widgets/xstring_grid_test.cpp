@@ -39,6 +39,10 @@ TEST(XStringGrid, CellsCountTheFixedRowAndColumn) {
   EXPECT_EQ(grid.Cells(2, 9), "");  // outside the table
   grid.SetCells(2, 9, "lost");
   EXPECT_EQ(grid.RowCount(), 5);
+  // Rows and the header row are DefaultRowHeight tall; the fixed column is 64 wide.
+  EXPECT_EQ(grid.CellRect(1, 1).height(), grid.DefaultRowHeight());
+  EXPECT_EQ(grid.horizontalHeader()->height(), grid.DefaultRowHeight());
+  EXPECT_EQ(grid.verticalHeader()->width(), 64);
   grid.SetColWidths(2, 1);  // as thin as the toolkit's grid allows
   EXPECT_EQ(grid.ColWidths(2), 1);
 }
