@@ -37,6 +37,11 @@ TEST(ComConversions, NamesRoundTrip) {
   EXPECT_EQ(ParityName(prMark), "Mark");
   EXPECT_EQ(FlowControlName(fcNone), "None");
   EXPECT_EQ(BaudRateValue(br128000), 128000);
+  // Values past the last one (a settings file of a later version) have no name and no rate.
+  const auto beyond = static_cast<TBaudRate>(br256000 + 1);
+  EXPECT_EQ(BaudRateName(beyond), "");
+  EXPECT_EQ(BaudRateValue(beyond), 0);
+  EXPECT_EQ(FlowControlName(static_cast<TFlowControl>(fcCustom + 1)), "");
 }
 
 TEST(ComConversions, EventMaskTranslatesMemberByMember) {
