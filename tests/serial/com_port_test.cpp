@@ -411,13 +411,17 @@ TEST_F(PortOnPty, ReceivedBytesAreCleanedAsTheSettingsSay) {
   port.SetDiscardNull(true);
   port.OpenPort();
   // With checking on the kernel marks errors and doubles a real 0xFF; the reader undoes that.
-  pty.WritePeer(std::string("a\xFF\0b", 4));
-  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 5; }));
+  pty.WritePeer(
+      std::string("a\xFF\0b\xFF"
+                  "cd",
+                  7));
+  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 9; }));
   char buffer[16];
   const int got = port.ReceiveBytes(buffer, 16);
   EXPECT_EQ(std::string(buffer, static_cast<size_t>(got)),
             "a\xFF"
-            "b");
+            "b\xFF"
+            "cd");
 
   // Half a doubled 0xFF at the end of a read waits for its other half, but not into the next
   // session: closing clears the queues (the event thread does as it stops), and the reader.

@@ -164,7 +164,9 @@ TEST(ComLineRecord, CarriesTheSettings) {
   port.SetStopBits(sbTwoStopBits);
   port.SetDataBits(dbSeven);
   port.Parity().SetBits(prSpace);
+  port.FlowControl().SetTxContinueOnXoff(true);
   d = port.LineSettingsRecord();
+  EXPECT_TRUE(d.Flags & dcb::fTXContinueOnXoff);
   EXPECT_EQ(d.BaudRate, 31250u);
   EXPECT_EQ(d.Flags & dcb::fRtsControlMask, 0x3000u);
   EXPECT_EQ(d.Flags & dcb::fDtrControlMask, 0x0010u);
