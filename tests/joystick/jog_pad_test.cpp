@@ -2,6 +2,7 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 
 #include "jog_field.h"
 #include "jog_pad.h"
@@ -52,6 +53,36 @@ TEST(JogPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
   EXPECT_DOUBLE_EQ(in.axisX, 1);
   EXPECT_DOUBLE_EQ(in.axisY, 1);
   EXPECT_FALSE(pad.Engaged());
+}
+
+// The knob's travel fills the field, less the knob and a pixel; a drag half-way out is half a
+// deflection.
+TEST(JogPad, TheKnobTravelsTheWholeFieldInProportion) {
+  TfrmJogPad pad;
+  pad.resize(160, 190);
+  pad.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  TJogField* field = pad.field();
+  const QPointF centre = field->KnobCentre();
+  pad.Deflect(2, 1);
+  const double reach = field->KnobCentre().x() - centre.x();
+  EXPECT_DOUBLE_EQ(reach, (std::min(field->width(), field->height()) - 2 * 12 - 2) / 2.0);
+  pad.Deflect(1, 1);
+
+  QTest::mousePress(field, Qt::LeftButton, {}, centre.toPoint());
+  QTest::mouseMove(field, (centre + QPointF(reach / 2, 0)).toPoint());
+  EXPECT_NEAR(pad.TakeInput().axisX, 1.5, 0.02);
+  QTest::mouseRelease(field, Qt::LeftButton, {}, centre.toPoint());
+}
+
+TEST(JogPad, F5HidesThePadAndOtherKeysDoNot) {
+  TfrmJogPad pad;
+  pad.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  QTest::keyClick(&pad, Qt::Key_X);
+  EXPECT_TRUE(pad.isVisible());
+  QTest::keyClick(&pad, Qt::Key_F5);
+  EXPECT_FALSE(pad.isVisible());
 }
 
 TEST(JogPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
