@@ -14,6 +14,17 @@ QPoint Centre(const TJogField* field) {
   return field->KnobCentre().toPoint();
 }
 
+// A pad on screen, as large as the program shows it.
+class ShownPad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pad.resize(160, 190);
+    pad.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+  }
+  TfrmJogPad pad;
+};
+
 TEST(JogPadMode, OneAndZeroAreFixedAnythingElseIsAuto) {
   EXPECT_EQ(ParseJogPadMode("1"), JogPadMode::Always);
   EXPECT_EQ(ParseJogPadMode("0"), JogPadMode::Never);
@@ -22,11 +33,7 @@ TEST(JogPadMode, OneAndZeroAreFixedAnythingElseIsAuto) {
   EXPECT_EQ(ParseJogPadMode(" 1"), JogPadMode::Auto);
 }
 
-TEST(JogPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
-  TfrmJogPad pad;
-  pad.resize(160, 190);
-  pad.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+TEST_F(ShownPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
   TJogField* field = pad.field();
   EXPECT_FALSE(pad.Engaged());
 
@@ -57,11 +64,7 @@ TEST(JogPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
 
 // The knob's travel fills the field, less the knob and a pixel; a drag half-way out is half a
 // deflection.
-TEST(JogPad, TheKnobTravelsTheWholeFieldInProportion) {
-  TfrmJogPad pad;
-  pad.resize(160, 190);
-  pad.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+TEST_F(ShownPad, TheKnobTravelsTheWholeFieldInProportion) {
   TJogField* field = pad.field();
   const QPointF centre = field->KnobCentre();
   pad.Deflect(2, 1);
@@ -75,20 +78,14 @@ TEST(JogPad, TheKnobTravelsTheWholeFieldInProportion) {
   QTest::mouseRelease(field, Qt::LeftButton, {}, centre.toPoint());
 }
 
-TEST(JogPad, F5HidesThePadAndOtherKeysDoNot) {
-  TfrmJogPad pad;
-  pad.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+TEST_F(ShownPad, F5HidesThePadAndOtherKeysDoNot) {
   QTest::keyClick(&pad, Qt::Key_X);
   EXPECT_TRUE(pad.isVisible());
   QTest::keyClick(&pad, Qt::Key_F5);
   EXPECT_FALSE(pad.isVisible());
 }
 
-TEST(JogPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
-  TfrmJogPad pad;
-  pad.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+TEST_F(ShownPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
   TJogField* field = pad.field();
   QTest::keyPress(field, Qt::Key_Left);
   QTest::keyPress(field, Qt::Key_Down);
@@ -105,10 +102,7 @@ TEST(JogPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
   EXPECT_FALSE(pad.Engaged());
 }
 
-TEST(JogPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {
-  TfrmJogPad pad;
-  pad.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&pad));
+TEST_F(ShownPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {
   QTest::mousePress(pad.button(1), Qt::LeftButton);
   QTest::mousePress(pad.button(4), Qt::LeftButton);
   EXPECT_EQ(pad.TakeInput().buttons, kJoyButton1 | 8);
