@@ -301,6 +301,7 @@ TEST(ButtonCellEditor, FillsTheCellByDefaultAndRunsOnClick) {
   TButtonInplace* button = w.button->Button();
   ASSERT_TRUE(button->isVisible());
   EXPECT_EQ(button->geometry(), w.grid->CellRect(4, 2));
+  EXPECT_TRUE(button->hasFocus());
   EXPECT_EQ(button->text(), "Delete");
   EXPECT_TRUE(senders.isEmpty());
   QTest::mouseClick(button, Qt::LeftButton);
@@ -311,6 +312,11 @@ TEST(ButtonCellEditor, FillsTheCellByDefaultAndRunsOnClick) {
   EXPECT_FALSE(button->isVisible());
   EXPECT_EQ(w.grid->Row(), 1);
   EXPECT_EQ(w.grid->Cells(4, 2), "kept");
+  // Shown again after another editor made its control, it comes to the front.
+  w.Click(2, 2);
+  w.Click(4, 2);
+  ASSERT_TRUE(button->isVisible());
+  EXPECT_EQ(button->parentWidget()->children().last(), button);
 }
 
 // Keys the editor's handler keeps from leaving stay with the button: Tab and Shift+Tab as
