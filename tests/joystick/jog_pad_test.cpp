@@ -120,6 +120,21 @@ TEST_F(ShownPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {
   EXPECT_FALSE(pad.Engaged());
 }
 
+// Letting go of a held button still owes one reading without it, which stops the servo.
+TEST(JogPad, LettingGoOfAButtonOwesOneReadingAndOnlyFourButtonsCount) {
+  TfrmJogPad pad;
+  pad.SetButton(1, true);
+  EXPECT_EQ(pad.TakeInput().buttons, kJoyButton1);
+  pad.SetButton(1, false);
+  ASSERT_TRUE(pad.Engaged());
+  EXPECT_EQ(pad.TakeInput().buttons, 0);
+  EXPECT_FALSE(pad.Engaged());
+  pad.SetButton(5, true);
+  pad.SetButton(0, true);
+  EXPECT_FALSE(pad.Engaged());
+  EXPECT_EQ(pad.TakeInput().buttons, 0);
+}
+
 TEST(JogPad, ItsReadingsDriveTheMappingLikeAStick) {
   TfrmJogPad pad;
   ServoState state;

@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "joystick_device.h"
 #include "virtual_stick.h"
 
 namespace {
+
+// Ctrl-C and SIGTERM still end the program once the joystick is open.
+TEST(JoystickDevice, LeavesTheSignalsAlone) {
+  JoystickDevice device;
+  for (const int signal : {SIGINT, SIGTERM}) {
+    struct sigaction now {};
+    ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
+    EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+  }
+}
 
 TEST(JoystickDevice, ReadsTheStickAsZeroTo65535AndButtonBits) {
   SKIP_WITH_REAL_JOYSTICK();
