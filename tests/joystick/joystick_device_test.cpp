@@ -8,12 +8,20 @@ namespace {
 
 // Ctrl-C and SIGTERM still end the program once the joystick is open.
 TEST(JoystickDevice, LeavesTheSignalsAlone) {
-  JoystickDevice device;
-  for (const int signal : {SIGINT, SIGTERM}) {
-    struct sigaction now {};
-    ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
-    EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+  struct sigaction before[2]{};
+  const int signals[2] = {SIGINT, SIGTERM};
+  struct sigaction plain {};
+  plain.sa_handler = SIG_DFL;  // SDL would take over only a signal nobody handles
+  for (int i = 0; i < 2; ++i) ASSERT_EQ(::sigaction(signals[i], &plain, &before[i]), 0);
+  {
+    JoystickDevice device;
+    for (const int signal : signals) {
+      struct sigaction now {};
+      ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
+      EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
+    }
   }
+  for (int i = 0; i < 2; ++i) ::sigaction(signals[i], &before[i], nullptr);
 }
 
 TEST(JoystickDevice, ReadsTheStickAsZeroTo65535AndButtonBits) {
