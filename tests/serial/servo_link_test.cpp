@@ -1,0 +1,67 @@
+// The port as the program places it and connects it, whatever it held before.
+#include "servo_link.h"
+
+#include <gtest/gtest.h>
+
+#include "com_port.h"
+#include "port_fixture.h"
+
+namespace {
+
+TEST(ServoLink, ThePlacedPortIsCom1At9600With8N1AndNoHandshake) {
+  TComPort port;
+  port.SetBaudRate(br19200);
+  port.Parity().SetBits(prOdd);
+  port.SetStopBits(sbTwoStopBits);
+  port.SetDataBits(dbSeven);
+  port.SetEvents({});
+  port.FlowControl().SetOutCTSFlow(true);
+  port.FlowControl().SetOutDSRFlow(true);
+  port.FlowControl().SetControlDTR(dtrEnable);
+  port.FlowControl().SetControlRTS(rtsEnable);
+  port.FlowControl().SetXonXoffOut(true);
+  port.FlowControl().SetXonXoffIn(true);
+  port.Timeouts().SetWriteTotalMultiplier(1);
+  port.Timeouts().SetReadTotalMultiplier(1);
+  port.Timeouts().SetReadTotalConstant(1);
+
+  PlaceServoPort(port);
+  EXPECT_EQ(port.Port(), "COM1");
+  EXPECT_EQ(port.BaudRate(), br9600);
+  EXPECT_EQ(port.Parity().Bits(), prNone);
+  EXPECT_EQ(port.StopBits(), sbOneStopBit);
+  EXPECT_EQ(port.DataBits(), dbEight);
+  EXPECT_EQ(port.Events(), kAllComEvents);
+  EXPECT_EQ(port.Buffer().OutputSize(), 180);
+  const TComFlowControl& flow = port.FlowControl();
+  EXPECT_FALSE(flow.OutCTSFlow() || flow.OutDSRFlow() || flow.XonXoffOut() || flow.XonXoffIn());
+  EXPECT_EQ(flow.ControlDTR(), dtrDisable);
+  EXPECT_EQ(flow.ControlRTS(), rtsDisable);
+  EXPECT_EQ(port.Timeouts().WriteTotalMultiplier(), 500);
+  EXPECT_EQ(port.Timeouts().WriteTotalConstant(), 1000);
+  EXPECT_EQ(port.Timeouts().ReadTotalMultiplier(), 5);
+  EXPECT_EQ(port.Timeouts().ReadTotalConstant(), 10);
+}
+
+TEST_F(PortOnPty, ConnectingTakesTheLineValuesAndDropsAnyHandshake) {
+  port.FlowControl().SetXonXoffOut(true);
+  ServoLineSettings line;
+  line.port = pty.slavePath();
+  line.baudRate = "57600";
+  line.parityCheck = 0x0101;  // the low byte decides
+  line.stopBits = "2";
+  line.dataBits = "7";
+  ConnectServoPort(port, line);
+  ASSERT_TRUE(port.Connected());
+  EXPECT_EQ(port.BaudRate(), br57600);
+  EXPECT_TRUE(port.Parity().Check());
+  EXPECT_EQ(port.StopBits(), sbTwoStopBits);
+  EXPECT_EQ(port.DataBits(), dbSeven);
+  EXPECT_EQ(port.FlowControl().FlowControl(), fcNone);
+  line.parityCheck = 0x0100;
+  ConnectServoPort(port, line);
+  ASSERT_TRUE(port.Connected());
+  EXPECT_FALSE(port.Parity().Check());
+}
+
+}  // namespace
