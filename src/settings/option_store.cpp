@@ -1,6 +1,6 @@
 #include "option_store.h"
 
-#include <cstdio>
+#include <string>
 
 #include "error_report.h"
 #include "int_parse.h"
@@ -47,11 +47,10 @@ void OptionStore::WriteOption(const std::string& key, const std::string& value) 
 
 void OptionStore::LoadServoTables() {
   for (int i = 1; i <= kServoCount; ++i) {
-    char prefix[8];
-    std::snprintf(prefix, sizeof prefix, "sv%1d", i);
-    tables.Minval[i] = ReadOptionInt(std::string(prefix) + "Minval");
-    tables.Maxval[i] = ReadOptionInt(std::string(prefix) + "Maxval");
-    tables.Address[i] = ReadOptionInt(std::string(prefix) + "Address");
+    const std::string prefix = "sv" + std::to_string(i);
+    tables.Minval[i] = ReadOptionInt(prefix + "Minval");
+    tables.Maxval[i] = ReadOptionInt(prefix + "Maxval");
+    tables.Address[i] = ReadOptionInt(prefix + "Address");
   }
 }
 

@@ -58,6 +58,11 @@ TEST_F(OptionsDialog, ShowsTheOptionTableInOrder) {
   EXPECT_EQ(table->horizontalHeaderItem(0)->text(), "Option");
   EXPECT_EQ(table->horizontalHeaderItem(1)->text(), "Value");
   EXPECT_EQ(table->columnWidth(0), 150);
+  for (const char* button : {"ok", "cancel"}) {
+    const auto* shown = form->findChild<QPushButton*>(button);
+    ASSERT_TRUE(shown) << button;
+    EXPECT_FALSE(shown->icon().isNull()) << button;
+  }
   const std::vector<std::pair<QString, QString>> expected = {{"comPort", "ttyS9"},
                                                              {"servoIncr", "2"},
                                                              {"sv1Minval", "0"},
@@ -147,6 +152,22 @@ TEST_F(OptionsDialog, ComPortOffersThisMachinesPortsAndTheVirtualController) {
   table->setCurrentIndex(table->model()->index(RowOf("servoIncr"), 1));
   EXPECT_TRUE(qobject_cast<QLineEdit*>(EditValue("servoIncr")));
   EXPECT_EQ(table->item(RowOf("comPort"), 1)->text(), "/dev/ttyAMA0");
+}
+
+TEST_F(OptionsDialog, TheComPortListStartsAtTheListedValue) {
+  namespace fs = std::filesystem;
+  for (const char* port : {"ttyUSB0", "ttyUSB1", "ttyACM0"}) {
+    fs::create_directories(dir.File(std::string("tty/") + port + "/device"));
+  }
+  form->SetTtyClassDir(dir.File("tty"));
+  table->item(RowOf("comPort"), 1)->setText("ttyUSB1");
+
+  auto* combo = qobject_cast<QComboBox*>(EditValue("comPort"));
+  ASSERT_TRUE(combo);
+  // The arrow keys step through the list from the value shown, not from its top.
+  QTest::keyClick(combo, Qt::Key_Down);
+  EXPECT_EQ(combo->currentText(), "ttyACM0");
+  EXPECT_EQ(form->ReadOption("comPort"), "ttyACM0");
 }
 
 // Warnings from Qt while a test runs.

@@ -19,6 +19,8 @@ void Port(const TempDir& dir, const std::string& name, bool device, const char* 
 TEST(SerialPorts, ListsPortsWithADeviceBehindThem) {
   TempDir dir;
   Port(dir, "ttyUSB10", true);
+  Port(dir, "ttyUSB123456789", true);
+  Port(dir, "ttyUSB12345678901234567890", true);  // past any number: not a port name
   Port(dir, "ttyUSB2", true);
   Port(dir, "ttyUSB0", true);
   Port(dir, "ttyACM0", true);
@@ -36,8 +38,8 @@ TEST(SerialPorts, ListsPortsWithADeviceBehindThem) {
   fs::create_directories(dir.File("ttyACM2"));
   fs::create_directory_symlink(dir.File("devices/gone"), dir.File("ttyACM2/device"));
 
-  const std::vector<std::string> expected = {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0",
-                                             "ttyACM1", "ttyS0",   "ttyS2"};
+  const std::vector<std::string> expected = {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyUSB123456789",
+                                             "ttyACM0", "ttyACM1", "ttyS0",    "ttyS2"};
   EXPECT_EQ(ListSerialPorts(dir.path()), expected);
 }
 
