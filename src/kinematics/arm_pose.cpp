@@ -7,7 +7,8 @@ double PositionToAngle(int32_t position) {
   return (position - 127) * std::numbers::pi / 254.0;
 }
 
-ArmPose PoseFromPositions(const int32_t positions[7], double H, double L1, double L2, double L3) {
+ArmPose PoseFromPositions(std::span<const int32_t, 7> positions, double H, double L1, double L2,
+                          double L3) {
   using std::numbers::pi;
   // Servo 1 carries the negated shoulder angle, 0 with the upper arm straight up; the elbow
   // angle is 0 with the forearm square to the upper arm; the wrist turns the hand from the
@@ -31,6 +32,6 @@ ToolPoint ToolPointOf(const ArmPose& pose) {
           pose.tool.reach * std::sin(pose.baseTurn)};
 }
 
-ToolPoint ToolPointFromPositions(const int32_t positions[7], const ArmGeometry& arm) {
+ToolPoint ToolPointFromPositions(std::span<const int32_t, 7> positions, const ArmGeometry& arm) {
   return ToolPointOf(PoseFromPositions(positions, arm.H, arm.L1, arm.L2, arm.L3));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "unMoveLibrary.h"
 
@@ -20,7 +21,8 @@ struct ArmPose {
 double PositionToAngle(int32_t position);
 
 // Servo 1 shoulder, 2 elbow, 3 base, 4 wrist; lengths in cm. positions[1..6].
-ArmPose PoseFromPositions(const int32_t positions[7], double H, double L1, double L2, double L3);
+ArmPose PoseFromPositions(std::span<const int32_t, 7> positions, double H, double L1, double L2,
+                          double L3);
 
 // The tool point in the coordinates a Move takes: Y up, X and Z across, in cm.
 struct ToolPoint {
@@ -30,4 +32,4 @@ struct ToolPoint {
 };
 
 ToolPoint ToolPointOf(const ArmPose& pose);
-ToolPoint ToolPointFromPositions(const int32_t positions[7], const ArmGeometry& arm);
+ToolPoint ToolPointFromPositions(std::span<const int32_t, 7> positions, const ArmGeometry& arm);

@@ -32,7 +32,6 @@ ByteString MoveToPoint(const std::string& x, const std::string& y, const std::st
   for (int i = 1; i <= 4; ++i) next.direction[i] = 0;
 
   ByteString frames;
-  frames.reserve(kServoCount * kFrameSize);
   for (int i = 1; i <= kServoCount; ++i) {
     ClampServo(next, tables, i);
     frames += ServoFrameOf(next, tables, i);

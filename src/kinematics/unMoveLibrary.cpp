@@ -23,8 +23,7 @@ float Named(Ext value) {
 
 double SafeArcCos(double x) {
   if (!(x >= -1 && x <= 1)) return 0;  // also NaN
-  if (x == 1) return 0;
-  if (x == -1) return static_cast<double>(kPi);
+  // At +-1 the quotient is +-infinity, whose arc tangent is +-pi/2: 0 and pi.
   const Ext e = x;
   return static_cast<double>(kHalfPi - std::atan(e / std::sqrt(1 - e * e)));
 }

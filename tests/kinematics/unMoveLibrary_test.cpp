@@ -71,6 +71,8 @@ TEST(SolveArm, ZeroDivisorsRaiseTheMathErrors) {
 TEST(SolveArm, WristBelowTheShoulderIsNotMirroredAbove) {
   EXPECT_NEAR(SolveArm(0, 15, -5, kArm).shoulderAngle, -kPi / 2, 1e-6);  // t1 = -t2
   EXPECT_NEAR(SolveArm(0, 15, 15, kArm).shoulderAngle, 0, 1e-6);
+  // Level with the shoulder is not below it: a wrist behind the base is at elevation +pi.
+  EXPECT_NEAR(SolveArm(0, 2, 5, kArm).shoulderAngle, kPi / 2 + std::acos(0.15), 1e-5);
 }
 
 TEST(SolveArm, ForwardKinematicsOfTheSolutionReachesTheTarget) {
