@@ -1,5 +1,7 @@
 #include "servo_state.h"
 
+#include <algorithm>
+
 void SetStartPositions(ServoState& state) {
   for (int i = 1; i <= kServoCount; ++i) {
     state.position[i] = kStartPosition;
@@ -20,8 +22,9 @@ void StopJogging(ServoState& state) {
 }
 
 void ClampServo(ServoState& state, const ServoTables& tables, int servo) {
-  if (tables.Minval[servo] > state.position[servo]) state.position[servo] = tables.Minval[servo];
-  if (tables.Maxval[servo] < state.position[servo]) state.position[servo] = tables.Maxval[servo];
+  // The upper limit has the last word when the two cross.
+  state.position[servo] =
+      std::min(std::max(state.position[servo], tables.Minval[servo]), tables.Maxval[servo]);
 }
 
 ByteString ServoFrameOf(const ServoState& state, const ServoTables& tables, int servo) {

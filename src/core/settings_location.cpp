@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -24,12 +24,12 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Like mkdir -p; new folders are private to the user, as XDG asks for config folders.
-bool MakeFolders(const std::string& path) {
+// Like mkdir -p; new folders are private to the user, as XDG asks for config folders. A folder
+// that cannot be made shows when the file in it cannot be written.
+void MakeFolders(const std::string& path) {
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string folder = path.substr(0, slash);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) return true;
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) return;
   }
 }
 
@@ -46,12 +46,9 @@ bool CopyFile(const std::string& from, const std::string& to) {
 }  // namespace
 
 std::string ProgramDir() {
-  char buffer[4096];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return ".";
-  const std::string exe(buffer, static_cast<size_t>(n));
-  const size_t slash = exe.rfind('/');
-  return slash == 0 ? "/" : exe.substr(0, slash);
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? "." : exe.parent_path().string();
 }
 
 std::string SharedDataDir(const std::string& programDir) {
@@ -80,8 +77,9 @@ std::string LocateSettingsFile(const SettingsPlaces& places) {
   if (file.empty()) return beside;
   const std::string folder = file.substr(0, file.rfind('/'));
   // The folder is made even without defaults to copy, so the settings can be written back.
-  if (!IsFile(file) && MakeFolders(folder) && IsFile(places.shippedDefaults)) {
-    CopyFile(places.shippedDefaults, file);
+  if (!IsFile(file)) {
+    MakeFolders(folder);
+    if (IsFile(places.shippedDefaults)) CopyFile(places.shippedDefaults, file);
   }
   return file;
 }
