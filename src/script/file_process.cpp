@@ -23,9 +23,8 @@ EFPError TFileProcess::WriteError() const {
 }
 
 void TFileProcess::open() {
+  // Closing left the buffer empty and the failure forgotten.
   if (!file_.Open(RecordSource)) throw WriteError();
-  buffer_.clear();
-  failed_ = false;
   fileState = kFileOpen;
 }
 
@@ -57,8 +56,7 @@ void TFileProcess::close() {
 }
 
 void TFileProcess::resetClosed() {
-  buffer_.clear();
-  buffer_.shrink_to_fit();
+  buffer_ = std::string();  // gives the memory back, unlike clear()
   failed_ = false;
   fileState = kFileClosed;
 }

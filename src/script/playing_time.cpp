@@ -1,5 +1,7 @@
 #include "playing_time.h"
 
+#include <algorithm>
+
 #include "playback.h"
 
 namespace {
@@ -30,9 +32,9 @@ class TimingHost : public PlaybackHost {
     explicit CountingClock(std::vector<int64_t>& waits) : waits_(waits) {}
     TimePoint Now() override { return now_; }
     void SleepUntil(TimePoint when) override {
-      if (when <= now_) return;
-      waits_.back() += std::chrono::duration_cast<std::chrono::milliseconds>(when - now_).count();
-      now_ = when;
+      const TimePoint until = std::max(when, now_);  // a time already past costs nothing
+      waits_.back() += std::chrono::duration_cast<std::chrono::milliseconds>(until - now_).count();
+      now_ = until;
     }
 
    private:
@@ -51,7 +53,6 @@ class TimingHost : public PlaybackHost {
 std::vector<int64_t> CommandWaits(const TRoboPath& script, const ServoState& start,
                                   const ServoTables& tables) {
   std::vector<int64_t> waits;
-  waits.reserve(static_cast<size_t>(script.count()));
   TimingHost host(start, tables, waits);
   int stop = 0;
   PlayScript(script, host, stop);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -75,6 +76,9 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   TfrmCommandEdit& form = editor.form;
   EXPECT_EQ(form.windowTitle(), "Command editor");
   EXPECT_EQ(form.size(), QSize(369, 459));
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_TRUE(screen);
+  EXPECT_EQ(form.geometry().center(), screen->availableGeometry().center());  // opens centred
   TXStringGrid* grid = editor.grid();
   ASSERT_EQ(grid->RowCount(), 500);
   ASSERT_EQ(grid->ColCount(), 5);
