@@ -206,6 +206,27 @@ TEST(UpDownCellEditor, ArrowClicksStepWithoutEndingTheEdit) {
   EXPECT_FALSE(arrows->isVisible());
 }
 
+TEST(UpDownCellEditor, TheArrowsShareTheCellsHeightAndRepeatWhileHeld) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  w.grid->SetDefaultRowHeight(12);  // less than an arrow button would ask for
+  w.grid->SetCells(3, 1, "10");
+  w.Click(3, 1);
+  TInplaceUpDown* arrows = w.number->Arrows();
+  ASSERT_TRUE(arrows->isVisible());
+  const QRect up = arrows->UpButton()->geometry();
+  const QRect down = arrows->DownButton()->geometry();
+  EXPECT_EQ(up.top(), 0);
+  EXPECT_EQ(up.bottom() + 1, down.top());
+  EXPECT_EQ(down.bottom(), arrows->height() - 1);
+  EXPECT_EQ(up.width(), arrows->width());
+
+  QTest::mousePress(arrows->UpButton(), Qt::LeftButton);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.number->Field()->text().toInt() >= 13; }, 5000));
+  QTest::mouseRelease(arrows->UpButton(), Qt::LeftButton);
+  EXPECT_TRUE(w.Editing(w.number));
+}
+
 TEST(UpDownCellEditor, LeftAtTheStartWritesTheTextThenMovesLeft) {
   GridWindow w;
   ASSERT_TRUE(w.active);
