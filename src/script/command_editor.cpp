@@ -53,24 +53,20 @@ void TfrmCommandEdit::FormCreate() {
   commands = &ownCommands_;
 
   cellComList = new TComboCellEditor(this);
-  cellComList->setObjectName(QStringLiteral("cellComList"));
   cellComList->SetStyle(csDropDownList);
   cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P")});
   cellComList->SetDefaultText(QStringLiteral("M"));
 
   cellIDList = new TComboCellEditor(this);
-  cellIDList->setObjectName(QStringLiteral("cellIDList"));
   cellIDList->SetStyle(csDropDownList);
   cellIDList->SetItems({"1", "2", "3", "4", "5", "6"});
 
   cellValueNum = new TUpDownCellEditor(this);
-  cellValueNum->setObjectName(QStringLiteral("cellValueNum"));
   cellValueNum->SetMin(0);
   cellValueNum->SetMax(254);
   cellValueNum->SetIncrement(1);
 
   cellButDelete = new TButtonCellEditor(this);
-  cellButDelete->setObjectName(QStringLiteral("cellButDelete"));
   cellButDelete->SetCaption(QStringLiteral("Delete"));
   cellButDelete->OnClick = [this](QObject* sender) { cellButDeleteClick(sender); };
 
@@ -79,7 +75,6 @@ void TfrmCommandEdit::FormCreate() {
   grid->SetRowCount(500);
   grid->SetOptions(goRangeSelect | goRowMoving | goEditing | goThumbTracking);
   grid->SetFixedLineColor(Qt::black);
-  grid->SetMultiLine(false);
   grid->SetImmediateEditMode(true);
 
   struct ColumnSetup {
@@ -106,7 +101,6 @@ void TfrmCommandEdit::FormCreate() {
     column->SetColor(setup[col].color);
     column->SetHeaderFont(font());
     column->SetFont(font());
-    column->SetEditorInheritsCellProps(false);
     column->SetEditor(setup[col].editor);
   }
   // The button text's black is hard to read on the red header.

@@ -24,7 +24,6 @@ Fields Split(std::string_view line) {
   Fields fields;
   size_t i = 0;
   while (i < line.size() && fields.count < kFieldsUsed) {
-    while (i < line.size() && (line[i] == '\r' || line[i] == '\n')) ++i;
     const size_t start = i;
     char quote = 0;
     for (; i < line.size(); ++i) {
@@ -74,7 +73,6 @@ TServoCommand ParseScriptLine(std::string_view line) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   if (line.find('\r') == std::string_view::npos) return Convert(line);
   std::string kept;
-  kept.reserve(line.size());
   for (char c : line) {
     if (c != '\r') kept.push_back(c);
   }
