@@ -43,12 +43,12 @@ TEST(JoystickDevice, ReadsTheStickAsZeroTo65535AndButtonBits) {
   EXPECT_EQ(reading->y, 65535);
   EXPECT_EQ(reading->buttons, 1);
 
-  stick.Set(65535, 0, 2 | 4);
+  stick.Set(65535, 0, 2 | 4 | 8);
   reading = device.Read();
   ASSERT_TRUE(reading);
   EXPECT_EQ(reading->x, 65535);
   EXPECT_EQ(reading->y, 0);
-  EXPECT_EQ(reading->buttons, 6);
+  EXPECT_EQ(reading->buttons, 6);  // only the first three buttons are read
 }
 
 TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {

@@ -1,4 +1,4 @@
-// SDL's virtual joystick as the test stick: two axes and three buttons, set in the reading's
+// SDL's virtual joystick as the test stick: two axes and four buttons, set in the reading's
 // own terms (0..65535 and the button bits).
 #pragma once
 
