@@ -3,6 +3,7 @@
 #include <QHideEvent>
 #include <QShowEvent>
 #include <QStyle>
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -143,13 +144,13 @@ void TfrmJoy::IdleProc() {
 
   if (c.joyMaxX == 0) c.joyMaxX = 1;
   if (c.joyMaxY == 0) c.joyMaxY = 1;
-  if (x > c.joyMaxX) c.joyMaxX = x;
-  if (y > c.joyMaxY) c.joyMaxY = y;
+  c.joyMaxX = std::max(c.joyMaxX, x);
+  c.joyMaxY = std::max(c.joyMaxY, y);
   if (calibrationStep == 2) {
-    if (x > c.joyCentXMax) c.joyCentXMax = x;
-    if (x < c.joyCentXMin) c.joyCentXMin = x;
-    if (y > c.joyCentYMax) c.joyCentYMax = y;
-    if (y < c.joyCentYMin) c.joyCentYMin = y;
+    c.joyCentXMax = std::max(c.joyCentXMax, x);
+    c.joyCentXMin = std::min(c.joyCentXMin, x);
+    c.joyCentYMax = std::max(c.joyCentYMax, y);
+    c.joyCentYMin = std::min(c.joyCentYMin, y);
   }
 
   ui->horzTrackbar->setValue(TrackBarPosition(x, c.joyMaxX));
