@@ -24,7 +24,7 @@ TJogField::TJogField(QWidget* parent) : QWidget(parent) {
 QRectF TJogField::Travel() const {
   // The square the knob's centre moves in, centred in the widget.
   const double side = std::max(0.0, std::min(width(), height()) - 2 * kKnobRadius - 2);
-  QRectF square(0, 0, side, side);
+  QRectF square(QPointF(), QSizeF(side, side));
   square.moveCenter(QRectF(rect()).center());
   return square;
 }

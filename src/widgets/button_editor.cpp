@@ -73,8 +73,8 @@ TGlyphPlacement PlaceGlyphAndText(const QRect& area, QSize glyphSize, QSize text
   const int glyphAt = margin;
   const int textAt = margin + glyphLength + gap;
 
-  QRect glyphRect(QPoint(0, 0), glyphSize);
-  QRect textRect(QPoint(0, 0), textSize);
+  QRect glyphRect(QPoint(), glyphSize);
+  QRect textRect(QPoint(), textSize);
   glyphRect.moveCenter(area.center());
   textRect.moveCenter(area.center());
   const int areaEnd = horizontal ? area.x() + area.width() : area.y() + area.height();

@@ -20,7 +20,6 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, QWidget* parent) {
   button->setArrowType(arrow);
   button->setFocusPolicy(Qt::NoFocus);
   button->setAutoRepeat(true);
-  button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   return button;
 }
 
@@ -152,8 +151,7 @@ void TUpDownCellEditor::StartEdit() {
   TUpDownInplace* field = Field();
   TXStringGrid* grid = Grid();
   if (!grid->pendingChar.isNull()) {
-    field->setText(QString(grid->pendingChar));
-    field->setCursorPosition(1);
+    field->setText(QString(grid->pendingChar));  // the caret after it
     grid->pendingChar = QChar();
   } else {
     const QString text = grid->Cells(grid->editCol, grid->editRow);

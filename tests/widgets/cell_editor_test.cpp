@@ -340,6 +340,21 @@ TEST(ButtonCellEditor, FillsTheCellByDefaultAndRunsOnClick) {
   EXPECT_EQ(button->parentWidget()->children().last(), button);
 }
 
+TEST(ButtonCellEditor, HeldDownWhenTheFocusLeavesItComesUpWithoutAClick) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  int clicks = 0;
+  w.button->OnClick = [&](QObject*) { ++clicks; };
+  w.Click(4, 2);
+  TButtonInplace* button = w.button->Button();
+  QTest::keyPress(button, Qt::Key_Space);
+  ASSERT_TRUE(button->isDown());
+  w.other->setFocus();
+  EXPECT_FALSE(button->isDown());
+  QTest::keyRelease(button, Qt::Key_Space);
+  EXPECT_EQ(clicks, 0);
+}
+
 // Keys the editor's handler keeps from leaving stay with the button: Tab and Shift+Tab as
 // well as the arrows, which do not reach the grid either.
 TEST(ButtonCellEditor, KeysKeptFromLeavingStayWithTheButton) {
