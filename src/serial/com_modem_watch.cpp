@@ -12,10 +12,8 @@ namespace {
 int InterruptSignal() {
   static const int signal = [] {
     const int number = SIGRTMIN + 4;
-    struct sigaction action {};
+    struct sigaction action {};  // an empty mask, and no SA_RESTART: the wait must return
     action.sa_handler = [](int) {};
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART: the wait must return
     ::sigaction(number, &action, nullptr);
     return number;
   }();
@@ -77,12 +75,13 @@ void TModemWatch::Stop() {
   stop_ = true;
   // A signal that lands just before the thread enters its wait is lost: keep sending until
   // the thread has seen the stop.
-  std::unique_lock lock(mutex_);
-  while (!ended_) {
-    Interrupt();
-    progress_.wait_for(lock, std::chrono::milliseconds(2));
+  {
+    std::unique_lock lock(mutex_);
+    while (!ended_) {
+      Interrupt();
+      progress_.wait_for(lock, std::chrono::milliseconds(2));
+    }
   }
-  lock.unlock();
   thread_.join();
 }
 
