@@ -47,6 +47,23 @@ TEST(XStringGrid, CellsCountTheFixedRowAndColumn) {
   EXPECT_EQ(grid.ColWidths(2), 1);
 }
 
+TEST(XStringGrid, ACellOutsideTheColumnsDrawsNothing) {
+  TXStringGrid grid;
+  bool handlerCalled = false;
+  grid.OnDrawCell = [&](TXStringGrid*, QPainter*, int, int, const QRect&, TGridDrawState) {
+    handlerCalled = true;
+  };
+  QImage image(40, 20, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  for (const int col : {-1, grid.ColCount()}) grid.DrawCell(&painter, image.rect(), col, 1, {});
+  painter.end();
+  EXPECT_FALSE(handlerCalled);
+  QImage blank(image.size(), image.format());
+  blank.fill(Qt::white);
+  EXPECT_EQ(image, blank);
+}
+
 TEST(XStringGrid, MoveRowTakesTheWholeRowAlong) {
   TXStringGrid grid;
   for (int row = 1; row < 5; ++row)
