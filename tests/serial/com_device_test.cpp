@@ -11,6 +11,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "com_device.h"
 #include "com_error.h"
@@ -55,6 +56,42 @@ TEST_F(PortOnPty, APortOnDescriptorZeroWorksAndIsClosedWithIt) {
     port.ClosePort();
     port.OnTxEmpty = nullptr;
   }
+}
+
+// The questions a pseudo-terminal cannot answer get the same answer on descriptor 0 as on any
+// other: "not this device", never "no device".
+TEST(ComDevice, DescriptorZeroIsAnsweredLikeAnyOther) {
+  const auto answers = [](TComDevice& device) {
+    return std::vector<int>{device.WaitModemChange(TModemLineSet{sigCTS}), device.PulseRts(),
+                            device.InLoopback() ? 1 : 0};
+  };
+  PtyPair first, second;
+  TComDevice other;
+  ASSERT_EQ(other.Open(first.slavePath()), 0);
+  ASSERT_NE(other.Handle(), 0);
+  const std::vector<int> expected = answers(other);
+  EXPECT_NE(expected[0], EBADF);
+  StdinClosed closed;
+  TComDevice zero;
+  ASSERT_EQ(zero.Open(second.slavePath()), 0);
+  ASSERT_EQ(zero.Handle(), 0);
+  EXPECT_EQ(answers(zero), expected);
+}
+
+// Each side of the line is flushed on its own: the input alone drops what has arrived.
+TEST(ComDevice, FlushingTheInputAloneDropsWhatArrived) {
+  PtyPair pty;
+  TComDevice device;
+  ASSERT_EQ(device.Open(pty.slavePath()), 0);
+  pty.WritePeer("abc");
+  int count = 0;
+  ASSERT_TRUE(WaitUntil([&] { return device.InputCount(&count) == 0 && count == 3; }));
+  EXPECT_EQ(device.Flush(false, false), 0);
+  ASSERT_EQ(device.InputCount(&count), 0);
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(device.Flush(true, false), 0);
+  ASSERT_EQ(device.InputCount(&count), 0);
+  EXPECT_EQ(count, 0);
 }
 
 TEST(ComDevice, OpeningAgainLetsGoOfTheDeviceFirst) {
