@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -78,10 +80,43 @@ TEST_F(ShownPad, TheKnobTravelsTheWholeFieldInProportion) {
   QTest::mouseRelease(field, Qt::LeftButton, {}, centre.toPoint());
 }
 
+// The field is drawn on the Base colour inside a Mid border, with the dead zone's dashed square
+// round the centre.
+TEST_F(ShownPad, TheFieldIsDrawnOnBaseWithItsDeadZoneCentred) {
+  TJogField* field = pad.field();
+  const QImage image = field->grab().toImage();
+  const QPoint c = Centre(field);
+  const int half = (std::min(field->width(), field->height()) - 2) / 2;
+  const int dead = static_cast<int>(0.9 * (half - 12));
+  const QColor base = field->palette().color(QPalette::Base);
+  const QColor mid = field->palette().color(QPalette::Mid);
+  ASSERT_LT(qGray(mid.rgb()), qGray(base.rgb()));
+  EXPECT_EQ(image.pixelColor(c.x() - half + 3, c.y() - half + 3), base);
+  // The border: some of it darker than the inside, none of it darker than Mid.
+  int darkest = 255;
+  for (int x = c.x() - half - 1; x <= c.x() - half + 1; ++x) {
+    darkest = std::min(darkest, qGray(image.pixel(x, c.y() - half / 2)));
+  }
+  EXPECT_LT(darkest, qGray(base.rgb()));
+  EXPECT_GE(darkest, qGray(mid.rgb()) - 3);
+  // The dead zone's left side, above the centre line.
+  int marked = 0;
+  for (int x = c.x() - dead - 1; x <= c.x() - dead + 1; ++x) {
+    for (int y = c.y() - dead + 4; y < c.y() - 4; ++y) marked += image.pixelColor(x, y) != base;
+  }
+  EXPECT_GT(marked, 0);
+}
+
 TEST_F(ShownPad, F5HidesThePadAndOtherKeysDoNot) {
   QTest::keyClick(&pad, Qt::Key_X);
   EXPECT_TRUE(pad.isVisible());
   QTest::keyClick(&pad, Qt::Key_F5);
+  EXPECT_FALSE(pad.isVisible());
+
+  // Held down on the field, its repeats are passed on like any key the field does not use.
+  pad.show();
+  QKeyEvent repeated(QEvent::KeyPress, Qt::Key_F5, Qt::NoModifier, QString(), true);
+  QApplication::sendEvent(pad.field(), &repeated);
   EXPECT_FALSE(pad.isVisible());
 }
 
