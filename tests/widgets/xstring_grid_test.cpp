@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QPainter>
@@ -385,6 +386,36 @@ class WarningCatcher {
   }
   QtMessageHandler previous_ = nullptr;
 };
+
+// A cell's text stays 2 pixels inside the cell on every side: text too large for the cell is
+// cut off there. Full blocks in a large font overflow the cell every way.
+TEST(XStringGrid, TextStaysTwoPixelsInsideItsCell) {
+  GridWindow w;
+  ASSERT_TRUE(w.active);
+  QFont big = w.grid->font();
+  big.setPixelSize(3 * w.grid->DefaultRowHeight());
+  if (!QFontMetrics(big).inFontUcs4(0x2588)) GTEST_SKIP() << "no full block in the font";
+  w.grid->SetCells(2, 1, QString(20, QChar(0x2588)));
+  w.grid->OnCellProps = [&](TXStringGrid*, QPainter* canvas, TAlignment& alignment, QString&,
+                            TGridDrawState, int row, int col) {
+    if (col != 2 || row != 1) return;
+    canvas->setFont(big);
+    canvas->setPen(Qt::black);
+    alignment = taRightJustify;
+  };
+  const QRect cell = w.grid->CellRect(2, 1);
+  const QImage image = w.grid->viewport()->grab().toImage();
+  const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 64; };
+  const int midX = cell.center().x(), midY = cell.center().y();
+  EXPECT_TRUE(inked(cell.left() + 2, midY));
+  EXPECT_FALSE(inked(cell.left() + 1, midY));
+  EXPECT_TRUE(inked(cell.right() - 2, midY));
+  EXPECT_FALSE(inked(cell.right() - 1, midY));
+  EXPECT_TRUE(inked(midX, cell.top() + 2));
+  EXPECT_FALSE(inked(midX, cell.top() + 1));
+  EXPECT_TRUE(inked(midX, cell.bottom() - 2));
+  EXPECT_FALSE(inked(midX, cell.bottom() - 1));
+}
 
 // What each cell is drawn with (header, fixed column, normal cell), the grid's own cell handler
 // with the cell's rectangle, and a painter handed back as it came.
