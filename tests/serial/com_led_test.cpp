@@ -144,6 +144,20 @@ TEST_F(LampTest, DisabledLampDrawsTheOffPicture) {
   ASSERT_LT(top, lit.height());
   EXPECT_NEAR(top, bottom, 1);
   EXPECT_NEAR(left, right, 1);
+
+  // Smaller than its picture, the lamp shows the picture's top left part, from its corner.
+  const QImage picture(":/lamps/LEDREDON");
+  lamp.setContentsMargins(0, 0, 0, 0);
+  lamp.resize(picture.width() - 4, picture.height() - 4);
+  const QImage cut = Drawn(lamp);
+  int differing = 0;
+  for (int y = 0; y < cut.height(); ++y) {
+    for (int x = 0; x < cut.width(); ++x) {
+      const QColor expected = picture.pixelColor(x, y);
+      if (expected != kOlive) differing += cut.pixelColor(x, y) != expected;
+    }
+  }
+  EXPECT_EQ(differing, 0);
 }
 
 TEST_F(LampTest, KindsAndCustomPictures) {
