@@ -201,6 +201,17 @@ TEST_F(LampTest, ARingLightsTheLampForTheRingDuration) {
   EXPECT_EQ(lamp.State(), lsOn);
   ASSERT_TRUE(WaitUntil([&] { return lamp.State() == lsOff; }));
   EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms);  // coarse timers may be 5 % early
+
+  // A ring after the lamp went off lights it for the whole duration again.
+  lamp.SetRingDuration(400);
+  port.LinkNotify(cnRing);
+  ASSERT_TRUE(WaitUntil([&] { return lamp.State() == lsOff; }));
+  PumpFor(100ms);
+  const auto again = std::chrono::steady_clock::now();
+  port.LinkNotify(cnRing);
+  EXPECT_EQ(lamp.State(), lsOn);
+  ASSERT_TRUE(WaitUntil([&] { return lamp.State() == lsOff; }));
+  EXPECT_GE(std::chrono::steady_clock::now() - again, 360ms);
 }
 
 TEST_F(LampTest, APortDestroyedFirstLeavesTheLampOffAndDetached) {
