@@ -124,19 +124,14 @@ void TCustomComPort::ReceiveHandOff(int& count) {
     got = ReceiveBytes(buffer.get(), count);
     DoRxBuf(buffer.get(), got);
   };
-  try {
-    for (TComLink* link : LinksSnapshot()) {
-      if (!IsAttached(link) || !link->rxData) continue;
-      if (!read) readOnce();
-      // Only what was read: a read cut short by its time-out leaves the rest unfilled.
-      if (const auto callback = link->rxData) callback(this, buffer.get(), got);
-    }
-    if (!read && !rxCharLeavesInput_) readOnce();
-  } catch (...) {
-    if (read) count = 0;
-    throw;
+  for (TComLink* link : LinksSnapshot()) {
+    if (!IsAttached(link) || !link->rxData) continue;
+    if (!read) readOnce();
+    // Only what was read: a read cut short by its time-out leaves the rest unfilled.
+    if (const auto callback = link->rxData) callback(this, buffer.get(), got);
   }
-  if (read) count = 0;
+  if (!read && !rxCharLeavesInput_) readOnce();
+  if (read) count = 0;  // handed off: nothing is left for the receive event
 }
 
 void TCustomComPort::HandleEventMessage(uint32_t flag) {
