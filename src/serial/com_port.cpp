@@ -179,7 +179,7 @@ void TCustomComPort::OpenDevice() {
   errorBaseline_ = {};
   bool hasCounters = false;
   device_.Counters(&errorBaseline_, &hasCounters);
-  rxCarry_.clear();
+  markedInput_.Clear();
   rxFlagSeen_ = false;
 }
 

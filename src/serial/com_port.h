@@ -14,6 +14,7 @@
 #include "com_device.h"
 #include "com_error.h"
 #include "com_types.h"
+#include "marked_input.h"
 #include "unSerialLink.h"
 
 class TCustomComPort;
@@ -408,7 +409,8 @@ class TCustomComPort {
   bool hasBufferLink_ = false;
   std::vector<std::pair<const void*, std::function<void(TCustomComPort*)>>> freeNotifications_;
   TLineCounters errorBaseline_;
-  std::string rxCarry_;  // an error mark cut off by the end of the last read
+  TMarkedInput markedInput_;
+  std::vector<TReceivedByte> received_;  // kept to spare an allocation per read
   std::atomic<bool> rxFlagSeen_{false};
 };
 

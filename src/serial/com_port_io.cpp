@@ -132,11 +132,7 @@ int TCustomComPort::StartRead(char* buffer, int count, TIoRequest* request) {
 }
 
 size_t TCustomComPort::DecodeReceived(char* buffer, size_t count) {
-  const bool marked = device_.ChecksParity();
   const bool replace = parity_->Check() && parity_->Replace();
-  std::string raw = std::move(rxCarry_);
-  rxCarry_.clear();
-  raw.append(buffer, count);
   size_t out = 0;
   bool sawEventChar = false;
   auto emit = [&](char c) {
@@ -144,24 +140,15 @@ size_t TCustomComPort::DecodeReceived(char* buffer, size_t count) {
     if (static_cast<uint8_t>(c) == eventChar_) sawEventChar = true;
     buffer[out++] = c;
   };
-  for (size_t i = 0; i < raw.size(); ++i) {
-    const char c = raw[i];
-    if (!marked || c != '\377') {
-      emit(c);
-      continue;
+  if (device_.ChecksParity()) {
+    markedInput_.Decode(std::string_view(buffer, count), received_);
+    for (const TReceivedByte& b : received_) {
+      emit(b.error && replace ? static_cast<char>(parity_->ReplaceChar()) : b.value);
     }
-    // Marked input: \377\377 is a real 0xFF, \377\0 x is byte x received with an error.
-    if (i + 1 >= raw.size() || (raw[i + 1] == '\0' && i + 2 >= raw.size())) {
-      rxCarry_ = raw.substr(i);
-      break;
-    }
-    if (raw[i + 1] == '\377') {
-      emit(c);
-      i += 1;
-    } else if (raw[i + 1] == '\0') {
-      emit(replace ? static_cast<char>(parity_->ReplaceChar()) : raw[i + 2]);
-      i += 2;
-    }
+  } else {
+    // A mark cut off before checking was turned off has lost the byte it was for.
+    markedInput_.Clear();
+    for (size_t i = 0; i < count; ++i) emit(buffer[i]);
   }
   if (sawEventChar && events_.Has(evRxFlag) && eventThread_) {
     rxFlagSeen_ = true;
