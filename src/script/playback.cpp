@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <optional>
 
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value) {
   auto command = std::make_unique<TServoCommand>();
@@ -43,7 +42,7 @@ class Timeline {
   // Waits `span` counted from `from`.
   void WaitFrom(TimePoint from, ScheduleClock::Duration span) {
     next_ = from + span;
-    SleepTo(*next_);
+    SleepTo(next_);
   }
   void Wait(ScheduleClock::Duration span) { WaitFrom(Anchor(), span); }
 
@@ -56,12 +55,14 @@ class Timeline {
   // it, it starts afresh from now.
   TimePoint Anchor() {
     const TimePoint now = clock_.Now();
-    if (!next_ || now - *next_ > kCatchUpLimit) next_ = now;
-    return *next_;
+    if (!started_ || now - next_ > kCatchUpLimit) next_ = now;
+    started_ = true;
+    return next_;
   }
 
   ScheduleClock& clock_;
-  std::optional<TimePoint> next_;  // none before the first command
+  TimePoint next_;
+  bool started_ = false;
 };
 
 void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
