@@ -165,8 +165,10 @@ TEST(ComLineRecord, CarriesTheSettings) {
   port.SetDataBits(dbSeven);
   port.Parity().SetBits(prSpace);
   port.FlowControl().SetTxContinueOnXoff(true);
+  port.FlowControl().SetDSRSensitivity(true);
   d = port.LineSettingsRecord();
   EXPECT_TRUE(d.Flags & dcb::fTXContinueOnXoff);
+  EXPECT_TRUE(d.Flags & dcb::fDsrSensitivity);
   EXPECT_EQ(d.BaudRate, 31250u);
   EXPECT_EQ(d.Flags & dcb::fRtsControlMask, 0x3000u);
   EXPECT_EQ(d.Flags & dcb::fDtrControlMask, 0x0010u);
