@@ -110,6 +110,14 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   EXPECT_EQ(form.cellValueNum->Max(), 254);
   EXPECT_EQ(form.cellValueNum->Increment(), 1);
   for (int col = 0; col < 5; ++col) EXPECT_FALSE(grid->Columns()[col]->EditorInheritsCellProps());
+  EXPECT_EQ(grid->Columns()[0]->Color(), QColor(Qt::cyan));  // the line numbers' cells
+  // The editors' controls are made with the form, hidden until a cell is edited.
+  for (const TMetaCellEditor* cellEditor : std::initializer_list<const TMetaCellEditor*>{
+           form.cellComList, form.cellIDList, form.cellValueNum, form.cellButDelete}) {
+    ASSERT_TRUE(cellEditor->InplaceControl());
+    EXPECT_EQ(cellEditor->InplaceControl()->parentWidget(), grid->viewport());
+    EXPECT_FALSE(cellEditor->InplaceControl()->isVisibleTo(&form));
+  }
   EXPECT_TRUE(form.btOk->isDefault());
 }
 
