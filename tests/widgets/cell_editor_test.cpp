@@ -147,7 +147,14 @@ TEST(UpDownCellEditor, TypedDigitBecomesTheTextWithTheCaretAfterIt) {
   EXPECT_EQ(field->text(), "7");
   EXPECT_EQ(field->cursorPosition(), 1);
   EXPECT_FALSE(field->hasSelectedText());
+  EXPECT_FALSE(field->hasFrame());  // flush with the cell
   EXPECT_EQ(w.number->Arrows()->Position(), 7);
+  // Enter writes the text and gives the grid back the keys, on the same cell.
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(w.grid->activeEditor, nullptr);
+  EXPECT_EQ(w.grid->Cells(3, 2), "7");
+  EXPECT_EQ(w.grid->Row(), 2);
+  EXPECT_TRUE(w.grid->hasFocus());
 }
 
 TEST(UpDownCellEditor, ClickShowsTheCellTextSelectedOrTheDefault) {
