@@ -24,6 +24,14 @@ int LeftOver(const TempDir& dir, const std::string& keep) {
   return count;
 }
 
+// The temporary file beside `target` while it is written.
+std::string Temporary(const TempDir& dir, const std::string& target) {
+  for (const auto& entry : fs::directory_iterator(dir.path())) {
+    if (entry.path() != target) return entry.path();
+  }
+  return {};
+}
+
 TEST(ReplacingFile, TheTargetChangesOnlyOnCommit) {
   TempDir dir;
   const std::string target = dir.File("t.vcp");
@@ -34,7 +42,14 @@ TEST(ReplacingFile, TheTargetChangesOnlyOnCommit) {
     ASSERT_TRUE(file.Open(target));
     ASSERT_TRUE(file.Write("new"));
     EXPECT_EQ(ReadFile(target), "old");
+    const std::string temporary = Temporary(dir, target);
+    ASSERT_FALSE(temporary.empty());
     ASSERT_TRUE(file.Commit());
+    // Once committed, the temporary name is nothing of ours: whatever takes it is left alone.
+    WriteFile(temporary, "someone else's");
+    file.Abandon();
+    EXPECT_EQ(ReadFile(temporary), "someone else's");
+    fs::remove(temporary);
   }
   EXPECT_EQ(ReadFile(target), "new");
   struct stat info {};
@@ -49,6 +64,17 @@ TEST(ReplacingFile, TheTargetChangesOnlyOnCommit) {
   }  // never committed
   EXPECT_EQ(ReadFile(target), "new");
   EXPECT_EQ(LeftOver(dir, "t.vcp"), 0);
+
+  // Abandoned, the temporary is gone and its name no longer ours, even to a second Abandon.
+  TReplacingFile file;
+  ASSERT_TRUE(file.Open(target));
+  const std::string temporary = Temporary(dir, target);
+  ASSERT_FALSE(temporary.empty());
+  file.Abandon();
+  EXPECT_EQ(LeftOver(dir, "t.vcp"), 0);
+  WriteFile(temporary, "someone else's");
+  file.Abandon();
+  EXPECT_EQ(ReadFile(temporary), "someone else's");
 }
 
 TEST(ReplacingFile, ALinkKeepsPointingAtTheNewContents) {
