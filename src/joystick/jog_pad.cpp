@@ -29,7 +29,11 @@ TfrmJogPad::TfrmJogPad(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
   }
 }
 
-TfrmJogPad::~TfrmJogPad() = default;
+TfrmJogPad::~TfrmJogPad() {
+  // Destroyed with the focus on a pushed knob, the field lets go as it loses the focus; the
+  // news must not reach a pad that is already half gone.
+  ui->field->disconnect(this);
+}
 
 TJogField* TfrmJogPad::field() const {
   return ui->field;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
+#include <memory>
 
 #include "jog_field.h"
 #include "jog_pad.h"
@@ -77,6 +78,8 @@ TEST_F(ShownPad, TheKnobTravelsTheWholeFieldInProportion) {
   QTest::mousePress(field, Qt::LeftButton, {}, centre.toPoint());
   QTest::mouseMove(field, (centre + QPointF(reach / 2, 0)).toPoint());
   EXPECT_NEAR(pad.TakeInput().axisX, 1.5, 0.02);
+  QTest::mouseMove(field, (centre + QPointF(0, -reach / 2)).toPoint());
+  EXPECT_NEAR(pad.TakeInput().axisY, 1.5, 0.02);
   QTest::mouseRelease(field, Qt::LeftButton, {}, centre.toPoint());
 }
 
@@ -105,6 +108,16 @@ TEST_F(ShownPad, TheFieldIsDrawnOnBaseWithItsDeadZoneCentred) {
     for (int y = c.y() - dead + 4; y < c.y() - 4; ++y) marked += image.pixelColor(x, y) != base;
   }
   EXPECT_GT(marked, 0);
+
+  // The knob: grey at rest, red when pushed, with an outline darker than the field's lines.
+  EXPECT_EQ(image.pixelColor(c + QPoint(4, 4)), QColor(150, 150, 150));
+  int outline = 255;
+  for (int x = c.x() + 9; x <= c.x() + 15; ++x)
+    outline = std::min(outline, qGray(image.pixel(x, c.y() + 2)));
+  EXPECT_LT(outline, qGray(mid.rgb()) - 20);
+  pad.Deflect(2, 1);
+  const QPoint pushed = Centre(field);
+  EXPECT_EQ(field->grab().toImage().pixelColor(pushed + QPoint(4, 4)), QColor(220, 60, 40));
 }
 
 TEST_F(ShownPad, F5HidesThePadAndOtherKeysDoNot) {
@@ -156,6 +169,21 @@ TEST_F(ShownPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {
 }
 
 // Letting go of a held button still owes one reading without it, which stops the servo.
+// The program ends with the focus on the pad's knob while an arrow key holds it out: the field
+// lets go as it loses the focus, and the pad is by then half destroyed.
+TEST(JogPad, DestroyedWhileItsFocusedKnobIsPushed) {
+  auto pad = std::make_unique<TfrmJogPad>();
+  pad->show();
+  QApplication::setActiveWindow(pad.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(pad.get()));
+  pad->field()->setFocus();
+  QTest::keyPress(pad->field(), Qt::Key_Left);
+  ASSERT_TRUE(pad->field()->hasFocus());
+  ASSERT_FALSE(pad->field()->Centred());
+  pad.reset();  // crashed here, on the half-destroyed pad
+  EXPECT_EQ(QApplication::focusWidget(), nullptr);
+}
+
 TEST(JogPad, LettingGoOfAButtonOwesOneReadingAndOnlyFourButtonsCount) {
   TfrmJogPad pad;
   pad.SetButton(1, true);
