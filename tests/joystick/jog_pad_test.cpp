@@ -116,6 +116,15 @@ TEST_F(ShownPad, TheFieldIsDrawnOnBaseWithItsDeadZoneCentred) {
     outline = std::min(outline, qGray(image.pixel(x, c.y() + 2)));
   }
   EXPECT_LT(outline, 100) << "the outline is dark, darker than the knob and the field's lines";
+  // Drawn smooth: where the outline crosses a pixel only in part, the pixel takes a blend.
+  int blended = 0;
+  for (int y = c.y() + 2; y <= c.y() + 8; ++y) {
+    for (int x = c.x() + 8; x <= c.x() + 14; ++x) {
+      const int gray = qGray(image.pixel(x, y));
+      blended += gray > outline + 10 && gray < 140;
+    }
+  }
+  EXPECT_GT(blended, 0);
   pad.Deflect(2, 1);
   const QPoint pushed = Centre(field);
   EXPECT_EQ(field->grab().toImage().pixelColor(pushed + QPoint(4, 4)), QColor(220, 60, 40));
