@@ -64,11 +64,14 @@ TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {
   EXPECT_EQ(reading->x, 100);
   EXPECT_EQ(reading->y, 200);
   EXPECT_EQ(reading->buttons, 4);
+  ASSERT_TRUE(device.Read());  // read again: the same stick, opened once
 
-  // Pulled out: no reading, and certainly not the last one again.
+  // Pulled out: no reading, and certainly not the last one again; the stick is let go.
+  const SDL_JoystickID pulled = stick.InstanceId();
   stick.Detach();
   EXPECT_FALSE(device.Read());
   EXPECT_FALSE(device.Read());
+  EXPECT_EQ(SDL_JoystickFromInstanceID(pulled), nullptr);
 
   stick.Attach();
   stick.Set(5, 6);

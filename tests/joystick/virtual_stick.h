@@ -21,6 +21,7 @@ class VirtualStick {
   void Attach();
   void Detach();
   void Set(uint16_t x, uint16_t y, uint16_t buttons = 0);
+  SDL_JoystickID InstanceId() const { return id_; }
 
  private:
   SDL_Joystick* stick_ = nullptr;
