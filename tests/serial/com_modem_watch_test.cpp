@@ -101,7 +101,15 @@ TEST(ModemWatch, ADriverThatCannotWaitEndsTheWatchAndSaysSo) {
   FakeDriver driver;
   std::atomic<int> told{0};
   TModemWatch watch([&] { return driver.Wait(); }, [&] { ++told; });
-  driver.Send('n');
+  std::thread refusal([&] {
+    std::this_thread::sleep_for(20ms);
+    driver.Send('n');
+  });
+  // Someone waiting for a change hears of the end at once, not at the end of the wait.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(watch.WaitForChange(0, 30000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);
+  refusal.join();
   ASSERT_TRUE(Within([&] { return watch.Failure() != 0; }));
   EXPECT_EQ(watch.Failure(), ENOTTY);
   ASSERT_TRUE(Within([&] { return told == 1; }));  // told once, to look for itself
