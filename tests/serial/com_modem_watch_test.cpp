@@ -51,8 +51,14 @@ TEST(ModemWatch, EachChangeIsPassedOnOnceAndTheWaitResumes) {
   FakeDriver driver;
   std::atomic<int> told{0};
   TModemWatch watch([&] { return driver.Wait(); }, [&] { ++told; });
-  driver.Send('c');
-  ASSERT_TRUE(watch.WaitForChange(0, 5000));
+  std::thread change([&] {
+    std::this_thread::sleep_for(20ms);
+    driver.Send('c');
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(watch.WaitForChange(0, 30000));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s);  // woken by the change itself
+  change.join();
   driver.Send('c');
   ASSERT_TRUE(watch.WaitForChange(1, 5000));
   ASSERT_TRUE(Within([&] { return driver.entries == 3; }));
