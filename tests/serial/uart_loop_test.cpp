@@ -16,6 +16,7 @@
 #include "com_thread.h"
 #include "port_fixture.h"
 #include "servo_state.h"
+#include "stdin_closed.h"
 #include "uart_loop.h"
 
 namespace {
@@ -226,19 +227,30 @@ TEST_F(UartPort, RtsAndDtrDriveCtsAndDsrWithOneEventPerChange) {
 TEST_F(UartPort, RtsToggleRaisesRtsForTheWriteOnly) {
   port.SetEvents({});
   port.FlowControl().SetControlRTS(rtsToggle);
+  const auto writeOnce = [&] {
+    ASSERT_FALSE(port.ModemLines().Has(sigCTS));
+    std::atomic<bool> writing{true}, seenUp{false};
+    std::thread sampler([&] {
+      while (writing) {
+        if (ModemBits() & TIOCM_CTS) seenUp = true;
+      }
+    });
+    EXPECT_EQ(port.SendText(std::string(96, 'r')), 96);  // about 100 ms at 9600 baud
+    writing = false;
+    sampler.join();
+    EXPECT_TRUE(seenUp);
+    EXPECT_FALSE(port.ModemLines().Has(sigCTS));
+  };
   port.OpenPort();
-  ASSERT_FALSE(port.ModemLines().Has(sigCTS));
-  std::atomic<bool> writing{true}, seenUp{false};
-  std::thread sampler([&] {
-    while (writing) {
-      if (ModemBits() & TIOCM_CTS) seenUp = true;
-    }
-  });
-  EXPECT_EQ(port.SendText(std::string(96, 'r')), 96);  // about 100 ms at 9600 baud
-  writing = false;
-  sampler.join();
-  EXPECT_TRUE(seenUp);
-  EXPECT_FALSE(port.ModemLines().Has(sigCTS));
+  writeOnce();
+  port.ClosePort();
+
+  // The same on descriptor 0, which a program started without standard input gets.
+  StdinClosed closed;
+  port.OpenPort();
+  ASSERT_EQ(port.Device().Handle(), 0);
+  EXPECT_TRUE(port.Device().InLoopback());
+  writeOnce();
   port.ClosePort();
 }
 
