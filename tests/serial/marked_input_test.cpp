@@ -42,6 +42,9 @@ TEST(MarkedInput, NeverMoreBytesThanWereRead) {
   // A \377 before anything but \377 or \0 is no mark the terminal makes.
   EXPECT_EQ(Decoded(input, "ab"), (Bytes{{'a', false}, {'b', false}}));
   EXPECT_EQ(Decoded(input, "\377ab"), (Bytes{{'a', false}, {'b', false}}));
+  // At the very end of a read too: nothing is kept back for the next.
+  EXPECT_EQ(Decoded(input, "\377a"), (Bytes{{'a', false}}));
+  EXPECT_EQ(Decoded(input, "b"), (Bytes{{'b', false}}));
 }
 
 }  // namespace

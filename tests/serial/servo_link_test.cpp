@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "com_port.h"
+#include "fake_clock.h"
 #include "port_fixture.h"
 
 namespace {
@@ -62,6 +63,30 @@ TEST_F(PortOnPty, ConnectingTakesTheLineValuesAndDropsAnyHandshake) {
   ConnectServoPort(port, line);
   ASSERT_TRUE(port.Connected());
   EXPECT_FALSE(port.Parity().Check());
+}
+
+// The frames go out in one write, then the pause; the transmit-empty flag waits for the port to
+// say the queue is empty again.
+TEST_F(PortOnPty, ServoFramesGoOutWholeThenThePause) {
+  using namespace std::chrono_literals;
+  port.SetEvents({});
+  port.OpenPort();
+  ServoState state;
+  state.txEmpty = true;
+  FakeClock clock;
+  const ByteString frames = EncodeServoFrame(1, 2) + EncodeServoFrame(3, 4);
+  WriteServoFrames(port, state, frames, clock);
+  EXPECT_EQ(pty.ReadPeer(frames.size(), 2s), frames);
+  EXPECT_FALSE(state.txEmpty);
+  EXPECT_EQ(clock.sleeps, std::vector<std::chrono::microseconds>{2ms});
+
+  // Nothing to send: no write and no pause.
+  state.txEmpty = true;
+  WriteServoFrames(port, state, {}, clock);
+  EXPECT_TRUE(state.txEmpty);
+  EXPECT_EQ(clock.sleeps.size(), 1u);
+  EXPECT_EQ(pty.Drain(50ms), "");
+  port.ClosePort();
 }
 
 }  // namespace
