@@ -174,6 +174,13 @@ TEST_F(PortOnPty, WritesNeedARequestAndWriteNoMoreThanAsked) {
   EXPECT_EQ(port.StartWrite("abc", -2, &negative), 0);
   EXPECT_EQ(port.AwaitCompletion(&negative), 0);
   EXPECT_EQ(pty.Drain(100ms), "");
+  // A read starts with nothing read; what arrives comes with the wait for it.
+  pty.WritePeer("yz");
+  ASSERT_TRUE(WaitUntil([&] { return port.PendingInputCount() == 2; }));
+  TIoRequest read;
+  EXPECT_EQ(port.StartRead(buffer, 4, &read), 0);
+  EXPECT_EQ(port.AwaitCompletion(&read), 2);
+  EXPECT_EQ(std::string(buffer, 2), "yz");
 }
 
 }  // namespace

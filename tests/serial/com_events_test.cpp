@@ -167,6 +167,11 @@ TEST_F(EventsOnPty, ReadingForALinkHandsTheBytesOnOnce) {
   port.OnRxChar = [&](TCustomComPort*, int) { calls += "char "; };
   port.OnRxFlag = [&](TCustomComPort*) { calls += "flag "; };
   port.OpenPort();
+  pty.WritePeer("no");
+  ASSERT_TRUE(WaitUntil([&] { return calls.find("link:no") != std::string::npos; }));
+  PumpFor(100ms);
+  EXPECT_EQ(calls, "rx+ rx- buf:no link:no ");  // no event character, no flag
+  calls.clear();
   pty.WritePeer("hi!");
   ASSERT_TRUE(WaitUntil([&] { return calls.find("flag") != std::string::npos; }));
   EXPECT_EQ(calls, "rx+ rx- buf:hi! link:hi! flag ");  // the read leaves the queue empty
