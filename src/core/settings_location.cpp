@@ -33,7 +33,7 @@ void MakeFolders(const std::string& path) {
   }
 }
 
-// A copy that fails leaves nothing behind, and no one needs to know more.
+// A copy that fails leaves nothing behind.
 void CopyFile(const std::string& from, const std::string& to) {
   std::ifstream in(from, std::ios::binary);
   if (!in) return;
