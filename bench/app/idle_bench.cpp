@@ -83,8 +83,8 @@ BENCHMARK(BM_IdleAgainstMinimalWindow)->Arg(10)->Iterations(3)->Unit(benchmark::
 
 int main(int argc, char** argv) {
   const std::string self = argv[0];
-  binDir = self.substr(0, self.rfind('/') == std::string::npos ? 0 : self.rfind('/'));
-  if (binDir.empty()) binDir = ".";
+  const size_t slash = self.rfind('/');
+  binDir = slash == std::string::npos || slash == 0 ? std::string(".") : self.substr(0, slash);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
