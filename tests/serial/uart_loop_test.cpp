@@ -229,13 +229,17 @@ TEST_F(UartPort, RtsToggleRaisesRtsForTheWriteOnly) {
   port.FlowControl().SetControlRTS(rtsToggle);
   const auto writeOnce = [&] {
     ASSERT_FALSE(port.ModemLines().Has(sigCTS));
-    std::atomic<bool> writing{true}, seenUp{false};
+    std::atomic<bool> writing{true}, sampling{false}, seenUp{false};
     std::thread sampler([&] {
       while (writing) {
         if (ModemBits() & TIOCM_CTS) seenUp = true;
+        sampling = true;
       }
     });
-    EXPECT_EQ(port.SendText(std::string(96, 'r')), 96);  // about 100 ms at 9600 baud
+    // A thread can be slow to start (under the sanitizers, say): the write must not be over
+    // before anyone looks.
+    while (!sampling) std::this_thread::yield();
+    EXPECT_EQ(port.SendText(std::string(960, 'r')), 960);  // about a second at 9600 baud
     writing = false;
     sampler.join();
     EXPECT_TRUE(seenUp);
