@@ -410,7 +410,7 @@ class TCustomComPort {
   std::vector<std::pair<const void*, std::function<void(TCustomComPort*)>>> freeNotifications_;
   TLineCounters errorBaseline_;
   TMarkedInput markedInput_;
-  std::vector<TReceivedByte> received_;  // kept to spare an allocation per read
+  std::vector<TReceivedByte> received_;  // kept, so a read does not allocate it afresh
   std::atomic<bool> rxFlagSeen_{false};
 };
 

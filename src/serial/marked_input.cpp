@@ -4,7 +4,13 @@
 
 void TMarkedInput::Decode(std::string_view read, std::vector<TReceivedByte>& bytes) {
   bytes.clear();
-  const std::string raw = std::exchange(carry_, std::string()).append(read);
+  // Only a mark cut off by the last read costs a copy.
+  std::string joined;
+  std::string_view raw = read;
+  if (!carry_.empty()) {
+    joined = std::exchange(carry_, std::string()).append(read);
+    raw = joined;
+  }
   for (size_t i = 0; i < raw.size(); ++i) {
     if (raw[i] != '\377') {
       bytes.push_back({raw[i], false});
@@ -12,7 +18,7 @@ void TMarkedInput::Decode(std::string_view read, std::vector<TReceivedByte>& byt
     }
     const size_t left = raw.size() - i;
     if (left == 1 || (left == 2 && raw[i + 1] == '\0')) {
-      carry_ = raw.substr(i);
+      carry_ = std::string(raw.substr(i));
       return;
     }
     if (raw[i + 1] == '\0') {
