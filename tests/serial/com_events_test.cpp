@@ -180,6 +180,24 @@ TEST_F(EventsOnPty, ReadingForALinkHandsTheBytesOnOnce) {
   port.DetachLink(&link);
 }
 
+// Bytes read by the program itself, outside any dispatch, still raise the event character's
+// event: the event thread is woken for it.
+TEST_F(EventsOnPty, TheEventCharacterInAReadOfOurOwnRaisesItsEvent) {
+  int flags = 0, chars = 0;
+  port.SetEventChar('!');
+  port.OnRxChar = [&](TCustomComPort*, int) { ++chars; };
+  port.OnRxFlag = [&](TCustomComPort*) { ++flags; };
+  port.OpenPort();
+  pty.WritePeer("ab!");
+  ASSERT_TRUE(WaitUntil([&] { return chars == 1 && port.PendingInputCount() == 3; }));
+  PumpFor(50ms);
+  ASSERT_EQ(flags, 0);  // the bytes were left in the queue, unread
+  char buffer[3];
+  ASSERT_EQ(port.ReceiveBytes(buffer, 3), 3);
+  EXPECT_TRUE(WaitUntil([&] { return flags == 1; }));
+  port.ClosePort();
+}
+
 TEST_F(EventsOnPty, ClosingWhileADispatchWaitsDoesNotDeadlock) {
   int rxChars = 0;
   port.OnRxChar = [&](TCustomComPort*, int) { ++rxChars; };
