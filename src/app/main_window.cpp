@@ -54,6 +54,13 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComPort1.OnDeviceLost = [this](TCustomComPort*) { Timer1.Stop(); };
   ComPort1.OnReconnect = [this](TCustomComPort*) { Timer1.Start(); };
 
+  // The gauge panel takes its colours from a palette, not a style sheet: under a style sheet
+  // each tick's redraw of the needles and captions cost several times as much.
+  QPalette panel = ui->Panel1->palette();
+  panel.setColor(QPalette::Window, QColor(206, 239, 236));
+  panel.setColor(QPalette::WindowText, Qt::black);
+  ui->Panel1->setPalette(panel);
+
   ComLed1 = new TComLed(ui->Panel1);
   ComLed1->setGeometry(189, 46, 20, 19);
   ComLed1->SetKind(lkRedLight);

@@ -47,6 +47,16 @@ TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
   EXPECT_EQ(w.size(), QSize(268, 332));
 }
 
+TEST(MainWindow, TheGaugePanelIsPaleCyanInsideABlackBorder) {
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({});
+  const QImage panel = w.ui->Panel1->grab().toImage();
+  const QPoint inner[] = {{1, 1}, {panel.width() - 2, panel.height() - 2}};
+  for (const QPoint& p : inner) EXPECT_EQ(panel.pixelColor(p), QColor(206, 239, 236)) << p.x();
+  const QPoint border[] = {{0, 0}, {panel.width() - 1, panel.height() - 1}, {0, 40}};
+  for (const QPoint& p : border) EXPECT_EQ(panel.pixelColor(p), QColor(Qt::black)) << p.x();
+}
+
 TEST(MainWindow, StartUpWithoutAPortReportsItAndWaitsForTheOptions) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
