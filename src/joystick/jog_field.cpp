@@ -18,7 +18,6 @@ double Clamp1(double v) {
 TJogField::TJogField(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setMinimumSize(80, 80);
-  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 QRectF TJogField::Travel() const {
@@ -67,7 +66,7 @@ void TJogField::paintEvent(QPaintEvent*) {
   const double reach = 0.9;
   p.setPen(QPen(palette().color(QPalette::Midlight), 1, Qt::DashLine));
   p.setBrush(Qt::NoBrush);
-  QRectF dead(0, 0, t.width() * reach, t.height() * reach);
+  QRectF dead(QPointF(), t.size() * reach);
   dead.moveCenter(t.center());
   p.drawRect(dead);
   p.setPen(palette().color(QPalette::Mid));

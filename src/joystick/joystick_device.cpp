@@ -17,16 +17,12 @@ JoystickDevice::~JoystickDevice() {
 }
 
 SDL_Joystick* JoystickDevice::Current() {
-  if (stick_ &&
-      (SDL_JoystickFromInstanceID(instanceId_) != stick_ || !SDL_JoystickGetAttached(stick_))) {
+  // A stick that was pulled stays open in SDL, marked detached, until it is closed.
+  if (stick_ && !SDL_JoystickGetAttached(stick_)) {
     SDL_JoystickClose(stick_);
     stick_ = nullptr;
-    instanceId_ = -1;
   }
-  if (!stick_ && SDL_NumJoysticks() > 0) {
-    stick_ = SDL_JoystickOpen(0);
-    if (stick_) instanceId_ = SDL_JoystickInstanceID(stick_);
-  }
+  if (!stick_ && SDL_NumJoysticks() > 0) stick_ = SDL_JoystickOpen(0);
   return stick_;
 }
 

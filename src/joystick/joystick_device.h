@@ -30,8 +30,7 @@ class JoystickDevice {
 
   bool ready_ = false;
   std::chrono::steady_clock::time_point lastLook_{};
-  // Once opened, the stick is followed by its instance id: device indices shift when other
-  // joysticks come and go.
-  SDL_JoystickID instanceId_ = -1;
+  // The stick in use is held open, so it stays the same stick while device indices shift as
+  // other joysticks come and go.
   SDL_Joystick* stick_ = nullptr;
 };

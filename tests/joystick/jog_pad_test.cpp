@@ -130,6 +130,47 @@ TEST_F(ShownPad, TheFieldIsDrawnOnBaseWithItsDeadZoneCentred) {
   EXPECT_EQ(field->grab().toImage().pixelColor(pushed + QPoint(4, 4)), QColor(220, 60, 40));
 }
 
+// How much ink a line lays across a scan, in pixels of full strength: one for a line one
+// pixel wide, however the smoothing spreads it.
+double Ink(const QImage& image, QPoint from, QPoint step, int count, int background, int ink) {
+  double sum = 0;
+  for (int i = 0; i < count; ++i, from += step) {
+    sum += (background - qGray(image.pixel(from))) / double(background - ink);
+  }
+  return sum;
+}
+
+TEST_F(ShownPad, TheDeadZoneIsAThinLineAndFocusThickensTheKnobsOutlineByAPixel) {
+  TJogField* field = pad.field();
+  const QPoint c = Centre(field);
+  const int half = (std::min(field->width(), field->height()) - 2) / 2;
+  const int dead = static_cast<int>(0.9 * (half - 12));
+  const int base = qGray(field->palette().color(QPalette::Base).rgb());
+  const int midlight = qGray(field->palette().color(QPalette::Midlight).rgb());
+  ASSERT_GT(base - midlight, 10);
+  QImage image = field->grab().toImage();
+  // Across the dead zone's left side, on the rows of its dashes: the strongest is one pixel.
+  double strongest = 0;
+  for (int y = c.y() - dead + 4; y < c.y() - 4; ++y) {
+    strongest = std::max(strongest, Ink(image, {c.x() - dead - 4, y}, {1, 0}, 9, base, midlight));
+  }
+  EXPECT_NEAR(strongest, 1, 0.3);
+
+  // Across the knob's right edge, with and without the focus: a pixel more of the outline,
+  // half over the grey knob and half over the field.
+  field->clearFocus();
+  const QImage plain = field->grab().toImage();
+  field->setFocus();
+  ASSERT_TRUE(field->hasFocus());
+  const QImage focused = field->grab().toImage();
+  double darker = 0;
+  for (int x = c.x() + 6; x <= c.x() + 18; ++x) {
+    darker += qGray(plain.pixel(x, c.y())) - qGray(focused.pixel(x, c.y()));
+  }
+  const double expected = (150 - 40) / 2.0 + (base - 40) / 2.0;
+  EXPECT_NEAR(darker, expected, expected / 3) << "one pixel more, not two";
+}
+
 TEST_F(ShownPad, F5HidesThePadAndOtherKeysDoNot) {
   QTest::keyClick(&pad, Qt::Key_X);
   EXPECT_TRUE(pad.isVisible());
