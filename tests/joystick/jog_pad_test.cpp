@@ -10,6 +10,7 @@
 #include "jog_field.h"
 #include "jog_pad.h"
 #include "joy_mapping.h"
+#include "paint_counter.h"
 
 namespace {
 
@@ -199,6 +200,22 @@ TEST_F(ShownPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
   EXPECT_TRUE(field->Centred());
   pad.TakeInput();
   EXPECT_FALSE(pad.Engaged());
+
+  QTest::keyPress(field, Qt::Key_Right);
+  QTest::keyPress(field, Qt::Key_Up);
+  in = pad.TakeInput();
+  EXPECT_DOUBLE_EQ(in.axisX, 2);
+  EXPECT_DOUBLE_EQ(in.axisY, 2);
+  QTest::keyRelease(field, Qt::Key_Right);
+  QTest::keyRelease(field, Qt::Key_Up);
+  EXPECT_TRUE(field->Centred());
+}
+
+TEST_F(ShownPad, EveryMoveOfTheKnobIsRedrawn) {
+  PaintCounter counter{pad.field()};
+  ExpectEachRedrawn(counter, {{"pushed", [this] { pad.Deflect(2, 1); }},
+                              {"pushed further", [this] { pad.Deflect(2, 0); }},
+                              {"let go", [this] { pad.Deflect(1, 1); }}});
 }
 
 TEST_F(ShownPad, ButtonsAreHeldExceptTheGroupSwitchWhichCountsOncePerPress) {

@@ -81,6 +81,14 @@ TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {
   EXPECT_EQ(reading->buttons, 0);
 }
 
+TEST(JoystickDevice, AStickWithOneAxisGivesNoReading) {
+  SKIP_WITH_REAL_JOYSTICK();
+  VirtualStick stick(true, 1);
+  stick.Set(0, 0, 1);
+  JoystickDevice device;
+  EXPECT_FALSE(device.Read());
+}
+
 TEST(JoystickDevice, StaysWithItsStickUntilItIsPulled) {
   SKIP_WITH_REAL_JOYSTICK();
   VirtualStick first;

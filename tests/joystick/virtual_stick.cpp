@@ -16,7 +16,7 @@ void InitJoysticks() {
 
 }  // namespace
 
-VirtualStick::VirtualStick(bool attach) {
+VirtualStick::VirtualStick(bool attach, int axes) : axes_(axes) {
   InitJoysticks();
   if (attach) Attach();
 }
@@ -37,7 +37,7 @@ bool VirtualStick::OtherJoystickPresent() {
 
 void VirtualStick::Attach() {
   if (stick_) return;
-  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_FLIGHT_STICK, 2, 4, 0);
+  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_FLIGHT_STICK, axes_, 4, 0);
   if (index < 0) throw std::runtime_error(std::string("virtual joystick: ") + SDL_GetError());
   stick_ = SDL_JoystickOpen(index);
   if (!stick_) throw std::runtime_error(std::string("virtual joystick: ") + SDL_GetError());
@@ -58,7 +58,7 @@ void VirtualStick::Detach() {
 }
 
 void VirtualStick::Set(uint16_t x, uint16_t y, uint16_t buttons) {
-  SDL_JoystickSetVirtualAxis(stick_, 0, static_cast<Sint16>(int{x} - 32768));
-  SDL_JoystickSetVirtualAxis(stick_, 1, static_cast<Sint16>(int{y} - 32768));
+  if (axes_ > 0) SDL_JoystickSetVirtualAxis(stick_, 0, static_cast<Sint16>(int{x} - 32768));
+  if (axes_ > 1) SDL_JoystickSetVirtualAxis(stick_, 1, static_cast<Sint16>(int{y} - 32768));
   for (int b = 0; b < 4; ++b) SDL_JoystickSetVirtualButton(stick_, b, (buttons >> b) & 1);
 }

@@ -1,5 +1,5 @@
-// SDL's virtual joystick as the test stick: two axes and four buttons, set in the reading's
-// own terms (0..65535 and the button bits).
+// SDL's virtual joystick as the test stick: two axes (or as many as asked) and four buttons,
+// set in the reading's own terms (0..65535 and the button bits).
 #pragma once
 
 #include <SDL_joystick.h>
@@ -9,7 +9,7 @@
 class VirtualStick {
  public:
   // Starts SDL's joystick subsystem; the stick is attached unless `attach` is false.
-  explicit VirtualStick(bool attach = true);
+  explicit VirtualStick(bool attach = true, int axes = 2);
   ~VirtualStick();
   VirtualStick(const VirtualStick&) = delete;
   VirtualStick& operator=(const VirtualStick&) = delete;
@@ -24,6 +24,7 @@ class VirtualStick {
   SDL_JoystickID InstanceId() const { return id_; }
 
  private:
+  int axes_;
   SDL_Joystick* stick_ = nullptr;
   SDL_JoystickID id_ = -1;
 };
