@@ -32,13 +32,13 @@ std::optional<JoystickReading> JoystickDevice::Read() {
   // calls: without a stick, where it is read every tick only to look for one, it looks a few
   // times a second.
   const auto now = std::chrono::steady_clock::now();
-  const bool looked = stick_ || now - lastLook_ >= kLookForSticksEvery;
-  if (looked) {
+  if (stick_ || now - lastLook_ >= kLookForSticksEvery) {
     SDL_JoystickUpdate();
     lastLook_ = now;
   }
+  SDL_Joystick* const before = stick_;
   SDL_Joystick* stick = Current();
-  if (stick && !looked) SDL_JoystickUpdate();  // just opened: fetch its state
+  if (stick && stick != before) SDL_JoystickUpdate();  // just opened: fetch its state
   if (!stick || SDL_JoystickNumAxes(stick) < 2) return std::nullopt;
 
   JoystickReading reading;
