@@ -13,9 +13,27 @@ void TGaugeSurface::SetNeedle(const NeedleLine& line) {
   update();
 }
 
+void TGaugeSurface::SetDial(const QPixmap& dial) {
+  dial_ = dial;
+  scaledDial_ = QPixmap();
+  // Qt fills the background in the palette's window colour, and so knows nothing shows through.
+  setAutoFillBackground(!dial_.isNull());
+  update();
+}
+
 void TGaugeSurface::paintEvent(QPaintEvent*) {
-  if (!needle_) return;
   QPainter painter(this);
+  if (!dial_.isNull()) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = this->size() * ratio;
+    if (scaledDial_.size() != size) {
+      scaledDial_ = QPixmap::fromImage(
+          dial_.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      scaledDial_.setDevicePixelRatio(ratio);
+    }
+    painter.drawPixmap(0, 0, scaledDial_);
+  }
+  if (!needle_) return;
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(QColor(255, 0, 0), 2));
   painter.drawLine(needle_->pivotX, needle_->pivotY, needle_->endX, needle_->endY);

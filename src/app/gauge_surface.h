@@ -1,6 +1,9 @@
-// A transparent surface over a dial picture that draws one red needle.
+// A surface over a dial picture that draws one red needle. Given the dial, it draws the dial
+// itself on its palette's window colour and is opaque: a needle that moves then repaints this
+// one widget, not the panel and the picture beneath it as well.
 #pragma once
 
+#include <QPixmap>
 #include <QWidget>
 #include <optional>
 
@@ -14,12 +17,16 @@ class TGaugeSurface : public QWidget {
 
   void SetNeedle(const NeedleLine& line);
   std::optional<NeedleLine> needle() const { return needle_; }
+  // The picture to draw stretched under the needle, as a label with scaled contents would.
+  void SetDial(const QPixmap& dial);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::optional<NeedleLine> needle_;
+  QPixmap dial_;
+  QPixmap scaledDial_;
 };
 
 // Draws the needle for value `v` (0..100); any other value leaves the previous needle.

@@ -60,6 +60,16 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   panel.setColor(QPalette::Window, QColor(206, 239, 236));
   panel.setColor(QPalette::WindowText, Qt::black);
   ui->Panel1->setPalette(panel);
+  // What moves each tick (needles, captions, lamps) paints its own background, so the panel
+  // and the dials beneath are not redrawn with it.
+  for (const auto& [gauge, dial] :
+       {std::pair{ui->gauge1, ui->bkgauge1}, std::pair{ui->gauge2, ui->bkgauge2},
+        std::pair{ui->gauge3, ui->bkgauge3}}) {
+    gauge->SetDial(dial->pixmap());
+  }
+  for (QLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) {
+    label->setAutoFillBackground(true);
+  }
 
   ComLed1 = new TComLed(ui->Panel1);
   ComLed1->setGeometry(189, 46, 20, 19);
@@ -71,6 +81,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComLed2->SetKind(lkGreenLight);
   ComLed2->SetLedSignal(lsRx);
   ComLed2->SetComPort(&ComPort1);
+  ComLed1->setAutoFillBackground(true);
+  ComLed2->setAutoFillBackground(true);
 
   jogPad_ = new TfrmJogPad(this);
   ConnectControls();
@@ -163,7 +175,8 @@ void TfrmVantrel::UpdateGauges() {
     const Shown now{s, state.position[s]};
     if (shown_[k - 1] == now) continue;
     shown_[k - 1] = now;
-    labels[k - 1]->setText(QStringLiteral("servo%1: %2").arg(s).arg(state.position[s]));
+    labels[k - 1]->setText(
+        QStringLiteral("servo%1: %2").arg(QString::number(s), QString::number(state.position[s])));
     DrawGauge(Gauge(k), GaugeValue(state.position[s]));
   }
 }

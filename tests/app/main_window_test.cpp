@@ -202,12 +202,17 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   EXPECT_EQ(counter.paints, 0);
   EXPECT_EQ(h.pty.Drain(50ms), "");
 
-  // A moving servo redraws its label and gauge on every tick.
+  // A moving servo redraws its label and gauge on every tick, and the lamp lights for the
+  // write; the panel and the dials beneath them are not drawn again.
+  PaintCounter beneath{w.ui->Panel1, w.ui->bkgauge1, w.ui->bkgauge2, w.ui->bkgauge3};
+  PaintCounter lamp{w.ComLed1};
   w.state.direction[2] = 1;
   w.Timer1Timer();
   QTest::qWait(50);
   EXPECT_EQ(w.ui->lbServo2->text(), "servo2: 128");
   EXPECT_GT(counter.paints, 0);
+  EXPECT_GT(lamp.paints, 0);
+  EXPECT_EQ(beneath.paints, 0);
 
   // Nothing to send still leaves a stopped tick running, as after any send.
   w.state.direction[2] = 0;

@@ -1,0 +1,76 @@
+#include "gauge_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPixmap>
+
+#include "paint_counter.h"
+
+namespace {
+
+// A panel of the window's colour with a gauge on it, 53 by 52 like the window's first one.
+struct Panel {
+  Panel() {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, QColor(206, 239, 236));
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+    widget.resize(70, 70);
+  }
+  QImage Drawn() { return widget.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  QWidget widget;
+};
+
+const QRect kGauge(8, 9, 53, 52);
+
+TEST(GaugeSurface, GivenItsDialItLooksLikeTheDialWithTheNeedleOver) {
+  const QPixmap dial(QStringLiteral(":/pictures/dial"));
+  ASSERT_FALSE(dial.isNull());
+  const NeedleLine needle = *GaugeNeedle(kGauge.width(), kGauge.height(), 30);
+
+  // The picture in a stretched label, the needle on a transparent surface over it.
+  Panel layered;
+  QLabel picture(&layered.widget);
+  picture.setGeometry(kGauge);
+  picture.setScaledContents(true);
+  picture.setPixmap(dial);
+  TGaugeSurface over(&layered.widget);
+  over.setGeometry(kGauge);
+  over.SetNeedle(needle);
+
+  Panel own;
+  TGaugeSurface gauge(&own.widget);
+  gauge.setGeometry(kGauge);
+  gauge.SetDial(dial);
+  gauge.SetNeedle(needle);
+  EXPECT_EQ(own.Drawn(), layered.Drawn());
+
+  // Without a needle it is the dial alone.
+  TGaugeSurface bare(&own.widget);
+  bare.setGeometry(kGauge);
+  bare.SetDial(dial);
+  gauge.hide();
+  over.hide();
+  EXPECT_EQ(own.Drawn(), layered.Drawn());
+}
+
+TEST(GaugeSurface, ANeedleThatMovesOverItsOwnDialLeavesThePanelUndrawn) {
+  Panel panel;
+  TGaugeSurface gauge(&panel.widget);
+  gauge.setGeometry(kGauge);
+  gauge.SetDial(QPixmap(QStringLiteral(":/pictures/dial")));
+  panel.widget.show();
+  QCoreApplication::processEvents();
+  PaintCounter under{&panel.widget};
+  PaintCounter over{&gauge};
+  for (const int value : {10, 50, 90}) {
+    gauge.SetNeedle(*GaugeNeedle(kGauge.width(), kGauge.height(), value));
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(over.paints, 3);
+  EXPECT_EQ(under.paints, 0);
+}
+
+}  // namespace
