@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QLabel>
 #include <QTest>
 
@@ -79,7 +81,11 @@ TEST_F(JoyPoll, CallbackWaitsForTheCalibration) {
   VirtualStick stick;
   TfrmJoy joy;
   ListenAsMainWindow(joy);
+  // Until the settings are read, the form holds the small calibration it starts with.
   EXPECT_FALSE(joy.callbackEnabled);
+  const JoyCalibration& c = joy.calibration;
+  EXPECT_EQ(std::tuple(c.joyCentXMin, c.joyCentXMax, c.joyMaxX), std::tuple(1, 2, 3));
+  EXPECT_EQ(std::tuple(c.joyCentYMin, c.joyCentYMax, c.joyMaxY), std::tuple(1, 2, 3));
   stick.Set(65535, 0);
   EXPECT_TRUE(joy.PollJoystick());
   EXPECT_EQ(calls, 0);
