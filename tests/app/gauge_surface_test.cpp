@@ -73,4 +73,26 @@ TEST(GaugeSurface, ANeedleThatMovesOverItsOwnDialLeavesThePanelUndrawn) {
   EXPECT_EQ(under.paints, 0);
 }
 
+TEST(GaugeSurface, TheNeedleIsARedLineTwoPixelsWideAndFollowsEveryMove) {
+  TGaugeSurface gauge;
+  gauge.resize(53, 52);
+  QPalette palette = gauge.palette();
+  palette.setColor(QPalette::Window, Qt::white);
+  gauge.setPalette(palette);
+  gauge.setAutoFillBackground(true);
+  gauge.SetNeedle({26, 40, 26, 5});  // straight up
+  const QImage image = gauge.grab().toImage();
+  // Across the needle, half-way up: two pixels' worth of red, however it is smoothed.
+  double ink = 0;
+  for (int x = 20; x <= 32; ++x) ink += (255 - image.pixelColor(x, 22).green()) / 255.0;
+  EXPECT_NEAR(ink, 2, 0.4);
+  EXPECT_EQ(image.pixelColor(26, 22).red(), 255);
+
+  // A move of the tip along one axis only is a move too.
+  gauge.SetNeedle({26, 40, 26, 10});
+  EXPECT_EQ(gauge.needle()->endY, 10);
+  gauge.SetNeedle({26, 40, 30, 10});
+  EXPECT_EQ(gauge.needle()->endX, 30);
+}
+
 }  // namespace
