@@ -212,7 +212,14 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   EXPECT_EQ(w.ui->lbServo2->text(), "servo2: 128");
   EXPECT_GT(counter.paints, 0);
   EXPECT_GT(lamp.paints, 0);
+  // A step large enough to move the needle too.
+  PaintCounter needle{w.ui->gauge2};
+  w.state.servoIncr = 10;
+  w.Timer1Timer();
+  QTest::qWait(50);
+  EXPECT_GT(needle.paints, 0);
   EXPECT_EQ(beneath.paints, 0);
+  w.state.servoIncr = 1;
 
   // Nothing to send still leaves a stopped tick running, as after any send.
   w.state.direction[2] = 0;
@@ -273,8 +280,12 @@ TEST(MainWindow, LampsWatchTheLine) {
   EXPECT_EQ(w.ComLed1->LedSignal(), lsTx);
   EXPECT_EQ(w.ComLed2->LedSignal(), lsRx);
   EXPECT_EQ(w.ComLed1->geometry(), QRect(189, 46, 20, 19));
+  EXPECT_EQ(w.ComLed1->Kind(), lkRedLight);
+  EXPECT_EQ(w.ComLed2->Kind(), lkGreenLight);
+  w.Timer1.Stop();
   w.SendFrames(Frame(1, 1));
   EXPECT_EQ(w.ComLed1->State(), lsOn);
+  EXPECT_TRUE(w.Timer1.Enabled()) << "the tick runs again after a write";
   // The transmit-empty event comes back through the event thread and puts it out.
   for (int i = 0; i < 100 && w.ComLed1->State() == lsOn; ++i) QTest::qWait(10);
   EXPECT_EQ(w.ComLed1->State(), lsOff);
