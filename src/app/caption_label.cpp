@@ -1,5 +1,6 @@
 #include "caption_label.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -8,6 +9,9 @@ namespace {
 // One label shows two servos of up to 256 values each; past this many texts the cache
 // starts over rather than grow without end.
 constexpr qsizetype kMaxLayouts = 1024;
+// A caption sweeps through its servo's 256 positions; room for two sweeps keeps a whole sweep
+// in the cache (a cache that starts over within a sweep would never hit).
+constexpr qsizetype kMaxPictures = 512;
 
 }  // namespace
 
@@ -27,8 +31,57 @@ const QStaticText& TCaptionLabel::Layout(const QString& text) {
   return *layouts_.insert(text, layout);
 }
 
+const QPixmap& TCaptionLabel::Picture(const QString& text, const QStaticText& layout,
+                                      const PictureLook& look) {
+  if (!(look == picturesLook_)) {
+    pictures_.clear();
+    picturesLook_ = look;
+  }
+  const auto found = pictures_.constFind(text);
+  if (found != pictures_.constEnd()) return *found;
+  if (pictures_.size() >= kMaxPictures) pictures_.clear();
+  QPixmap picture((QSizeF(look.size) * look.dpr).toSize());
+  picture.setDevicePixelRatio(look.dpr);
+  picture.fill(look.paper);
+  QPainter painter(&picture);
+  painter.setPen(look.ink);
+  painter.setFont(font());
+  painter.drawStaticText(look.at, layout);
+  painter.end();
+  return *pictures_.insert(text, picture);
+}
+
+void TCaptionLabel::SetOpaque(bool opaque) {
+  opaque_ = opaque;
+  UpdateBackground();
+  update();
+}
+
+void TCaptionLabel::UpdateBackground() {
+  bool solid = true;
+  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const QBrush& paper = palette().brush(group, backgroundRole());
+    solid = solid && paper.style() == Qt::SolidPattern && paper.isOpaque();
+  }
+  // Filled here, the background costs no painter of Qt's own; anything but one opaque colour
+  // is left to Qt.
+  ownPaper_ = opaque_ && solid;
+  setAttribute(Qt::WA_OpaquePaintEvent, ownPaper_);
+  setAutoFillBackground(opaque_ && !ownPaper_);
+}
+
+void TCaptionLabel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::FontChange) pictures_.clear();
+  if (event->type() == QEvent::PaletteChange) UpdateBackground();
+  QLabel::changeEvent(event);
+}
+
 void TCaptionLabel::paintEvent(QPaintEvent* event) {
   const QString& shown = text();
+  const auto usualWay = [this, event] {
+    if (ownPaper_) QPainter(this).fillRect(rect(), palette().brush(backgroundRole()));
+    QLabel::paintEvent(event);
+  };
   // The quick way covers the one case the captions need, one line of plain text that fits
   // (so word wrap changes nothing), left-aligned, centred vertically, with no frame, indent
   // or buddy's shortcut, where it draws exactly what a label would; anything else is drawn
@@ -36,19 +89,24 @@ void TCaptionLabel::paintEvent(QPaintEvent* event) {
   const bool oneLine = textFormat() == Qt::PlainText && !shown.contains(QLatin1Char('\n'));
   if (!oneLine || alignment() != (Qt::AlignLeft | Qt::AlignVCenter) ||
       frameShape() != QFrame::NoFrame || indent() > 0 || buddy()) {
-    QLabel::paintEvent(event);
-    return;
+    return usualWay();
   }
   const QStaticText& layout = Layout(shown);
   const QRect area =
       contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
   // A label centres the font's own height, not the line's height rounded up to whole pixels.
   const qreal height = QFontMetricsF(font()).height();
-  if (layout.size().width() > area.width() || height > area.height()) {
-    QLabel::paintEvent(event);
+  if (layout.size().width() > area.width() || height > area.height()) return usualWay();
+  const QPointF at(area.left(), area.top() + (area.height() - height) / 2);
+  const QColor ink = palette().color(foregroundRole());
+  QPainter painter(this);
+  // Over its own background the whole label can be kept as a picture per text, and copying
+  // that costs a fraction of drawing the glyphs.
+  if (ownPaper_) {
+    const QColor paper = palette().color(backgroundRole());
+    painter.drawPixmap(0, 0, Picture(shown, layout, {size(), devicePixelRatioF(), at, ink, paper}));
     return;
   }
-  QPainter painter(this);
-  painter.setPen(palette().color(foregroundRole()));
-  painter.drawStaticText(QPointF(area.left(), area.top() + (area.height() - height) / 2), layout);
+  painter.setPen(ink);
+  painter.drawStaticText(at, layout);
 }

@@ -1,5 +1,6 @@
 #include "gauge_surface.h"
 
+#include <QEvent>
 #include <QPainter>
 
 TGaugeSurface::TGaugeSurface(QWidget* parent) : QWidget(parent) {
@@ -16,9 +17,15 @@ void TGaugeSurface::SetNeedle(const NeedleLine& line) {
 void TGaugeSurface::SetDial(const QPixmap& dial) {
   dial_ = dial;
   scaledDial_ = QPixmap();
-  // Qt fills the background in the palette's window colour, and so knows nothing shows through.
-  setAutoFillBackground(!dial_.isNull());
+  // The dial drawn on the window colour covers the whole surface, so Qt paints nothing
+  // beneath it: neither the panel nor a background of this widget's own.
+  setAttribute(Qt::WA_OpaquePaintEvent, !dial_.isNull());
   update();
+}
+
+void TGaugeSurface::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) scaledDial_ = QPixmap();
+  QWidget::changeEvent(event);
 }
 
 void TGaugeSurface::paintEvent(QPaintEvent*) {
@@ -27,8 +34,14 @@ void TGaugeSurface::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize size = this->size() * ratio;
     if (scaledDial_.size() != size) {
-      scaledDial_ = QPixmap::fromImage(
-          dial_.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      // Stretched as a label with scaled contents would, over the window colour as a
+      // background filled by Qt would be.
+      scaledDial_ = QPixmap(size);
+      scaledDial_.fill(palette().color(backgroundRole()));
+      QPainter onto(&scaledDial_);
+      onto.drawImage(0, 0,
+                     dial_.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+      onto.end();
       scaledDial_.setDevicePixelRatio(ratio);
     }
     painter.drawPixmap(0, 0, scaledDial_);

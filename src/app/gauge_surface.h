@@ -21,6 +21,7 @@ class TGaugeSurface : public QWidget {
   void SetDial(const QPixmap& dial);
 
  protected:
+  void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:

@@ -67,9 +67,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
         std::pair{ui->gauge3, ui->bkgauge3}}) {
     gauge->SetDial(dial->pixmap());
   }
-  for (QLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) {
-    label->setAutoFillBackground(true);
-  }
+  for (TCaptionLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) label->SetOpaque(true);
 
   ComLed1 = new TComLed(ui->Panel1);
   ComLed1->setGeometry(189, 46, 20, 19);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QLabel>
+#include <QPalette>
 
 namespace {
 
@@ -98,6 +99,86 @@ TEST(CaptionLabel, ATextShownBeforeAndAFontChangeDrawRight) {
   caption.setEnabled(false);
   label.setEnabled(false);
   EXPECT_EQ(Drawn(caption), Drawn(label));
+}
+
+// Opaque, the caption keeps pictures of what it drew; whatever changes after a text was first
+// drawn, it must still look like a label that fills its background.
+TEST(CaptionLabel, OpaqueAnyChangeIsDrawnAsALabelWould) {
+  TCaptionLabel caption;
+  QLabel label;
+  const auto both = [&](const auto& change) {
+    change(static_cast<QLabel&>(caption));
+    change(label);
+  };
+  const auto expectSame = [&](const char* what) {
+    for (const char* text : {"servo1: 127", "servo1: 128", "servo1: 127"}) {
+      both([&](QLabel& l) { l.setText(QString::fromLatin1(text)); });
+      EXPECT_EQ(Drawn(caption), Drawn(label)) << what << ": " << text;
+    }
+  };
+  caption.SetOpaque(true);
+  label.setAutoFillBackground(true);
+  both([](QLabel& l) {
+    l.setGeometry(0, 0, 58, 13);
+    QPalette colours = l.palette();
+    colours.setColor(QPalette::Window, QColor(206, 239, 236));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    l.setPalette(colours);
+  });
+  expectSame("first");
+  both([](QLabel& l) {
+    QPalette colours = l.palette();
+    colours.setColor(QPalette::WindowText, Qt::darkBlue);
+    l.setPalette(colours);
+  });
+  expectSame("ink");
+  both([](QLabel& l) {
+    QPalette colours = l.palette();
+    colours.setColor(QPalette::Window, Qt::yellow);
+    l.setPalette(colours);
+  });
+  expectSame("paper");
+  both([](QLabel& l) { l.resize(80, 20); });
+  expectSame("size");
+  both([](QLabel& l) {
+    QFont bold = l.font();
+    bold.setBold(true);
+    l.setFont(bold);
+  });
+  expectSame("bold");
+  both([](QLabel& l) {
+    QFont larger = l.font();
+    larger.setPixelSize(12);
+    l.setFont(larger);
+  });
+  expectSame("larger");
+  both([](QLabel& l) {
+    l.resize(80, 30);
+    QFont tooWide = l.font();
+    tooWide.setPixelSize(16);
+    l.setFont(tooWide);
+  });
+  expectSame("too wide");
+  both([](QLabel& l) { l.setMargin(2); });
+  expectSame("margin");
+  both([](QLabel& l) { l.setEnabled(false); });
+  expectSame("disabled");
+  both([](QLabel& l) {
+    QPalette colours = l.palette();
+    colours.setColor(QPalette::Window, QColor(255, 255, 0, 128));
+    l.setPalette(colours);
+  });
+  expectSame("see-through");
+  both([](QLabel& l) {
+    QPalette colours = l.palette();
+    colours.setColor(QPalette::Window, Qt::yellow);
+    colours.setColor(QPalette::Disabled, QPalette::Window, QColor(255, 255, 0, 128));
+    l.setPalette(colours);
+    l.setEnabled(true);
+  });
+  expectSame("see-through when disabled, enabled");
+  both([](QLabel& l) { l.setEnabled(false); });
+  expectSame("see-through when disabled");
 }
 
 }  // namespace

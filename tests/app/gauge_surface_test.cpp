@@ -47,6 +47,14 @@ TEST(GaugeSurface, GivenItsDialItLooksLikeTheDialWithTheNeedleOver) {
   gauge.SetNeedle(needle);
   EXPECT_EQ(own.Drawn(), layered.Drawn());
 
+  // The dial's corners show the window colour, also after it changed.
+  for (Panel* panel : {&own, &layered}) {
+    QPalette yellow = panel->widget.palette();
+    yellow.setColor(QPalette::Window, Qt::yellow);
+    panel->widget.setPalette(yellow);
+  }
+  EXPECT_EQ(own.Drawn(), layered.Drawn());
+
   // Without a needle it is the dial alone.
   TGaugeSurface bare(&own.widget);
   bare.setGeometry(kGauge);
