@@ -30,12 +30,11 @@ std::optional<JoystickReading> JoystickDevice::Read() {
   if (!ready_) return std::nullopt;
   // Fetches the new state and notices sticks that came or went. That costs SDL a few system
   // calls: without a stick, where it is read every tick only to look for one, it looks a few
-  // times a second.
+  // times a second, and in between there is nothing new to ask it.
   const auto now = std::chrono::steady_clock::now();
-  if (stick_ || now - lastLook_ >= kLookForSticksEvery) {
-    SDL_JoystickUpdate();
-    lastLook_ = now;
-  }
+  if (!stick_ && now - lastLook_ < kLookForSticksEvery) return std::nullopt;
+  SDL_JoystickUpdate();
+  lastLook_ = now;
   SDL_Joystick* const before = stick_;
   SDL_Joystick* stick = Current();
   if (stick && stick != before) SDL_JoystickUpdate();  // just opened: fetch its state

@@ -23,10 +23,12 @@ class JoystickDevice {
   // False when SDL's joystick subsystem could not start; every Read is empty then.
   bool ready() const { return ready_; }
 
+  // Without a stick, how often Read looks for one: a stick plugged in is noticed this long
+  // after at most.
+  static constexpr std::chrono::milliseconds kLookForSticksEvery{250};
+
  private:
   SDL_Joystick* Current();
-
-  static constexpr std::chrono::milliseconds kLookForSticksEvery{250};
 
   bool ready_ = false;
   std::chrono::steady_clock::time_point lastLook_{};

@@ -4,9 +4,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <chrono>
+#include <thread>
 
 #include "jog_field.h"
 #include "jog_pad.h"
+#include "joystick_device.h"
 #include "ui_main_window.h"
 #include "virtual_stick.h"
 #include "window_harness.h"
@@ -118,6 +120,7 @@ TEST(JogPadWindow, ShownByTheSettingAndF5HidesAStickHidesItInAuto) {
     EXPECT_FALSE(w.jogPad()->frameGeometry().intersects(w.frameGeometry()));
     stick.Attach();
     stick.Set(32768, 32768);
+    std::this_thread::sleep_for(JoystickDevice::kLookForSticksEvery);
     w.Timer1Timer();
     EXPECT_FALSE(w.jogPad()->isVisible());
   }

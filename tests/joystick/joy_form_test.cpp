@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <tuple>
 
 #include <QLabel>
@@ -7,6 +8,7 @@
 
 #include "errors.h"
 #include "joy_form.h"
+#include "joystick_device.h"
 #include "temp_dir.h"
 #include "virtual_stick.h"
 
@@ -124,6 +126,7 @@ TEST_F(JoyPoll, NoJoystickNoCallbackAndEveryDirectionStops) {
 
   // Pulled out while deflected: the servos it drove, and those of the other group, stop.
   stick.Attach();
+  std::this_thread::sleep_for(JoystickDevice::kLookForSticksEvery);
   stick.Set(65535, 0, 1);
   state.direction[5] = -1;
   EXPECT_TRUE(joy.PollJoystick());
@@ -140,6 +143,7 @@ TEST_F(JoyPoll, NoJoystickNoCallbackAndEveryDirectionStops) {
 
   // Plugged in again, it is picked up as before.
   stick.Attach();
+  std::this_thread::sleep_for(JoystickDevice::kLookForSticksEvery);
   stick.Set(0, 32000);
   EXPECT_TRUE(joy.PollJoystick());
   EXPECT_EQ(state.direction[1], -1);

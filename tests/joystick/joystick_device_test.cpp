@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <signal.h>
+#include <thread>
 
 #include "joystick_device.h"
 #include "virtual_stick.h"
@@ -57,8 +59,11 @@ TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {
   JoystickDevice device;
   EXPECT_FALSE(device.Read());
 
+  // Plugged in, it is noticed when SDL is next asked to look, not at every read.
   stick.Attach();
   stick.Set(100, 200, 4);
+  EXPECT_FALSE(device.Read());
+  std::this_thread::sleep_for(JoystickDevice::kLookForSticksEvery);
   auto reading = device.Read();
   ASSERT_TRUE(reading);
   EXPECT_EQ(reading->x, 100);
@@ -75,6 +80,7 @@ TEST(JoystickDevice, NoStickNoReadingAndAStickPluggedInLaterIsPickedUp) {
 
   stick.Attach();
   stick.Set(5, 6);
+  std::this_thread::sleep_for(JoystickDevice::kLookForSticksEvery);
   reading = device.Read();
   ASSERT_TRUE(reading);
   EXPECT_EQ(reading->x, 5);
