@@ -453,6 +453,14 @@ TEST(ButtonCellEditor, EveryChangeOfTheLookIsRedrawn) {
 
 TEST(ButtonCellEditor, PlacementFollowsModeAndAlignment) {
   TButtonCellEditor editor;
+  // New, it fills its cell, also one of 100 pixels or more, and centres glyph and caption
+  // with nothing between them.
+  editor.ShowAt(QRect(0, 0, 150, 120));
+  EXPECT_EQ(editor.Button()->size(), QSize(150, 120));
+  EXPECT_EQ(editor.Margin(), -1);
+  EXPECT_EQ(editor.Spacing(), 0);
+  EXPECT_EQ(editor.NumGlyphs(), 1);
+
   const QRect cell(100, 50, 81, 25);
   editor.SetWidth(50);
   editor.SetHeight(40);

@@ -22,6 +22,20 @@ class NoControlEditor : public TMetaCellEditor {
   void EndEdit() override {}
 };
 
+// A grid before anyone sets it up: the command editor relies on what it does not set.
+TEST(XStringGrid, ANewGridHasTheDocumentedDefaults) {
+  TXStringGrid grid;
+  EXPECT_EQ(grid.FixedLineColor(), QColor(Qt::black));
+  EXPECT_EQ(grid.GridLineColor(), QColor(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(grid.GridLineWidth(), 1);
+  EXPECT_EQ(grid.SelectedColor(), grid.palette().color(QPalette::Highlight));
+  EXPECT_EQ(grid.SelectedTextColor(), grid.palette().color(QPalette::HighlightedText));
+  EXPECT_FALSE(grid.MultiLine());
+  EXPECT_FALSE(grid.ImmediateEditMode());
+  EXPECT_EQ(grid.activeEditor, nullptr);
+  EXPECT_TRUE(grid.pendingChar.isNull());
+}
+
 TEST(XStringGrid, CellsCountTheFixedRowAndColumn) {
   TXStringGrid grid;
   EXPECT_EQ(grid.ColCount(), 5);
