@@ -137,6 +137,7 @@ TEST(XStringGrid, AnEditorServesOneGridOnly) {
   gridB.setObjectName("gridB");
   TComboCellEditor list;
   list.setObjectName("cellComList");
+  EXPECT_EQ(list.AttachCount(), 0);
   gridA.Columns()[1]->SetEditor(&list);
   gridA.Columns()[2]->SetEditor(&list);
   try {
