@@ -57,6 +57,7 @@ TEST(CaptionLabel, DrawsAsAPlainLabelWould) {
       ExpectSameAsLabel(text, font, {.margin = 2});
       ExpectSameAsLabel(text, font, {.frame = QFrame::Box});
       ExpectSameAsLabel(text, font, {.indent = 4});
+      ExpectSameAsLabel(text, font, {.indent = 1});
       ExpectSameAsLabel(text, font, {.wrap = true});
       ExpectSameAsLabel(text, font, {.align = Qt::AlignRight | Qt::AlignTop});
       ExpectSameAsLabel(text, font, {.align = Qt::AlignCenter, .margin = 3});
