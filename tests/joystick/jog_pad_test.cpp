@@ -209,6 +209,15 @@ TEST_F(ShownPad, ArrowKeysPushTheKnobToTheEdgeWhileHeld) {
   QTest::keyRelease(field, Qt::Key_Right);
   QTest::keyRelease(field, Qt::Key_Up);
   EXPECT_TRUE(field->Centred());
+
+  // The focus goes elsewhere while a key holds the knob out, and the key's release with it:
+  // the knob lets go rather than jog on.
+  field->setFocus();
+  ASSERT_TRUE(field->hasFocus());
+  QTest::keyPress(field, Qt::Key_Right);
+  ASSERT_FALSE(field->Centred());
+  field->clearFocus();
+  EXPECT_TRUE(field->Centred());
 }
 
 TEST_F(ShownPad, EveryMoveOfTheKnobIsRedrawn) {
