@@ -55,6 +55,8 @@ TEST(RegularFile, DescriptorZeroIsAFileLikeAnyOther) {
   {
     TRegularFile file(dir.File("a"));
     ASSERT_EQ(file.fd(), 0);
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_FALSE(file.NotRegular());
     std::string text;
     ASSERT_TRUE(file.ReadAll(text));
     EXPECT_EQ(text, "zero");

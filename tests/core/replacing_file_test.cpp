@@ -129,6 +129,7 @@ TEST(ReplacingFile, DescriptorZeroIsAFileLikeAnyOther) {
   EXPECT_FALSE(DescriptorOpen(0));
   ASSERT_TRUE(file.Open(dir.File("t")));
   ASSERT_TRUE(DescriptorOpen(0));
+  EXPECT_TRUE(file.IsOpen());
   file.Abandon();
   EXPECT_FALSE(DescriptorOpen(0));
   EXPECT_EQ(ReadFile(dir.File("t")), "zero");
