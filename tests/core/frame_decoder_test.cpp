@@ -78,6 +78,10 @@ TEST(FrameDecoder, CountsAndDropsFramesWithAWrongCheck) {
     EXPECT_EQ(Pairs(frames), (std::vector<std::pair<int, int>>{{1, 1}, {2, 0x82}}));
     EXPECT_EQ(decoder.badFrames(), c.bad);
     EXPECT_EQ(decoder.goodFrames(), 2u);
+    // The same as the very first bytes on the line.
+    FrameDecoder first;
+    EXPECT_EQ(Pairs(first.Feed(c.stream)), (std::vector<std::pair<int, int>>{{2, 0x82}}));
+    EXPECT_EQ(first.badFrames(), c.bad);
   }
 }
 
