@@ -1,6 +1,5 @@
 #include "gauge_surface.h"
 
-#include <QEvent>
 #include <QPainter>
 
 TGaugeSurface::TGaugeSurface(QWidget* parent) : QWidget(parent) {
@@ -23,21 +22,18 @@ void TGaugeSurface::SetDial(const QPixmap& dial) {
   update();
 }
 
-void TGaugeSurface::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::PaletteChange) scaledDial_ = QPixmap();
-  QWidget::changeEvent(event);
-}
-
 void TGaugeSurface::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   if (!dial_.isNull()) {
     const qreal ratio = devicePixelRatioF();
     const QSize size = this->size() * ratio;
-    if (scaledDial_.size() != size) {
+    const QColor paper = palette().color(backgroundRole());
+    if (scaledDial_.size() != size || paper != dialPaper_) {
       // Stretched as a label with scaled contents would, over the window colour as a
       // background filled by Qt would be.
+      dialPaper_ = paper;
       scaledDial_ = QPixmap(size);
-      scaledDial_.fill(palette().color(backgroundRole()));
+      scaledDial_.fill(paper);
       QPainter onto(&scaledDial_);
       onto.drawImage(0, 0,
                      dial_.toImage().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));

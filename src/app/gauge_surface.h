@@ -3,6 +3,7 @@
 // one widget, not the panel and the picture beneath it as well.
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
 #include <QWidget>
 #include <optional>
@@ -21,13 +22,13 @@ class TGaugeSurface : public QWidget {
   void SetDial(const QPixmap& dial);
 
  protected:
-  void changeEvent(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::optional<NeedleLine> needle_;
   QPixmap dial_;
-  QPixmap scaledDial_;
+  QPixmap scaledDial_;  // the dial stretched over dialPaper_
+  QColor dialPaper_;
 };
 
 // Draws the needle for value `v` (0..100); any other value leaves the previous needle.
