@@ -116,20 +116,50 @@ TEST(ComBuffer, OddPositiveSizesAreStoredOneLower) {
   EXPECT_EQ(port.Buffer().OutputSize(), 64);
 }
 
+// The program sets only some of the port's settings and relies on the rest keeping these.
 TEST(ComPortDefaults, AreTheComponentsOwn) {
   TComPort port;
   EXPECT_FALSE(port.Connected());
   EXPECT_EQ(port.BaudRate(), br9600);
   EXPECT_EQ(port.Port(), "COM1");
+  EXPECT_EQ(port.StopBits(), sbOneStopBit);
+  EXPECT_EQ(port.DataBits(), dbEight);
+  EXPECT_FALSE(port.DiscardNull());
+  EXPECT_EQ(port.EventChar(), 0);
   EXPECT_EQ(port.Events(), kAllComEvents);
   EXPECT_EQ(port.SyncMethod(), smThreadSync);
   EXPECT_EQ(port.CustomRate(), 9600);
-  EXPECT_EQ(port.Timeouts().ReadInterval(), -1);
-  EXPECT_EQ(port.Timeouts().WriteTotalMultiplier(), 100);
-  EXPECT_EQ(port.Timeouts().WriteTotalConstant(), 1000);
-  EXPECT_EQ(port.FlowControl().XonChar(), 17);
-  EXPECT_EQ(port.FlowControl().XoffChar(), 19);
+  EXPECT_TRUE(port.RxCharLeavesInput());
+
+  const TComParity& parity = port.Parity();
+  EXPECT_EQ(parity.Bits(), prNone);
+  EXPECT_FALSE(parity.Check());
+  EXPECT_FALSE(parity.Replace());
+  EXPECT_EQ(parity.ReplaceChar(), 0);
+
+  const TComFlowControl& flow = port.FlowControl();
+  EXPECT_FALSE(flow.OutCTSFlow());
+  EXPECT_FALSE(flow.OutDSRFlow());
+  EXPECT_EQ(flow.ControlDTR(), dtrDisable);
+  EXPECT_EQ(flow.ControlRTS(), rtsDisable);
+  EXPECT_FALSE(flow.XonXoffOut());
+  EXPECT_FALSE(flow.XonXoffIn());
+  EXPECT_FALSE(flow.DSRSensitivity());
+  EXPECT_FALSE(flow.TxContinueOnXoff());
+  EXPECT_EQ(flow.XonChar(), 17);
+  EXPECT_EQ(flow.XoffChar(), 19);
+
+  const TComTimeouts& timeouts = port.Timeouts();
+  EXPECT_EQ(timeouts.ReadInterval(), -1);
+  EXPECT_EQ(timeouts.ReadTotalMultiplier(), 0);
+  EXPECT_EQ(timeouts.ReadTotalConstant(), 0);
+  EXPECT_EQ(timeouts.WriteTotalMultiplier(), 100);
+  EXPECT_EQ(timeouts.WriteTotalConstant(), 1000);
+
+  EXPECT_EQ(port.Buffer().InputSize(), 1024);
+  EXPECT_EQ(port.Buffer().OutputSize(), 1024);
   EXPECT_EQ(port.EventThread(), nullptr);
+  EXPECT_TRUE(port.Links().empty());
 }
 
 TEST(ComLineRecord, CarriesTheSettings) {
