@@ -195,6 +195,12 @@ TEST_F(EventsOnPty, TheEventCharacterInAReadOfOurOwnRaisesItsEvent) {
   char buffer[3];
   ASSERT_EQ(port.ReceiveBytes(buffer, 3), 3);
   EXPECT_TRUE(WaitUntil([&] { return flags == 1; }));
+  // Bytes without it that follow raise no more.
+  pty.WritePeer("c");
+  ASSERT_TRUE(WaitUntil([&] { return chars == 2; }));
+  ASSERT_EQ(port.ReceiveBytes(buffer, 1), 1);
+  PumpFor(100ms);
+  EXPECT_EQ(flags, 1);
   port.ClosePort();
 }
 
