@@ -1,26 +1,43 @@
 #include "tick_timer.h"
 
-TTickTimer::TTickTimer(QObject* parent) : QObject(parent) {
-  timer_.setTimerType(Qt::PreciseTimer);
-  timer_.setInterval(interval_);
-  connect(&timer_, &QTimer::timeout, this, &TTickTimer::Tick);
-}
+#include <QTimerEvent>
+
+TTickTimer::TTickTimer(QObject* parent) : QObject(parent) {}
 
 void TTickTimer::Start() {
   enabled_ = true;
-  if (interval_ > 0) timer_.start(interval_);
+  if (interval_ > 0) Restart();
 }
 
 void TTickTimer::Stop() {
   enabled_ = false;
-  timer_.stop();
+  Halt();
 }
 
 void TTickTimer::SetInterval(int milliseconds) {
   interval_ = milliseconds;
   if (enabled_ && interval_ > 0) {
-    timer_.start(interval_);
+    Restart();
   } else {
-    timer_.stop();
+    Halt();
   }
+}
+
+void TTickTimer::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == timerId_) {
+    Q_EMIT Tick();
+    return;
+  }
+  QObject::timerEvent(event);
+}
+
+void TTickTimer::Restart() {
+  Halt();
+  timerId_ = startTimer(interval_, Qt::PreciseTimer);
+}
+
+void TTickTimer::Halt() {
+  if (timerId_ == 0) return;
+  killTimer(timerId_);
+  timerId_ = 0;
 }
