@@ -31,14 +31,16 @@ const QStaticText& TCaptionLabel::Layout(const QString& text) {
   return *layouts_.insert(text, layout);
 }
 
-const QPixmap& TCaptionLabel::Picture(const QString& text, const QStaticText& layout,
-                                      const PictureLook& look) {
+const QPixmap* TCaptionLabel::Picture(const QString& text, const PictureLook& look) {
   if (!(look == picturesLook_)) {
     pictures_.clear();
     picturesLook_ = look;
   }
+  // A hit needs no layout: the text fitted when its picture was drawn, under the same look.
   const auto found = pictures_.constFind(text);
-  if (found != pictures_.constEnd()) return *found;
+  if (found != pictures_.constEnd()) return &*found;
+  const QStaticText& layout = Layout(text);
+  if (layout.size().width() > look.area.width()) return nullptr;
   if (pictures_.size() >= kMaxPictures) pictures_.clear();
   QPixmap picture((QSizeF(look.size) * look.dpr).toSize());
   picture.setDevicePixelRatio(look.dpr);
@@ -48,7 +50,7 @@ const QPixmap& TCaptionLabel::Picture(const QString& text, const QStaticText& la
   painter.setFont(font());
   painter.drawStaticText(look.at, layout);
   painter.end();
-  return *pictures_.insert(text, picture);
+  return &*pictures_.insert(text, picture);
 }
 
 void TCaptionLabel::SetOpaque(bool opaque) {
@@ -91,22 +93,25 @@ void TCaptionLabel::paintEvent(QPaintEvent* event) {
       frameShape() != QFrame::NoFrame || indent() > 0 || buddy()) {
     return usualWay();
   }
-  const QStaticText& layout = Layout(shown);
   const QRect area =
       contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
   // A label centres the font's own height, not the line's height rounded up to whole pixels.
   const qreal height = QFontMetricsF(font()).height();
-  if (layout.size().width() > area.width() || height > area.height()) return usualWay();
+  if (height > area.height()) return usualWay();
   const QPointF at(area.left(), area.top() + (area.height() - height) / 2);
   const QColor ink = palette().color(foregroundRole());
-  QPainter painter(this);
   // Over its own background the whole label can be kept as a picture per text, and copying
   // that costs a fraction of drawing the glyphs.
   if (ownPaper_) {
     const QColor paper = palette().color(backgroundRole());
-    painter.drawPixmap(0, 0, Picture(shown, layout, {size(), devicePixelRatioF(), at, ink, paper}));
+    const QPixmap* picture = Picture(shown, {size(), devicePixelRatioF(), area, at, ink, paper});
+    if (!picture) return usualWay();
+    QPainter(this).drawPixmap(0, 0, *picture);
     return;
   }
+  const QStaticText& layout = Layout(shown);
+  if (layout.size().width() > area.width()) return usualWay();
+  QPainter painter(this);
   painter.setPen(ink);
   painter.drawStaticText(at, layout);
 }

@@ -29,6 +29,7 @@ class TCaptionLabel : public QLabel {
   struct PictureLook {
     QSize size;
     qreal dpr = 1;
+    QRect area;  // where the text goes; only a text that fits in it has a picture
     QPointF at;
     QColor ink;
     QColor paper;
@@ -37,7 +38,8 @@ class TCaptionLabel : public QLabel {
 
   void UpdateBackground();
   const QStaticText& Layout(const QString& text);
-  const QPixmap& Picture(const QString& text, const QStaticText& layout, const PictureLook& look);
+  // The picture of the caption showing `text`, or null when the text does not fit.
+  const QPixmap* Picture(const QString& text, const PictureLook& look);
 
   QHash<QString, QStaticText> layouts_;
   QHash<QString, QPixmap> pictures_;

@@ -141,6 +141,10 @@ TEST(CaptionLabel, OpaqueAnyChangeIsDrawnAsALabelWould) {
   expectSame("paper");
   both([](QLabel& l) { l.resize(80, 20); });
   expectSame("size");
+  // Narrowed from the right only: the text starts where it did but no longer fits.
+  both([](QLabel& l) { l.setContentsMargins(0, 0, 50, 0); });
+  expectSame("narrower");
+  both([](QLabel& l) { l.setContentsMargins(0, 0, 0, 0); });
   both([](QLabel& l) {
     QFont bold = l.font();
     bold.setBold(true);
