@@ -25,8 +25,8 @@ const QStaticText& TCaptionLabel::Layout(const QString& text) {
   if (layouts_.size() >= kMaxLayouts) layouts_.clear();
   QStaticText layout(text);
   layout.setTextFormat(Qt::PlainText);
-  // Laid out now for the label's font; a static text drawn with another font lays itself out
-  // again, so a font change needs no clearing here.
+  // Laid out now for the label's font. Its size, which tells whether the text fits, is for
+  // that font until it is drawn with another, so a font change clears the layouts.
   layout.prepare(QTransform(), font());
   return *layouts_.insert(text, layout);
 }
@@ -45,11 +45,12 @@ const QPixmap* TCaptionLabel::Picture(const QString& text, const PictureLook& lo
   QPixmap picture((QSizeF(look.size) * look.dpr).toSize());
   picture.setDevicePixelRatio(look.dpr);
   picture.fill(look.paper);
-  QPainter painter(&picture);
-  painter.setPen(look.ink);
-  painter.setFont(font());
-  painter.drawStaticText(look.at, layout);
-  painter.end();
+  {
+    QPainter painter(&picture);
+    painter.setPen(look.ink);
+    painter.setFont(font());
+    painter.drawStaticText(look.at, layout);
+  }
   return &*pictures_.insert(text, picture);
 }
 
@@ -73,7 +74,10 @@ void TCaptionLabel::UpdateBackground() {
 }
 
 void TCaptionLabel::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange) pictures_.clear();
+  if (event->type() == QEvent::FontChange) {
+    layouts_.clear();
+    pictures_.clear();
+  }
   if (event->type() == QEvent::PaletteChange) UpdateBackground();
   QLabel::changeEvent(event);
 }

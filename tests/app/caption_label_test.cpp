@@ -184,6 +184,32 @@ TEST(CaptionLabel, OpaqueAnyChangeIsDrawnAsALabelWould) {
   expectSame("see-through when disabled, enabled");
   both([](QLabel& l) { l.setEnabled(false); });
   expectSame("see-through when disabled");
+  both([](QLabel& l) {
+    QLinearGradient shade(0, 0, 0, 20);
+    shade.setColorAt(0, Qt::yellow);
+    shade.setColorAt(1, Qt::darkGreen);
+    QPalette colours = l.palette();
+    colours.setBrush(QPalette::Window, shade);  // opaque, but not one colour
+    l.setPalette(colours);
+    l.setEnabled(true);
+    QFont fits = l.font();  // a text that fits is drawn the quick way
+    fits.setPixelSize(10);
+    l.setFont(fits);
+  });
+  expectSame("gradient");
+  // A text laid out in a small font, which then grows past the width: a label clips it at
+  // the margin.
+  both([](QLabel& l) {
+    l.setMargin(3);
+    l.setText(QStringLiteral("servo6: 1"));
+  });
+  EXPECT_EQ(Drawn(caption), Drawn(label)) << "small";
+  both([](QLabel& l) {
+    QFont grown = l.font();
+    grown.setPixelSize(20);
+    l.setFont(grown);
+  });
+  EXPECT_EQ(Drawn(caption), Drawn(label)) << "grown past the width";
 }
 
 }  // namespace
