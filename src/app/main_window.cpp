@@ -84,7 +84,11 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
 
   jogPad_ = new TfrmJogPad(this);
   ConnectControls();
-  qApp->installEventFilter(this);
+  // Keys go to the focus widget first, so watching it and the window (for keys typed with no
+  // focus widget and keys left to it) sees every key typed here; the rest of the program's
+  // events, the ticks among them, pass by without a filter.
+  installEventFilter(this);
+  connect(qApp, &QApplication::focusChanged, this, &TfrmVantrel::WatchFocus);
 
   try {
     FormCreate(settingsPath);
@@ -260,6 +264,11 @@ void TfrmVantrel::LoadJoystickCalibration() {
 bool TfrmVantrel::IsCoordinateBox(const QWidget* widget) const {
   // A Move target typed there must not add commands to the script.
   return widget == ui->Xcoord || widget == ui->Ycoord || widget == ui->Zcoord;
+}
+
+void TfrmVantrel::WatchFocus(QWidget* old, QWidget* now) {
+  if (old && old != this) old->removeEventFilter(this);
+  if (now && now != this && now->window() == this) now->installEventFilter(this);
 }
 
 bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {

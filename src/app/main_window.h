@@ -94,6 +94,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ConnectControls();
   void UpdateArmView();
   bool IsCoordinateBox(const QWidget* widget) const;
+  void WatchFocus(QWidget* old, QWidget* now);
   // The tick's input: the jog pad while it is used, else joystick 0.
   void ReadJogInput();
   void ShowJogPadAtStart();

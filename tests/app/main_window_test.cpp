@@ -136,6 +136,20 @@ TEST(MainWindow, RecordingKeysRecordOutsideTheCoordinateBoxes) {
   QTest::keyClicks(w.ui->cbHoriz, "A7");
   EXPECT_EQ(w.script.count(), 8);
 
+  // The window sees a key before the control with the focus, which still gets it, also a
+  // control that takes the key for itself.
+  auto* field = new QLineEdit(&w);
+  field->show();
+  field->setFocus();
+  QTest::keyClicks(field, "2");
+  EXPECT_EQ(field->text(), "2");
+  ASSERT_EQ(w.script.count(), 9);
+  EXPECT_EQ(w.script.getItem(8).servoId, 2);
+  delete field;
+  w.ui->cbHoriz->setFocus();
+  QTest::keyClicks(w.ui->cbHoriz, "3");
+  EXPECT_EQ(w.script.count(), 10);
+
   // A Move target typed into a coordinate box goes to that box only.
   for (QLineEdit* box : {w.ui->Xcoord, w.ui->Ycoord, w.ui->Zcoord}) {
     box->clear();
@@ -143,7 +157,7 @@ TEST(MainWindow, RecordingKeysRecordOutsideTheCoordinateBoxes) {
     QTest::keyClicks(box, "12p");
     EXPECT_EQ(box->text(), "12p");
   }
-  EXPECT_EQ(w.script.count(), 8);
+  EXPECT_EQ(w.script.count(), 10);
 }
 
 TEST(MainWindow, AVanishedDeviceIsReportedOnceAndPickedUpWhenItIsBack) {
