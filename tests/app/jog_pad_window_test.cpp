@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <chrono>
 #include <thread>
@@ -93,6 +95,22 @@ TEST(JogPadWindow, ThePadWinsOverAStickWhileDeflected) {
   EXPECT_EQ(h.pty.Drain(100ms), "");
   w.Timer1Timer();  // then the stick is read again
   EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 127));
+}
+
+TEST(JogPadWindow, ShownLeftOfTheWindowWhereThereIsRoomElseBelow) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h, {{"jogPad", "0"}});
+  w.move(400, 40);
+  w.ToggleJogPad();
+  const QRect pad = w.jogPad()->frameGeometry();
+  ASSERT_TRUE(w.jogPad()->isVisible());
+  EXPECT_LT(pad.right(), w.frameGeometry().left());
+  EXPECT_EQ(pad.top(), w.frameGeometry().top());
+  w.ToggleJogPad();
+  w.move(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+  w.ToggleJogPad();
+  EXPECT_GT(w.jogPad()->frameGeometry().top(), w.frameGeometry().bottom());
+  EXPECT_EQ(w.jogPad()->frameGeometry().left(), w.frameGeometry().left());
 }
 
 TEST(JogPadWindow, ShownByTheSettingAndF5HidesAStickHidesItInAuto) {

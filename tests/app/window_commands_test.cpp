@@ -177,6 +177,7 @@ TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
     EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
     EXPECT_TRUE(w.ui->btStop->isEnabled());
     EXPECT_FALSE(w.ui->btPlay->isEnabled());
+    EXPECT_FALSE(w.ui->btClearScript->isEnabled());  // no New while playing
     // The operator clicks Stop while the pause runs; the click waits in the queue.
     QTimer::singleShot(0, w.ui->btStop, [&] { w.ui->btStop->click(); });
   };
@@ -184,6 +185,7 @@ TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
   EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::microseconds>{7000ms});
   EXPECT_EQ(h.pty.Drain(100ms), "");
   EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->btClearScript->isEnabled());
 }
 
 TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
