@@ -101,7 +101,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
 }
 
 TfrmVantrel::~TfrmVantrel() {
-  qApp->removeEventFilter(this);
+  // Closing the window moves the focus; the part of it that watches focus is gone by then.
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
   Timer1.Stop();
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
