@@ -82,8 +82,8 @@ double UsedKb(pid_t pid) {
 }
 
 // The memory each process touches in a window of about one tick, in KB, a mean over many
-// windows: it varies far less from run to run than CPU time at rest, and what a wake-up
-// touches is what it finds cold after its sleep. Zeros where pages cannot be marked.
+// windows: what a wake-up touches is what it finds cold after its sleep, so this tells where
+// the CPU time at rest goes. Zeros where pages cannot be marked.
 std::pair<double, double> MemoryPerTick(pid_t ours, pid_t reference) {
   constexpr int kWindows = 100;
   double oursKb = 0, referenceKb = 0;
