@@ -32,6 +32,21 @@ TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> chan
   return h.Start(changes);
 }
 
+// Playback's two states as the window shows them.
+void ExpectIdle(TfrmVantrel& w) {
+  EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->btPlay->isEnabled() && w.ui->btClearScript->isEnabled());
+  EXPECT_FALSE(w.ui->btStop->isEnabled());
+  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+}
+
+void ExpectPlaying(TfrmVantrel& w) {
+  EXPECT_EQ(w.state.runState, 2);
+  EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
+  EXPECT_TRUE(w.ui->btStop->isEnabled());
+  EXPECT_FALSE(w.ui->btPlay->isEnabled() || w.ui->btClearScript->isEnabled());
+}
+
 void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
   w.ui->Xcoord->setText(x);
   w.ui->Ycoord->setText(y);
@@ -121,9 +136,7 @@ TEST(SerialWriteTimeout, MoveAndPlaybackReportAShortWriteOnceAndStop) {
   QTest::mouseClick(w.ui->btPlay, Qt::LeftButton);
   ASSERT_EQ(h.errors.size(), 2);
   EXPECT_EQ(h.errors[1], "Serial write timed out: 0 of 4 bytes sent");
-  EXPECT_EQ(w.state.runState, 1);
-  EXPECT_TRUE(w.ui->btPlay->isEnabled());
-  EXPECT_FALSE(w.ui->btStop->isEnabled());
+  ExpectIdle(w);
   EXPECT_FALSE(w.Timer1.Enabled());
   EXPECT_EQ(w.state.position[2], 85);  // the second command never ran
 }
@@ -162,10 +175,7 @@ TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   using std::chrono::microseconds;
   EXPECT_EQ(h.clock.sleeps, (std::vector<microseconds>{2ms, 200ms, 2ms, 200ms, 2ms, 200ms}));
   EXPECT_EQ(framesOnTheLineAtEachSleep, (std::vector<size_t>{1, 1, 2, 2, 3, 3}));
-  EXPECT_EQ(w.state.runState, 1);
-  EXPECT_TRUE(w.ui->btPlay->isEnabled());
-  EXPECT_FALSE(w.ui->btStop->isEnabled());
-  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+  ExpectIdle(w);
 }
 
 TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
@@ -174,18 +184,14 @@ TEST(PlaybackOnTheLine, StopClickedDuringAPauseEndsAfterIt) {
   RecordCommand(w.script, 'P', 0, 7);
   RecordCommand(w.script, 'M', 1, 10);
   h.clock.onSleep = [&] {
-    EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
-    EXPECT_TRUE(w.ui->btStop->isEnabled());
-    EXPECT_FALSE(w.ui->btPlay->isEnabled());
-    EXPECT_FALSE(w.ui->btClearScript->isEnabled());  // no New while playing
+    ExpectPlaying(w);
     // The operator clicks Stop while the pause runs; the click waits in the queue.
     QTimer::singleShot(0, w.ui->btStop, [&] { w.ui->btStop->click(); });
   };
   w.btPlayClick();
   EXPECT_EQ(h.clock.sleeps, std::vector<std::chrono::microseconds>{7000ms});
   EXPECT_EQ(h.pty.Drain(100ms), "");
-  EXPECT_EQ(w.state.runState, 1);
-  EXPECT_TRUE(w.ui->btClearScript->isEnabled());
+  ExpectIdle(w);
 }
 
 TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
