@@ -107,7 +107,13 @@ TEST(JogPadWindow, ShownLeftOfTheWindowWhereThereIsRoomElseBelow) {
   EXPECT_LT(pad.right(), w.frameGeometry().left());
   EXPECT_EQ(pad.top(), w.frameGeometry().top());
   w.ToggleJogPad();
-  w.move(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+  // Just room enough: the pad's left edge on the screen's.
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  w.move(screen.left() + pad.width() + 12, 40);
+  w.ToggleJogPad();
+  EXPECT_EQ(w.jogPad()->frameGeometry().left(), screen.left());
+  w.ToggleJogPad();
+  w.move(screen.topLeft());
   w.ToggleJogPad();
   EXPECT_GT(w.jogPad()->frameGeometry().top(), w.frameGeometry().bottom());
   EXPECT_EQ(w.jogPad()->frameGeometry().left(), w.frameGeometry().left());

@@ -42,6 +42,7 @@ void ExpectIdle(TfrmVantrel& w) {
 
 void ExpectPlaying(TfrmVantrel& w) {
   EXPECT_EQ(w.state.runState, 2);
+  EXPECT_FALSE(w.ui->lbMessage->isHidden());
   EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
   EXPECT_TRUE(w.ui->btStop->isEnabled());
   EXPECT_FALSE(w.ui->btPlay->isEnabled() || w.ui->btClearScript->isEnabled());
