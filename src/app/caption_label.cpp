@@ -55,22 +55,7 @@ const QPixmap* TCaptionLabel::Picture(const QString& text, const PictureLook& lo
 }
 
 void TCaptionLabel::SetOpaque(bool opaque) {
-  opaque_ = opaque;
-  UpdateBackground();
-  update();
-}
-
-void TCaptionLabel::UpdateBackground() {
-  bool solid = true;
-  for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-    const QBrush& paper = palette().brush(group, backgroundRole());
-    solid = solid && paper.style() == Qt::SolidPattern && paper.isOpaque();
-  }
-  // Filled here, the background costs no painter of Qt's own; anything but one opaque colour
-  // is left to Qt.
-  ownPaper_ = opaque_ && solid;
-  setAttribute(Qt::WA_OpaquePaintEvent, ownPaper_);
-  setAutoFillBackground(opaque_ && !ownPaper_);
+  paper_.SetOpaque(opaque);
 }
 
 void TCaptionLabel::changeEvent(QEvent* event) {
@@ -78,14 +63,17 @@ void TCaptionLabel::changeEvent(QEvent* event) {
     layouts_.clear();
     pictures_.clear();
   }
-  if (event->type() == QEvent::PaletteChange) UpdateBackground();
+  if (event->type() == QEvent::PaletteChange) paper_.PaletteChanged();
   QLabel::changeEvent(event);
 }
 
 void TCaptionLabel::paintEvent(QPaintEvent* event) {
   const QString& shown = text();
   const auto usualWay = [this, event] {
-    if (ownPaper_) QPainter(this).fillRect(rect(), palette().brush(backgroundRole()));
+    if (paper_.Fills()) {
+      QPainter painter(this);
+      paper_.Fill(painter);
+    }
     QLabel::paintEvent(event);
   };
   // The quick way covers the one case the captions need, one line of plain text that fits
@@ -106,7 +94,7 @@ void TCaptionLabel::paintEvent(QPaintEvent* event) {
   const QColor ink = palette().color(foregroundRole());
   // Over its own background the whole label can be kept as a picture per text, and copying
   // that costs a fraction of drawing the glyphs.
-  if (ownPaper_) {
+  if (paper_.Fills()) {
     const QColor paper = palette().color(backgroundRole());
     const QPixmap* picture = Picture(shown, {size(), devicePixelRatioF(), area, at, ink, paper});
     if (!picture) return usualWay();

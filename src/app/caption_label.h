@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QStaticText>
 
+#include "own_paper.h"
+
 class TCaptionLabel : public QLabel {
   Q_OBJECT
 
@@ -36,7 +38,6 @@ class TCaptionLabel : public QLabel {
     bool operator==(const PictureLook&) const = default;
   };
 
-  void UpdateBackground();
   const QStaticText& Layout(const QString& text);
   // The picture of the caption showing `text`, or null when the text does not fit.
   const QPixmap* Picture(const QString& text, const PictureLook& look);
@@ -44,6 +45,5 @@ class TCaptionLabel : public QLabel {
   QHash<QString, QStaticText> layouts_;
   QHash<QString, QPixmap> pictures_;
   PictureLook picturesLook_;
-  bool opaque_ = false;
-  bool ownPaper_ = false;  // opaque in one colour: the background is filled here
+  TOwnPaper paper_{this};
 };

@@ -184,16 +184,18 @@ void TComLed::RingTimerTick() {
 void TComLed::paintEvent(QPaintEvent*) {
   if (glyphOn_.isNull() || glyphOff_.isNull()) LoadKindGlyphs(kind_);
   const QPixmap& glyph = CurrentGlyph();
+  QPainter painter(this);
+  if (paper_.Fills()) paper_.Fill(painter);
   if (glyph.isNull()) return;
   const QPixmap& sized = state_ == lsOn ? glyphOn_ : glyphOff_;
   const QRect area = contentsRect();
   const int x = area.left() + std::max(0, (area.width() - sized.width()) / 2);
   const int y = area.top() + std::max(0, (area.height() - sized.height()) / 2);
-  QPainter painter(this);
   painter.drawPixmap(x, y, glyph);
 }
 
 void TComLed::changeEvent(QEvent* event) {
   if (event->type() == QEvent::EnabledChange) update();
+  if (event->type() == QEvent::PaletteChange) paper_.PaletteChanged();
   QWidget::changeEvent(event);
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "com_port.h"
+#include "own_paper.h"
 
 enum TComLedSignal { lsConn, lsCTS, lsDSR, lsRLSD, lsRing, lsRx, lsTx };
 enum TLedKind {
@@ -48,6 +49,9 @@ class TComLed : public QWidget {
   void SetState(TLedState value);
   int RingDuration() const { return ringTimer_.interval(); }
   void SetRingDuration(int milliseconds) { ringTimer_.setInterval(milliseconds); }
+  // Filled with the palette's background, as autoFillBackground would; a lamp flashes with
+  // every write, so it fills the background itself where it can.
+  void SetOpaque(bool opaque) { paper_.SetOpaque(opaque); }
 
   TLedStateEvent OnChange;
 
@@ -72,4 +76,5 @@ class TComLed : public QWidget {
   QPixmap glyphOn_;
   QPixmap glyphOff_;
   QTimer ringTimer_;
+  TOwnPaper paper_{this};
 };

@@ -261,6 +261,43 @@ TEST(LampOnScreen, EveryVisibleChangeIsRedrawn) {
   }
 }
 
+// A lamp on a blue panel, in its own colour `paper`, as Qt fills it or as it fills itself.
+QImage OnPanel(const QColor& paper, bool opaque, TLedState state) {
+  QWidget panel;
+  QPalette blue = panel.palette();
+  blue.setColor(QPalette::Window, kBackdrop);
+  panel.setPalette(blue);
+  panel.setAutoFillBackground(true);
+  panel.resize(40, 40);
+  TComLed lamp(&panel);
+  lamp.setGeometry(8, 8, 25, 25);
+  if (opaque) {
+    lamp.SetOpaque(true);
+  } else {
+    lamp.setAutoFillBackground(true);
+  }
+  QPalette own = lamp.palette();
+  own.setColor(QPalette::Window, paper);
+  lamp.setPalette(own);
+  lamp.SetState(state);
+  return panel.grab().toImage();
+}
+
+TEST(LampOnScreen, AnOpaqueLampLooksAsOneWhoseBackgroundQtFills) {
+  for (const QColor& paper : {QColor(0, 160, 0), QColor(255, 0, 0, 100)}) {
+    for (const TLedState state : {lsOff, lsOn}) {
+      EXPECT_EQ(OnPanel(paper, true, state), OnPanel(paper, false, state))
+          << paper.name(QColor::HexArgb).toStdString() << " " << state;
+    }
+  }
+  // Without a picture to draw, the background is still filled.
+  TComLed custom;
+  custom.resize(25, 25);
+  custom.SetKind(lkCustom);
+  custom.SetOpaque(true);
+  EXPECT_EQ(Drawn(custom).pixelColor(12, 12), kBackdrop);
+}
+
 TEST(LampLifetime, ALampDestroyedFirstDetachesItself) {
   TComPort port;
   {
