@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPixmap>
 #include <QWidget>
+#include <map>
 #include <optional>
 
 #include "gauge_geometry.h"
@@ -25,10 +26,16 @@ class TGaugeSurface : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The dial with `line` over it, drawn once per needle position: a moving servo sweeps the
+  // gauge's hundred-odd positions again and again, and copying a picture costs a fraction of
+  // drawing a smoothed line.
+  const QPixmap& Picture(const NeedleLine& line);
+
   std::optional<NeedleLine> needle_;
   QPixmap dial_;
   QPixmap scaledDial_;  // the dial stretched over dialPaper_
   QColor dialPaper_;
+  std::map<NeedleLine, QPixmap> pictures_;  // over scaledDial_ as it is now
 };
 
 // Draws the needle for value `v` (0..100); any other value leaves the previous needle.

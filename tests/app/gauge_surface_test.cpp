@@ -64,6 +64,42 @@ TEST(GaugeSurface, GivenItsDialItLooksLikeTheDialWithTheNeedleOver) {
   EXPECT_EQ(own.Drawn(), layered.Drawn());
 }
 
+// What a gauge shows, drawn by a gauge that has shown nothing before.
+QImage Fresh(const QPixmap& dial, const QRect& area, const NeedleLine& needle) {
+  Panel panel;
+  TGaugeSurface gauge(&panel.widget);
+  gauge.setGeometry(area);
+  gauge.SetDial(dial);
+  gauge.SetNeedle(needle);
+  return panel.Drawn();
+}
+
+TEST(GaugeSurface, ANeedleShownAgainLooksAsItDidAfterTheDialOrTheSizeChanged) {
+  const QPixmap dial(QStringLiteral(":/pictures/dial"));
+  ASSERT_FALSE(dial.isNull());
+  Panel panel;
+  TGaugeSurface gauge(&panel.widget);
+  gauge.setGeometry(kGauge);
+  gauge.SetDial(dial);
+  const auto needle = [](int value) {
+    return *GaugeNeedle(kGauge.width(), kGauge.height(), value);
+  };
+  for (const int value : {10, 50, 10}) {
+    gauge.SetNeedle(needle(value));
+    EXPECT_EQ(panel.Drawn(), Fresh(dial, kGauge, needle(value))) << value;
+  }
+
+  QPixmap darker = dial;
+  darker.fill(QColor(20, 60, 90));
+  gauge.SetDial(darker);
+  EXPECT_EQ(panel.Drawn(), Fresh(darker, kGauge, needle(10)));
+
+  // A larger gauge keeps its needle until the next value comes, over a dial stretched anew.
+  const QRect larger(4, 4, 60, 60);
+  gauge.setGeometry(larger);
+  EXPECT_EQ(panel.Drawn(), Fresh(darker, larger, needle(10)));
+}
+
 TEST(GaugeSurface, ANeedleThatMovesOverItsOwnDialLeavesThePanelUndrawn) {
   Panel panel;
   TGaugeSurface gauge(&panel.widget);
