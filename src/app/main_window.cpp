@@ -67,7 +67,12 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
         std::pair{ui->gauge3, ui->bkgauge3}}) {
     gauge->SetDial(dial->pixmap());
   }
-  for (TCaptionLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) label->SetOpaque(true);
+  for (TCaptionLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) {
+    label->SetOpaque(true);
+    // Nothing lays the captions out: a fixed size spares the panel a layout request, and
+    // the loop a wake-up, with every new text.
+    label->setFixedSize(label->size());
+  }
 
   ComLed1 = new TComLed(ui->Panel1);
   ComLed1->setGeometry(189, 46, 20, 19);
@@ -79,8 +84,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComLed2->SetKind(lkGreenLight);
   ComLed2->SetLedSignal(lsRx);
   ComLed2->SetComPort(&ComPort1);
-  ComLed1->setAutoFillBackground(true);
-  ComLed2->setAutoFillBackground(true);
+  ComLed1->SetOpaque(true);
+  ComLed2->SetOpaque(true);
 
   jogPad_ = new TfrmJogPad(this);
   ConnectControls();
