@@ -199,7 +199,20 @@ TEST(MainWindow, AVanishedDeviceIsReportedOnceAndPickedUpWhenItIsBack) {
   EXPECT_EQ(h.errors.size(), 1);
 }
 
-// Counts the paint events of the widgets it watches.
+// Counts the layout requests a widget gets: one is posted, and wakes the loop, whenever a
+// child may need another size.
+class LayoutRequests : public QObject {
+ public:
+  explicit LayoutRequests(QWidget* widget) { widget->installEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    count += event->type() == QEvent::LayoutRequest;
+    return false;
+  }
+};
+
 TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"servoComInterval", "0"}, {"servoIncr", "1"}});
@@ -220,6 +233,7 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   // write; the panel and the dials beneath them are not drawn again.
   PaintCounter beneath{w.ui->Panel1, w.ui->bkgauge1, w.ui->bkgauge2, w.ui->bkgauge3};
   PaintCounter lamp{w.ComLed1};
+  LayoutRequests panelLayouts{w.ui->Panel1};
   w.state.direction[2] = 1;
   w.Timer1Timer();
   QTest::qWait(50);
@@ -233,6 +247,7 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   QTest::qWait(50);
   EXPECT_GT(needle.paints, 0);
   EXPECT_EQ(beneath.paints, 0);
+  EXPECT_EQ(panelLayouts.count, 0);  // a new caption text keeps the caption's size
   w.state.servoIncr = 1;
 
   // Nothing to send still leaves a stopped tick running, as after any send.
