@@ -195,7 +195,6 @@ void TComLed::paintEvent(QPaintEvent*) {
 }
 
 void TComLed::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::EnabledChange) update();
   if (event->type() == QEvent::PaletteChange) paper_.PaletteChanged();
   QWidget::changeEvent(event);
 }
