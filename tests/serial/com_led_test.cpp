@@ -179,6 +179,16 @@ TEST_F(LampTest, KindsAndCustomPictures) {
   EXPECT_EQ(drawn.pixelColor(12, 12), Centre(":/lamps/LEDBLUEON"));
   EXPECT_EQ(drawn.pixelColor(5, 19), kBackdrop);        // the given picture is made transparent too
   EXPECT_EQ(blue.toImage().pixelColor(0, 14), kOlive);  // the caller's picture is untouched
+
+  // The colour left out is the bottom-left pixel's, wherever else it is.
+  QImage marked(15, 15, QImage::Format_RGB32);
+  marked.fill(Qt::green);
+  marked.setPixelColor(0, 14, Qt::magenta);
+  marked.setPixelColor(7, 7, Qt::magenta);
+  lamp.SetGlyphOn(QPixmap::fromImage(marked));
+  const QImage seeThrough = Drawn(lamp);
+  EXPECT_EQ(seeThrough.pixelColor(12, 12), kBackdrop);
+  EXPECT_EQ(seeThrough.pixelColor(13, 13), QColor(Qt::green));
 }
 
 TEST_F(LampTest, CustomLampWithoutPicturesDrawsNothing) {
