@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -48,8 +49,15 @@ TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
 }
 
 TEST(MainWindow, TheGaugePanelIsPaleCyanInsideABlackBorder) {
+  // Also under a dark desktop theme, whose text colour is light.
+  const QPalette desktop = QApplication::palette();
+  QPalette dark = desktop;
+  dark.setColor(QPalette::WindowText, Qt::white);
+  QApplication::setPalette(dark);
   WindowHarness h;
   TfrmVantrel& w = h.Start({});
+  QApplication::setPalette(desktop);
+  EXPECT_EQ(w.ui->lbServo1->palette().color(QPalette::WindowText), QColor(Qt::black));
   const QImage panel = w.ui->Panel1->grab().toImage();
   const QPoint inner[] = {{1, 1}, {panel.width() - 2, panel.height() - 2}};
   for (const QPoint& p : inner) EXPECT_EQ(panel.pixelColor(p), QColor(206, 239, 236)) << p.x();
