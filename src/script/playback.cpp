@@ -28,43 +28,6 @@ namespace {
 
 using TimePoint = ScheduleClock::TimePoint;
 
-// The nominal time at which the next frame is due.
-class Timeline {
- public:
-  explicit Timeline(ScheduleClock& clock) : clock_(clock) {}
-
-  // Waits until the next frame is due and answers that time.
-  TimePoint FrameDue() {
-    const TimePoint due = Anchor();
-    SleepTo(due);
-    return due;
-  }
-  // Waits `span` counted from `from`.
-  void WaitFrom(TimePoint from, ScheduleClock::Duration span) {
-    next_ = from + span;
-    SleepTo(next_);
-  }
-  void Wait(ScheduleClock::Duration span) { WaitFrom(Anchor(), span); }
-
- private:
-  // A sleep may end early (a signal); the schedule must not.
-  void SleepTo(TimePoint when) {
-    while (clock_.Now() < when) clock_.SleepUntil(when);
-  }
-  // Where the schedule stands. It starts with the first command; when we are too far behind
-  // it, it starts afresh from now.
-  TimePoint Anchor() {
-    const TimePoint now = clock_.Now();
-    if (!started_ || now - next_ > kCatchUpLimit) next_ = now;
-    started_ = true;
-    return next_;
-  }
-
-  ScheduleClock& clock_;
-  TimePoint next_;
-  bool started_ = false;
-};
-
 void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
   ServoState& state = host.servoState();
   // The wait follows the distance to the raw value, even when the clamp stops short of it.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "schedule_clock.h"
+#include "schedule_timeline.h"
 #include "script_model.h"
 #include "servo_state.h"
 
@@ -31,11 +32,6 @@ class PlaybackHost {
     static_cast<void>(count);
   }
 };
-
-// How late a frame may leave and still have the next wait shortened by its lateness. Beyond
-// it (a modal dialog held the thread) the schedule starts afresh from that frame, so the
-// arm still gets every travel time in full.
-inline constexpr std::chrono::milliseconds kCatchUpLimit{20};
 
 // Appends one command to the script.
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value);

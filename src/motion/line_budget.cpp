@@ -1,0 +1,42 @@
+#include "line_budget.h"
+
+#include <algorithm>
+
+int FramesPerTick(const LineFormat& line, int tickMs) {
+  // Everything in half bits, so one and a half stop bits stay exact.
+  const int64_t halfBitsPerByte =
+      2 * (1 + line.dataBits + (line.parity ? 1 : 0)) + line.stopHalfBits;
+  if (line.baud <= 0 || tickMs <= 0 || halfBitsPerByte <= 0) return 1;
+  const int64_t bytes = 2 * line.baud * tickMs / (1000 * halfBitsPerByte);
+  return static_cast<int>(std::clamp<int64_t>(bytes / kFrameSize, 1, kServoCount));
+}
+
+LineBudget::LineBudget(int framesPerTick)
+    : framesPerTick_(std::clamp(framesPerTick, 1, kServoCount)) {}
+
+void LineBudget::Reset(const Pose& sent) {
+  sent_ = sent;
+  next_ = 1;
+}
+
+int LineBudget::Pick(const Pose& wanted, std::array<int, kServoCount>& servos) {
+  int count = 0;
+  int last = 0;
+  for (int k = 0; k < kServoCount && count < framesPerTick_; ++k) {
+    const int s = (next_ - 1 + k) % kServoCount + 1;
+    if (wanted[s] == sent_[s]) continue;
+    servos[count++] = s;
+    sent_[s] = wanted[s];
+    last = s;
+  }
+  if (count > 0) next_ = last % kServoCount + 1;
+  std::sort(servos.begin(), servos.begin() + count);
+  return count;
+}
+
+bool LineBudget::Behind(const Pose& wanted) const {
+  for (int s = 1; s <= kServoCount; ++s) {
+    if (wanted[s] != sent_[s]) return true;
+  }
+  return false;
+}
