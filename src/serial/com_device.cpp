@@ -241,11 +241,16 @@ int TComDevice::FinishWrite(const char* data, size_t count, size_t* written,
   *timedOut = false;
   int error = fd_ < 0 ? EBADF : 0;
   while (error == 0 && *written < count) {
-    pollfd p{fd_, POLLOUT, 0};
-    const int ready = ::poll(&p, 1, MillisLeft(deadline, hasDeadline));
+    pollfd fds[2] = {{fd_, POLLOUT, 0}, {cancelFd_, POLLIN, 0}};
+    const pollfd& p = fds[0];
+    const int ready = ::poll(fds, 2, MillisLeft(deadline, hasDeadline));
     if (ready < 0) {
       if (errno != EINTR) error = errno;
       continue;
+    }
+    if (fds[1].revents & POLLIN) {
+      error = ECANCELED;
+      break;
     }
     if (ready == 0) {
       *timedOut = true;
@@ -278,7 +283,9 @@ int TComDevice::FinishWrite(const char* data, size_t count, size_t* written,
     if (left > 0) pause = std::min<int64_t>(pause, int64_t{left} * 1000000);
     const timespec span{static_cast<time_t>(pause / 1000000000),
                         static_cast<long>(pause % 1000000000)};
-    ::nanosleep(&span, nullptr);
+    // Sleeps, unless a stop is asked for meanwhile (a negative descriptor is not watched).
+    pollfd cancel{cancelFd_, POLLIN, 0};
+    if (::ppoll(&cancel, 1, &span, nullptr) > 0 && (cancel.revents & POLLIN)) error = ECANCELED;
   }
   if (rtsToggle_ && fd_ >= 0) {
     const int dropped = SetModemLine(TIOCM_RTS, false);

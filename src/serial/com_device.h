@@ -93,7 +93,8 @@ class TComDevice {
   // One write attempt without waiting (RTS raised first under rtsToggle).
   int StartWrite(const char* data, size_t count, size_t* written);
   // Writes the rest as room appears and waits for the output queue to drain, until the
-  // deadline; a deadline that passes is not a failure (*timedOut tells).
+  // deadline; a deadline that passes is not a failure (*timedOut tells). ECANCELED: the
+  // cancel descriptor became readable meanwhile.
   int FinishWrite(const char* data, size_t count, size_t* written, TComClock::time_point deadline,
                   bool hasDeadline, bool* timedOut);
   // Reads up to `count` bytes as the read time-outs decide.
@@ -114,11 +115,15 @@ class TComDevice {
   int Flush(bool input, bool output);
 
   bool ChecksParity() const { return markedInput_; }
+  // A descriptor that, once readable, ends a write in progress (a stop asked for by a signal
+  // handler through a pipe); -1 for none.
+  void SetCancelFd(int fd) { cancelFd_ = fd; }
 
  private:
   int SetModemLine(int line, bool on);
 
   int fd_ = -1;
+  int cancelFd_ = -1;
   TCommTimeouts timeouts_;
   std::atomic<int> inputSize_{0};  // the event thread reads it
   int outputSize_ = 0;

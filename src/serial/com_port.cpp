@@ -271,6 +271,11 @@ bool TCustomComPort::Reconnecting() const {
   return reconnect_->Active();
 }
 
+void TCustomComPort::OpenWhenPresent() {
+  if (connected_ || port_.empty()) return;
+  reconnect_->Start(FindVirtualDevice(port_) ? std::string() : DevicePath());
+}
+
 void TCustomComPort::LoseDevice() {
   if (!connected_) return;
   // First, so what writes to the line (the control tick) stops before the close below lets

@@ -269,6 +269,11 @@ class TCustomComPort {
   // The device vanished while open: the port closed itself and reopens it, with the same
   // settings, once its path is back.
   bool Reconnecting() const;
+  // A closed port watches for its device as for a vanished one and opens once it appears
+  // (OnReconnect follows); nothing without a port name. OpenPort and ClosePort end the watch.
+  void OpenWhenPresent();
+  // Once `fd` is readable, a write in progress ends with message 2 and ECANCELED; -1 for none.
+  void SetWriteCancelFd(int fd) { device_.SetCancelFd(fd); }
   virtual void ApplyLineSettings();
   virtual void ApplyTimeoutSettings();
   virtual void ApplyBufferSizes();
