@@ -94,6 +94,11 @@ void TJogField::mouseReleaseEvent(QMouseEvent* event) {
   SetDeflection(0, 0);
 }
 
+void TJogField::Release() {
+  dragging_ = false;
+  SetDeflection(0, 0);
+}
+
 void TJogField::keyPressEvent(QKeyEvent* event) {
   if (event->isAutoRepeat()) {
     const int k = event->key();

@@ -17,6 +17,8 @@ class TJogField : public QWidget {
   bool Centred() const { return dx_ == 0 && dy_ == 0; }
   // Puts the knob at the given axes (clamped to the field); (1, 1) centres it.
   void SetAxes(double axisX, double axisY);
+  // Lets go of a drag or held keys: the knob springs back as if released.
+  void Release();
 
   QSize sizeHint() const override { return {120, 120}; }
   // The knob's centre for the current deflection, in widget coordinates.

@@ -77,6 +77,19 @@ void TfrmJogPad::SetButton(int button, bool down) {
   Changed();
 }
 
+void TfrmJogPad::Release() {
+  held_ = 0;
+  pressed_ = 0;
+  for (int n = 1; n <= 4; ++n) button(n)->setDown(false);
+  ui->field->Release();
+  Changed();
+}
+
+bool TfrmJogPad::event(QEvent* event) {
+  if (event->type() == QEvent::WindowBlocked) Release();
+  return QWidget::event(event);
+}
+
 void TfrmJogPad::Changed() {
   // Let go: one centred reading still has to stop the arm.
   if (ui->field->Centred() && held_ == 0) releasePending_ = true;

@@ -43,12 +43,16 @@ class TfrmJogPad : public QWidget {
   // The same as dragging the knob and pressing the buttons, for code that drives the pad.
   void Deflect(double axisX, double axisY);
   void SetButton(int button, bool down);
+  // Lets go of the knob and every button; one centred reading follows, stopping the arm.
+  void Release();
 
   TJogField* field() const;
   QPushButton* button(int n) const;  // 1..4
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // A modal box takes the mouse and keys: their releases would never reach the pad.
+  bool event(QEvent* event) override;
 
  private:
   void Changed();
