@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "virtual_controller.h"
+#include "window_placement.h"
 
 TArmViewLink::~TArmViewLink() {
   if (view_) TVirtualServoController::Instance().SetListener({});
@@ -21,7 +22,7 @@ void TArmViewLink::Follow(bool on, QWidget* owner, const ServoTables& tables,
   controller.SetAddresses(tables.Address);
   if (!view_) {
     view_ = new TArmView(owner);
-    view_->move(owner->geometry().topRight() + QPoint(12, 0));
+    PlaceWindowBeside(view_, owner, {Side::Right, Side::Left});
     // Frames arrive on the controller's thread; the view follows on the main thread, one
     // refresh at a time however fast frames come.
     auto pending = std::make_shared<std::atomic<bool>>(false);
