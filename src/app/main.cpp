@@ -1,5 +1,7 @@
+#include <QtGlobal>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -30,6 +32,34 @@ int CommandAt(int argc, char** argv) {
     }
   }
   return 0;
+}
+
+constexpr const char* kNoDisplay =
+    "vantrel: no display; the commands play, move, check and ports run without one "
+    "(vantrel --help)\n";
+
+bool Set(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
+}
+
+// The window needs a display: none named, and no other platform asked for.
+bool NoDisplay(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "-platform") == 0) return false;
+  }
+  return !Set("QT_QPA_PLATFORM") && !Set("DISPLAY") && !Set("WAYLAND_DISPLAY");
+}
+
+// A display that is named but cannot be reached ends the toolkit's start with a fatal
+// message and an abort; say what to do instead and fail plainly.
+void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type != QtFatalMsg) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    return;
+  }
+  std::fputs(kNoDisplay, stderr);
+  std::_Exit(1);
 }
 
 }  // namespace
@@ -66,7 +96,13 @@ int main(int argc, char** argv) {
 
   if (settingsPath.empty()) settingsPath = DefaultSettingsPath();
 
+  if (NoDisplay(argc, argv)) {
+    std::fputs(kNoDisplay, stderr);
+    return 1;
+  }
+  const QtMessageHandler previous = qInstallMessageHandler(NoDisplayAtStart);
   TVantrelApplication app(argc, argv);  // sets the locale that the catalogues follow
+  qInstallMessageHandler(previous);
   InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
   int result = 0;
   {

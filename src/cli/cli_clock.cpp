@@ -73,3 +73,7 @@ void SignalClock::SleepUntil(TimePoint when) {
 bool SignalClock::StopRequested() {
   return stopRaised != 0;
 }
+
+int SignalClock::StopFd() const {
+  return wakeRead;
+}

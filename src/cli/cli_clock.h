@@ -8,6 +8,9 @@ class CliClock : public ScheduleClock {
  public:
   // Besides reaching `when`, SleepUntil returns as soon as a stop has been asked for.
   virtual bool StopRequested() = 0;
+  // A descriptor that turns readable once a stop is asked for, for waits outside the clock
+  // (a write to a stalled line); -1 when there is none.
+  virtual int StopFd() const { return -1; }
 };
 
 // The steady clock. While it lives SIGINT and SIGTERM ask for a stop instead of ending the
@@ -22,4 +25,5 @@ class SignalClock : public CliClock {
   TimePoint Now() override;
   void SleepUntil(TimePoint when) override;
   bool StopRequested() override;
+  int StopFd() const override;
 };

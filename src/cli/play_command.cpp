@@ -3,11 +3,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <optional>
 
 #include "cli_clock.h"
 #include "cli_commands.h"
+#include "com_error.h"
 #include "playback.h"
 #include "playing_time.h"
 #include "progress.h"
@@ -47,7 +49,13 @@ class CliPlayback : public PlaybackHost {
 
   void SendFrames(const ByteString& frames) override {
     if (Stopping()) return;  // once stopped, nothing more goes out
-    arm_.Send(frames, runClock_);
+    try {
+      arm_.Send(frames, runClock_);
+    } catch (const EComPort& e) {
+      // A stop cut the write to a line that took nothing more: stopped, not failed.
+      if (e.systemError != ECANCELED || !Stopping()) throw;
+      return;
+    }
     framesSent_ += frames.size() / kFrameSize;
   }
 
@@ -134,6 +142,7 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   std::optional<SignalClock> signalClock;
   CliClock& clock = env.clock ? *env.clock : signalClock.emplace();
   CliArm arm(settings, RunPortName(settings, args));
+  arm.port.SetWriteCancelFd(clock.StopFd());
 
   const bool quiet = args.Has("--quiet");
   const bool terminal = env.errIsTerminal.value_or(::isatty(::fileno(env.err)) != 0);

@@ -175,6 +175,30 @@ TEST_P(StopSignal, EndsALongPauseAtOnceWithStatus130) {
 
 INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignal, ::testing::Values(SIGINT, SIGTERM));
 
+// The line takes nothing: without the stop the write would wait out its time-out (3 s for a
+// frame) and fail with status 1.
+TEST_P(StopSignal, EndsAWriteToAStalledLineWithStatus130) {
+  TempDir dir;
+  PtyPair pty;
+  pty.Stall();
+  const std::string settings = WriteSettings(dir, pty.slavePath());
+  const std::string script = WriteScript(dir, "stalled.vco", {"M;1;130", "M;1;10"});
+  Child child({"play", "--settings", settings, script});
+  ASSERT_TRUE(child.WaitForError("command 1 of 2, M;1;130", 10s)) << child.err;
+  ::kill(child.pid(), GetParam());
+  EXPECT_EQ(child.Wait(2s), kExitStopped) << child.err;
+  EXPECT_NE(child.err.find("vantrel: stopped at command 1 of 2, M;1;130"), std::string::npos)
+      << child.err;
+}
+
+TEST(Program, TheWindowWithoutADisplaySaysWhatRunsWithoutOne) {
+  Child child({});
+  EXPECT_EQ(child.Wait(10s), 1);
+  EXPECT_EQ(child.err,
+            "vantrel: no display; the commands play, move, check and ports run without one "
+            "(vantrel --help)\n");
+}
+
 TEST(Program, ProgressRedrawsOneLineOnATerminal) {
   TempDir dir;
   PtyPair terminal;
