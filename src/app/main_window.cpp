@@ -7,6 +7,7 @@
 
 #include "applied_settings.h"
 #include "com_led.h"
+#include "com_send.h"
 #include "dialog_seam.h"
 #include "error_report.h"
 #include "errors.h"
@@ -19,15 +20,20 @@
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
+#include "window_placement.h"
 
 namespace {
 // Names saved without an extension get ".vcp", so the first filter lists both.
 const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco *.vcp);;All files (*)");
+const QString kTitle = QStringLiteral("Vantrel control");
+const QString kNotConnected = QStringLiteral("Not connected: the arm was not moved");
+const QString kTickStopped = QStringLiteral("Tick stopped: press Options, then OK, to start it");
 }  // namespace
 
 TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::TfrmVantrel>()) {
   ui->setupUi(this);
+  status = TStatusLine(ui->lbMessage);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(268, 332);
   // Qt leaves tool windows out of "last window closed"; this one is the program.
@@ -50,9 +56,11 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   // The port as placed on the window, before the settings are applied.
   PlaceServoPort(ComPort1);
   ComPort1.OnTxEmpty = [this](TCustomComPort*) { ComPort1TxEmpty(); };
-  // A vanished device stops the ticks (before its report's box opens); back, they run again.
-  ComPort1.OnDeviceLost = [this](TCustomComPort*) { Timer1.Stop(); };
-  ComPort1.OnReconnect = [this](TCustomComPort*) { Timer1.Start(); };
+  // A vanished device stops the ticks and what moved (before its report's box opens); back,
+  // or there at last, the ticks run again.
+  ComPort1.OnDeviceLost = [this](TCustomComPort*) { EndMotion(); };
+  ComPort1.OnReconnect = [this](TCustomComPort*) { PortAppeared(); };
+  ComPort1.OnAfterOpen = ComPort1.OnAfterClose = [this](TCustomComPort*) { ShowConnection(); };
 
   // The gauge panel takes its colours from a palette, not a style sheet: under a style sheet
   // each tick's redraw of the needles and captions cost several times as much.
@@ -108,6 +116,9 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
 TfrmVantrel::~TfrmVantrel() {
   // Closing the window moves the focus; the part of it that watches focus is gone by then.
   disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+  // The port closes after the window's other parts are gone: it must not tell them.
+  ComPort1.OnAfterOpen = ComPort1.OnAfterClose = nullptr;
+  ComPort1.OnDeviceLost = ComPort1.OnReconnect = nullptr;
   Timer1.Stop();
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
@@ -125,13 +136,23 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   joy_->onNoJoystick = [this] { StopJogging(state); };
   joy_->SetPolling(false);
   script.clear();
-  ApplySettings();
+  // A port that does not open is reported once the rest of start-up has run.
+  std::exception_ptr portError;
+  try {
+    ApplySettings();
+  } catch (const std::exception&) {
+    portError = std::current_exception();
+  }
   SetStartPositions(state);
+  UpdateGauges();
+  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   LoadJoystickCalibration();
   show();
   Timer1.Start();
   ui->lbMessage->hide();
   state.runState = 1;
+  ShowConnection();
+  if (portError) std::rethrow_exception(portError);
 }
 
 void TfrmVantrel::ConnectControls() {
@@ -164,11 +185,50 @@ const ServoTables& TfrmVantrel::servoTables() const {
 
 void TfrmVantrel::ApplySettings() {
   const AppliedSettings settings = ReadAppliedSettings(options_->store());
-  ConnectServoPort(ComPort1, settings.line);
+  // The rest applies whether the port opens or not; one that does not opens when it appears.
+  std::exception_ptr portError;
+  try {
+    ConnectServoPort(ComPort1, settings.line);
+  } catch (const std::exception&) {
+    portError = std::current_exception();
+    ComPort1.OpenWhenPresent();
+  }
   state.servoIncr = settings.servoIncr;
   arm = settings.arm;
   Timer1.SetInterval(settings.servoComInterval);
   UpdateArmView();
+  if (portError) std::rethrow_exception(portError);
+}
+
+void TfrmVantrel::ShowConnection() {
+  const bool connected = ComPort1.Connected();
+  setWindowTitle(connected ? kTitle : kTitle + QStringLiteral(" - not connected"));
+  if (!connected && status.Text().startsWith(QStringLiteral("Connected to "))) status.Say({});
+}
+
+void TfrmVantrel::EndMotion() {
+  Timer1.Stop();
+  StopJogging(state);
+  jogPad_->Release();
+  stopRequested = 1;  // a script playing ends
+}
+
+void TfrmVantrel::PortAppeared() {
+  // Nothing the operator did before goes out now: the next frame waits for a new touch.
+  StopJogging(state);
+  jogPad_->Release();
+  status.Say(QStringLiteral("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath())));
+  Timer1.Start();
+}
+
+void TfrmVantrel::RestartTick() {
+  if (status.Text() == kTickStopped) status.Say({});
+  Timer1.Start();
+}
+
+void TfrmVantrel::RestoreSentPose() {
+  std::copy(sent_.begin(), sent_.end(), std::begin(state.position));
+  UpdateGauges();
 }
 
 TGaugeSurface* TfrmVantrel::Gauge(int k) const {
@@ -227,12 +287,7 @@ void TfrmVantrel::ShowJogPadAtStart() {
 
 void TfrmVantrel::ShowJogPad() {
   jogPad_->adjustSize();
-  QPoint at = frameGeometry().topLeft() - QPoint(jogPad_->frameGeometry().width() + 12, 0);
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen && at.x() < screen->availableGeometry().left()) {
-    at = frameGeometry().bottomLeft() + QPoint(0, 12);  // no room on the left: below
-  }
-  jogPad_->move(at);
+  PlaceWindowBeside(jogPad_, this, {Side::Left});
   jogPad_->show();
 }
 
@@ -248,12 +303,32 @@ void TfrmVantrel::ToggleJogPad() {
 void TfrmVantrel::SendFrames(const ByteString& frames) {
   if (frames.empty()) {
     // Nothing goes out: a running timer keeps its period, a stopped one starts.
+    if (!Timer1.Enabled()) RestartTick();
+    return;
+  }
+  // The positions shown are what the controller received: frames that did not all go out
+  // leave them as they were.
+  if (!ComPort1.Connected()) {
+    RestoreSentPose();
+    status.Say(kNotConnected);
+    stopRequested = 1;
     if (!Timer1.Enabled()) Timer1.Start();
     return;
   }
   Timer1.Stop();
-  WriteServoFrames(ComPort1, state, frames, *clock);
-  Timer1.Start();
+  try {
+    WriteServoFrames(ComPort1, state, frames, *clock);
+  } catch (const EComWriteTimeout&) {
+    RestoreSentPose();
+    status.Say(kTickStopped);
+    throw;
+  } catch (...) {
+    RestoreSentPose();
+    throw;
+  }
+  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
+  if (status.Text() == kNotConnected) status.Say({});
+  RestartTick();
 }
 
 void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
@@ -311,13 +386,20 @@ void TfrmVantrel::FormKeyPress(const QString& key) {
 void TfrmVantrel::optionsClick() {
   Timer1.Stop();
   options_->exec();
-  ApplySettings();
-  Timer1.Start();
+  // The tick runs also when the port did not reopen: the arm is not moved, and the port
+  // opens when it appears.
+  try {
+    ApplySettings();
+  } catch (...) {
+    RestartTick();
+    throw;
+  }
+  RestartTick();
 }
 
 void TfrmVantrel::joyConfigureClick() {
   RunJoystickCalibration(
-      *joy_, options_->store(), [this] { Timer1.Stop(); }, [this] { Timer1.Start(); });
+      *joy_, options_->store(), [this] { Timer1.Stop(); }, [this] { RestartTick(); });
 }
 
 void TfrmVantrel::exitClick() {
@@ -345,10 +427,14 @@ void TfrmVantrel::btmoveClick() {
                   ui->Zcoord->text().toStdString(), arm, state, servoTables());
   UpdateGauges();
   SendFrames(frames);
-  Timer1.Start();
+  RestartTick();
 }
 
 void TfrmVantrel::btPlayClick() {
+  if (!ComPort1.Connected()) {
+    status.Say(kNotConnected);
+    return;
+  }
   PlayScript(script, *this, stopRequested);
 }
 
@@ -401,12 +487,7 @@ void TfrmVantrel::ShowPlaying(bool playing) {
   ui->btPlay->setEnabled(!playing);
   ui->btClearScript->setEnabled(!playing);
   ui->btStop->setEnabled(playing);
-  if (playing) {
-    ui->lbMessage->setText(QStringLiteral("Playing....."));
-    ui->lbMessage->show();
-  } else {
-    ui->lbMessage->hide();
-  }
+  status.SetPlaying(playing);
 }
 
 void TfrmVantrel::PumpEvents() {

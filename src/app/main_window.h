@@ -15,6 +15,7 @@
 #include "playback.h"
 #include "script_model.h"
 #include "servo_state.h"
+#include "status_line.h"
 #include "tick_timer.h"
 #include "unMoveLibrary.h"
 
@@ -31,7 +32,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
 
  public:
   // Loads the settings from `settingsPath` and starts up; a port that cannot be opened is
-  // reported and leaves the program running without ticks.
+  // reported once start-up is complete, and opened as soon as it appears.
   explicit TfrmVantrel(const std::string& settingsPath, QWidget* parent = nullptr);
   ~TfrmVantrel() override;
 
@@ -58,7 +59,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   ServoState& servoState() override { return state; }
   const ServoTables& servoTables() const override;
   void StopTick() override { Timer1.Stop(); }
-  void StartTick() override { Timer1.Start(); }
+  void StartTick() override { RestartTick(); }
   void ShowPlaying(bool playing) override;
   void PumpEvents() override;
   ScheduleClock& Clock() override { return *clock; }
@@ -83,6 +84,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ToggleJogPad();
   TComLed* ComLed1 = nullptr;
   TComLed* ComLed2 = nullptr;
+  TStatusLine status;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +93,16 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
  private:
   void FormCreate(const std::string& settingsPath);
   void ComPort1TxEmpty() { state.txEmpty = true; }
+  // The title says whether the port is open.
+  void ShowConnection();
+  // The device vanished: whatever moved stops, and nothing moves again by itself.
+  void EndMotion();
+  // The port opened by itself (back, or there at last).
+  void PortAppeared();
+  // Starts the tick; a message that it is stopped goes.
+  void RestartTick();
+  // The positions go back to what the controller last received.
+  void RestoreSentPose();
   void ConnectControls();
   void UpdateArmView();
   bool IsCoordinateBox(const QWidget* widget) const;
@@ -117,5 +129,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
     bool operator==(const Shown&) const = default;
   };
   std::array<Shown, 3> shown_{};
+  // The positions the controller last received (the start values before any write).
+  std::array<int32_t, kServoCount + 1> sent_{};
   int shownGroup_ = 0;
 };

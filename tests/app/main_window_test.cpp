@@ -71,22 +71,23 @@ TEST(MainWindow, StartUpWithoutAPortReportsItAndWaitsForTheOptions) {
   ASSERT_EQ(h.errors.size(), 1);
   EXPECT_EQ(h.errors[0], "Unable to open com port (win error code: 2)");
   EXPECT_EQ(h.details[0], "/dev/vantrel-no-such-port: No such file or directory");
-  EXPECT_EQ(w.state.runState, 0);
-  EXPECT_FALSE(w.ui->lbMessage->isHidden());
-  EXPECT_EQ(w.ui->lbMessage->text(), "message");
-  EXPECT_EQ(w.ui->lbServo1->text(), "sv1");
-  EXPECT_FALSE(w.Timer1.Active());
-  EXPECT_EQ(w.Timer1.Interval(), 200);
-  EXPECT_EQ(w.state.servoIncr, 0);
-  EXPECT_EQ(w.state.position[1], 0);
+  // Start-up is whole all the same; the title says the port is not open.
+  EXPECT_EQ(w.state.runState, 1);
+  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo1: 127");
+  EXPECT_TRUE(w.Timer1.Active());
+  EXPECT_EQ(w.Timer1.Interval(), 50);
+  EXPECT_EQ(w.state.servoIncr, 2);
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(w.state.position[i], 127);
+  EXPECT_EQ(w.windowTitle(), "Vantrel control - not connected");
 
-  // Options closed with a port that opens starts the ticks.
+  // Options closed with a port that opens connects it.
   w.options()->WriteOption("comPort", h.pty.slavePath());
   QTimer::singleShot(0, w.options(), &QDialog::reject);
   w.optionsClick();
   EXPECT_TRUE(w.ComPort1.Connected());
   EXPECT_TRUE(w.Timer1.Active());
-  EXPECT_EQ(w.state.servoIncr, 2);
+  EXPECT_EQ(w.windowTitle(), "Vantrel control");
 }
 
 TEST(MainWindow, AStickPushedRightJogsServoOneToThePeer) {

@@ -37,7 +37,8 @@ void ExpectIdle(TfrmVantrel& w) {
   EXPECT_EQ(w.state.runState, 1);
   EXPECT_TRUE(w.ui->btPlay->isEnabled() && w.ui->btClearScript->isEnabled());
   EXPECT_FALSE(w.ui->btStop->isEnabled());
-  EXPECT_TRUE(w.ui->lbMessage->isHidden());
+  // Hidden, or showing a message of its own.
+  EXPECT_TRUE(w.ui->lbMessage->isHidden() || w.ui->lbMessage->text() != "Playing.....");
 }
 
 void ExpectPlaying(TfrmVantrel& w) {
@@ -131,6 +132,11 @@ TEST(SerialWriteTimeout, MoveAndPlaybackReportAShortWriteOnceAndStop) {
   EXPECT_EQ(h.errors[0], "Serial write timed out: 0 of 24 bytes sent");
   EXPECT_EQ(h.details[0].toStdString(), h.pty.slavePath());
   EXPECT_FALSE(w.Timer1.Enabled());
+  // The arm got nothing: the gauges stay, and the bar says how the tick runs again.
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(w.state.position[i], 127);
+  EXPECT_EQ(w.ui->lbServo1->text(), "servo1: 127");
+  EXPECT_EQ(w.ui->lbMessage->text(), "Tick stopped: press Options, then OK, to start it");
+  EXPECT_FALSE(w.ui->lbMessage->isHidden());
 
   RecordCommand(w.script, 'M', 1, 100);
   RecordCommand(w.script, 'M', 2, 100);
@@ -139,7 +145,8 @@ TEST(SerialWriteTimeout, MoveAndPlaybackReportAShortWriteOnceAndStop) {
   EXPECT_EQ(h.errors[1], "Serial write timed out: 0 of 4 bytes sent");
   ExpectIdle(w);
   EXPECT_FALSE(w.Timer1.Enabled());
-  EXPECT_EQ(w.state.position[2], 85);  // the second command never ran
+  EXPECT_EQ(w.state.position[1], 127);  // not sent, so not moved
+  EXPECT_EQ(w.state.position[2], 127);  // the second command never ran
 }
 
 TEST(HorizontalMode, WristFollowsShoulderAndElbowInTheTick) {
@@ -285,7 +292,7 @@ TEST(JoystickDialog, TheTickRunsAgainAfterTheDialog) {
   EXPECT_EQ(w.options()->ReadOption("joyMaxX"), "65535");  // Cancel writes nothing
 }
 
-TEST(OptionsDialog, AReopenThatFailsLeavesTheTickStopped) {
+TEST(OptionsDialog, AReopenThatFailsStillAppliesTheRestAndTicks) {
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h);
   w.options()->WriteOption("comPort", "");
@@ -293,8 +300,8 @@ TEST(OptionsDialog, AReopenThatFailsLeavesTheTickStopped) {
   QTimer::singleShot(0, w.options(), &QDialog::accept);
   EXPECT_THROW(w.optionsClick(), EComPort);
   EXPECT_FALSE(w.ComPort1.Connected());
-  EXPECT_FALSE(w.Timer1.Enabled());
-  EXPECT_EQ(w.state.servoIncr, 2);  // applied only after a successful open
+  EXPECT_TRUE(w.Timer1.Enabled());
+  EXPECT_EQ(w.state.servoIncr, 9);
 }
 
 }  // namespace

@@ -25,6 +25,10 @@ PtyPair::~PtyPair() {
   CloseMaster();
 }
 
+void PtyPair::Stall() {
+  ::tcflow(slave_, TCOOFF);
+}
+
 void PtyPair::CloseMaster() {
   if (slave_ >= 0) ::close(slave_);
   if (master_ >= 0) ::close(master_);

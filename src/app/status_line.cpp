@@ -1,0 +1,49 @@
+#include "status_line.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+
+namespace {
+
+constexpr int kLargestPixels = 12;
+constexpr int kSmallestPixels = 8;
+
+// The bar is one line of bold text: a long message gets a smaller font rather than being cut.
+int FittingPixelSize(const QLabel& label, const QString& text) {
+  QFont font = label.font();
+  font.setBold(true);
+  const int room = label.width() - 4;
+  for (int pixels = kLargestPixels; pixels > kSmallestPixels; --pixels) {
+    font.setPixelSize(pixels);
+    if (QFontMetrics(font).horizontalAdvance(text) <= room) return pixels;
+  }
+  return kSmallestPixels;
+}
+
+}  // namespace
+
+void TStatusLine::Say(const QString& text) {
+  if (text == text_) return;
+  text_ = text;
+  Show();
+}
+
+void TStatusLine::SetPlaying(bool playing) {
+  playing_ = playing;
+  Show();
+}
+
+void TStatusLine::Show() {
+  const QString text = playing_ ? QStringLiteral("Playing.....") : text_;
+  if (text.isEmpty()) {
+    label_->hide();
+    return;
+  }
+  label_->setStyleSheet(
+      QStringLiteral("background-color: rgb(255, 255, 128); color: red; font-weight: bold; "
+                     "font-size: %1px;")
+          .arg(FittingPixelSize(*label_, text)));
+  label_->setText(text);
+  label_->setToolTip(text);
+  label_->show();
+}
