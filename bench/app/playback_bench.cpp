@@ -18,13 +18,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Lateness {
-  double p50 = 0, p99 = 0, max = 0, last = 0;
-};
-
 // Milliseconds each frame arrived after it was due. Frames are due 2 ms plus the travel time
-// apart; the schedule is placed so that the frame that came earliest against it was on time,
-// which leaves out the peer's constant delay and a first frame that happened to come late.
+// apart.
 Lateness Measure(const std::vector<Clock::time_point>& arrivals, const std::vector<int>& waitMs) {
   std::vector<double> late;
   double nominal = 0;
@@ -33,15 +28,7 @@ Lateness Measure(const std::vector<Clock::time_point>& arrivals, const std::vect
                    nominal);
     if (k < waitMs.size()) nominal += 2 + waitMs[k];
   }
-  const double earliest = *std::min_element(late.begin(), late.end());
-  for (double& l : late) l -= earliest;
-  Lateness l;
-  l.last = late.back();
-  std::sort(late.begin(), late.end());
-  l.p50 = late[late.size() / 2];
-  l.p99 = late[late.size() * 99 / 100];
-  l.max = late.back();
-  return l;
+  return SummarizeLateness(std::move(late));
 }
 
 // The reference: write each frame, then sleep to the next one's time on the same schedule.

@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -95,6 +96,19 @@ std::set<pid_t> Tasks() {
     ::closedir(dir);
   }
   return tasks;
+}
+
+Lateness SummarizeLateness(std::vector<double> late) {
+  Lateness l;
+  if (late.empty()) return l;
+  const double earliest = *std::min_element(late.begin(), late.end());
+  for (double& x : late) x -= earliest;
+  l.last = late.back();
+  std::sort(late.begin(), late.end());
+  l.p50 = late[late.size() / 2];
+  l.p99 = late[late.size() * 99 / 100];
+  l.max = late.back();
+  return l;
 }
 
 void PrintFigure(const std::string& what, double figure, const std::string& reference,

@@ -46,6 +46,15 @@ long TaskSleeps(pid_t tid);
 // The threads of this process.
 std::set<pid_t> Tasks();
 
+// How late frames arrived against their schedule, in milliseconds.
+struct Lateness {
+  double p50 = 0, p99 = 0, max = 0, last = 0;
+};
+// `late` holds each frame's arrival minus its nominal time, in frame order. The schedule is
+// placed so that the frame that came earliest against it was on time, which leaves out the
+// peer's constant delay and a first frame that happened to come late.
+Lateness SummarizeLateness(std::vector<double> late);
+
 // One line: what was measured, the reference, and their ratio.
 void PrintFigure(const std::string& what, double figure, const std::string& reference,
                  double referenceFigure, const std::string& unit);

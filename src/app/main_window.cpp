@@ -185,6 +185,7 @@ const ServoTables& TfrmVantrel::servoTables() const {
 
 void TfrmVantrel::ApplySettings() {
   const AppliedSettings settings = ReadAppliedSettings(options_->store());
+  motion_ = settings.motion;
   // The rest applies whether the port opens or not; one that does not opens when it appears.
   std::exception_ptr portError;
   try {

@@ -63,6 +63,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ShowPlaying(bool playing) override;
   void PumpEvents() override;
   ScheduleClock& Clock() override { return *clock; }
+  MotionConfig Motion() const override { return motion_; }
 
   ServoState state;
   TComPort ComPort1;
@@ -115,6 +116,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   bool DiscardAllowed();
   TGaugeSurface* Gauge(int k) const;
 
+  // How playback moves the arm, as the settings last applied say.
+  MotionConfig motion_;
   std::unique_ptr<TfrmVTOptions> options_;
   std::unique_ptr<TfrmJoy> joy_;
   TArmViewLink armLink_;

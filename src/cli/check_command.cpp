@@ -1,10 +1,12 @@
 // vantrel check FILE.vco: what a script will do, worked out without a port.
 #include <algorithm>
 
+#include "applied_settings.h"
 #include "cli_commands.h"
 #include "playing_time.h"
 #include "progress.h"
 #include "script_line.h"
+#include "smooth_playback.h"
 
 namespace {
 
@@ -14,6 +16,13 @@ struct ServoRange {
   int clippedBelow = 0;  // commands the lower limit raises
   int clippedAbove = 0;  // commands the upper limit lowers
 };
+
+int64_t PlayingTime(const TRoboPath& script, const ServoState& start, const ServoTables& tables,
+                    const MotionConfig& motion) {
+  int64_t total = 0;
+  for (const int64_t wait : CommandWaits(script, start, tables, motion)) total += wait;
+  return total;
+}
 
 std::string Commands(int n) {
   return std::to_string(n) + (n == 1 ? " command" : " commands");
@@ -30,17 +39,22 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
   ServoState start;
   SetStartPositions(start);
   const ServoTables& tables = settings.tables;
-  int64_t total = 0;
-  for (const int64_t wait : CommandWaits(script, start, tables)) total += wait;
-  std::fprintf(env.out, "%s: %s, %s to play from the start positions\n", path.c_str(),
-               Commands(script.count()).c_str(), FormatDuration(total).c_str());
+  // The mode of the settings first, then the other one.
+  MotionConfig motion = ReadAppliedSettings(settings).motion;
+  const bool smooth = motion.smooth;
+  const std::string time = FormatDuration(PlayingTime(script, start, tables, motion));
+  motion.smooth = !smooth;
+  const std::string other = FormatDuration(PlayingTime(script, start, tables, motion));
+  std::fprintf(env.out, "%s: %s, %s to play from the start positions (%s; %s %s)\n", path.c_str(),
+               Commands(script.count()).c_str(), time.c_str(), smooth ? "smooth" : "classic",
+               other.c_str(), smooth ? "classic" : "smooth");
 
   ServoRange range[kServoCount + 1];
   std::vector<std::string> skipped;
   for (int i = 0; i < script.count(); ++i) {
     const TServoCommand& c = script.getItem(i);
     const std::string where = "line " + std::to_string(i + 1) + ": " + FormatScriptLine(c);
-    if (c.letter == 'P') continue;
+    if (c.letter == 'P' || c.letter == kTimedMoveLetter) continue;
     if (c.letter != 'M') {
       skipped.push_back(where + ": unknown letter, skipped when played");
       continue;

@@ -38,6 +38,7 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   applied.line.port = portName;
   tables = settings.tables;
   arm = applied.arm;
+  motion = applied.motion;
   state.servoIncr = applied.servoIncr;
   SetStartPositions(state);
   PlaceServoPort(port);

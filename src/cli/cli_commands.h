@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "cli_args.h"
 #include "com_port.h"
+#include "motion_config.h"
 #include "option_store.h"
 #include "schedule_clock.h"
 #include "script_model.h"
@@ -43,6 +44,7 @@ class CliArm {
   ServoState state;
   ServoTables tables;
   ArmGeometry arm;
+  MotionConfig motion;
 
  private:
   bool virtual_ = false;

@@ -34,7 +34,7 @@ class CliPlayback : public PlaybackHost {
         clock_(clock),
         progress_(progress),
         stopRequested_(stopRequested),
-        waitsLeft_(WaitsLeft(CommandWaits(script, arm.state, arm.tables))),
+        waitsLeft_(WaitsLeft(CommandWaits(script, arm.state, arm.tables, arm.motion))),
         start_(clock.Now()),
         runClock_(*this) {}
 
@@ -46,6 +46,7 @@ class CliPlayback : public PlaybackHost {
   void UpdateGauges() override {}
   void ShowPlaying(bool) override {}
   ScheduleClock& Clock() override { return runClock_; }
+  MotionConfig Motion() const override { return arm_.motion; }
 
   void SendFrames(const ByteString& frames) override {
     if (Stopping()) return;  // once stopped, nothing more goes out

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -65,6 +66,14 @@ MotionPlan::MotionPlan(const Pose& start, const Pose& target, const MotionLimits
     p.cruise = 2 * p.distance / (n + root);
     p.ramp = std::min(p.cruise / p.accel, n / 2);
   }
+}
+
+MotionPlan MotionPlan::Hold(const Pose& pose, int tickMs, int64_t durationMs) {
+  MotionLimits open{};
+  for (int s = 1; s <= kServoCount; ++s) {
+    open[s] = {std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 0, 0};
+  }
+  return MotionPlan(pose, pose, open, tickMs, durationMs);
 }
 
 double MotionPlan::Covered(const Profile& p, double t) const {

@@ -40,6 +40,10 @@ class MotionPlan {
   MotionPlan(const Pose& start, const Pose& target, const MotionLimits& limits, int tickMs,
              int64_t requestedMs = 0);
 
+  // Standing still at `pose` for `durationMs`, rounded up to whole ticks: a pause on the
+  // grid. Nothing is clamped, so nothing moves.
+  static MotionPlan Hold(const Pose& pose, int tickMs, int64_t durationMs);
+
   int ticks() const { return ticks_; }
   int tickMs() const { return tickMs_; }
   int64_t durationMs() const { return int64_t{ticks_} * tickMs_; }

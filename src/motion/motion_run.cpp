@@ -33,7 +33,7 @@ void RunTick(MotionHost& host, LineBudget& line, const Pose& wanted) {
   ByteString frames;
   frames.reserve(static_cast<size_t>(count) * kFrameSize);
   for (int k = 0; k < count; ++k) frames += ServoFrameOf(state, host.servoTables(), servos[k]);
-  host.SendFrames(frames);
+  if (count > 0) host.SendFrames(frames);
   host.UpdateGauges();
   host.PumpEvents();
 }

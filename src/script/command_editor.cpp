@@ -54,7 +54,8 @@ void TfrmCommandEdit::FormCreate() {
 
   cellComList = new TComboCellEditor(this);
   cellComList->SetStyle(csDropDownList);
-  cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P")});
+  // T: the next move's time in tenths of a second, when played smooth.
+  cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P"), QStringLiteral("T")});
   cellComList->SetDefaultText(QStringLiteral("M"));
 
   cellIDList = new TComboCellEditor(this);

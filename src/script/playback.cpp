@@ -1,5 +1,7 @@
 #include "playback.h"
 
+#include "smooth_playback.h"
+
 #include <cstdlib>
 #include <memory>
 
@@ -41,6 +43,24 @@ void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
   timeline.WaitFrom(due, kPauseAfterWrite + std::chrono::milliseconds(distance * 20));
 }
 
+void PlayClassic(const TRoboPath& script, PlaybackHost& host, int& stopRequested) {
+  Timeline timeline(host.Clock());
+  const int n = script.count();
+  for (int i = 0; i < n; ++i) {
+    // getItem raises when a Load or the editor shortened the script meanwhile.
+    const TServoCommand c = script.getItem(i);
+    host.CommandStarting(i, n);
+    if (c.letter == 'P') {
+      timeline.Wait(std::chrono::seconds(c.value));
+    } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
+      PlayMove(host, timeline, c.servoId, c.value);
+    }
+    host.PumpEvents();
+    host.PumpEvents();
+    if (stopRequested == 1) break;
+  }
+}
+
 // Restores the idle look if playback leaves early through an error, so the buttons and the
 // run state do not stay stuck in "playing"; the tick stays stopped as after any failure.
 class IdleOnError {
@@ -68,20 +88,11 @@ void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested)
   host.ShowPlaying(true);
   IdleOnError restore(host);
 
-  Timeline timeline(host.Clock());
-  const int n = script.count();
-  for (int i = 0; i < n; ++i) {
-    // getItem raises when a Load or the editor shortened the script meanwhile.
-    const TServoCommand c = script.getItem(i);
-    host.CommandStarting(i, n);
-    if (c.letter == 'P') {
-      timeline.Wait(std::chrono::seconds(c.value));
-    } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
-      PlayMove(host, timeline, c.servoId, c.value);
-    }
-    host.PumpEvents();
-    host.PumpEvents();
-    if (stopRequested == 1) break;
+  const MotionConfig motion = host.Motion();
+  if (motion.smooth) {
+    PlaySmooth(script, host, stopRequested, motion);
+  } else {
+    PlayClassic(script, host, stopRequested);
   }
 
   restore.Disarm();

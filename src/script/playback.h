@@ -4,28 +4,24 @@
 #include <chrono>
 #include <cstdint>
 
+#include "motion_config.h"
+#include "motion_run.h"
 #include "schedule_clock.h"
 #include "schedule_timeline.h"
 #include "script_model.h"
 #include "servo_state.h"
 
-// What playback needs from the window that owns the arm.
-class PlaybackHost {
+// What playback needs from the window that owns the arm, beyond what a move needs
+// (motion_run.h: the servos, the one path to the line, the gauges, the event pump, the clock).
+// The window's SendFrames also restarts the tick.
+class PlaybackHost : public MotionHost {
  public:
-  virtual ~PlaybackHost() = default;
-  virtual ServoState& servoState() = 0;
-  virtual const ServoTables& servoTables() const = 0;
   virtual void StopTick() = 0;
   virtual void StartTick() = 0;
-  virtual void UpdateGauges() = 0;
-  // The one path to the line: writes, pauses kPauseAfterWrite, restarts the tick.
-  virtual void SendFrames(const ByteString& frames) = 0;
   // Playing look: Play and New disabled, Stop enabled, "Playing....." shown; or back to idle.
   virtual void ShowPlaying(bool playing) = 0;
-  // Lets the window handle what is pending (clicks, keys, ticks) without blocking.
-  virtual void PumpEvents() = 0;
-  // What playback waits by.
-  virtual ScheduleClock& Clock() = 0;
+  // Classic or smooth, with the limits, the tick and the line's budget; classic unless told.
+  virtual MotionConfig Motion() const { return {}; }
   // Command `index` (0-based) of the `count` being played is about to run.
   virtual void CommandStarting(int index, int count) {
     static_cast<void>(index);
@@ -44,5 +40,6 @@ void RecordPause(TRoboPath& script);
 // events are pumped; it is checked after each command. Each wait runs from the time the frame
 // before it was due (its due time, the pause after the write and the travel time), not from
 // when the work around it ended, so that work never adds up over a script; no frame leaves
-// before it is due.
+// before it is due. When the host's motion is smooth, the script plays as smooth_playback.h
+// says; classic skips T lines like any other letter it does not know.
 void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested);

@@ -9,8 +9,9 @@ namespace {
 // Playback's host with no arm: it only adds up the waits of each command.
 class TimingHost : public PlaybackHost {
  public:
-  TimingHost(const ServoState& start, const ServoTables& tables, std::vector<int64_t>& waits)
-      : state_(start), tables_(tables), waits_(waits), clock_(waits) {}
+  TimingHost(const ServoState& start, const ServoTables& tables, const MotionConfig& motion,
+             std::vector<int64_t>& waits)
+      : state_(start), tables_(tables), motion_(motion), waits_(waits), clock_(waits) {}
 
   ServoState& servoState() override { return state_; }
   const ServoTables& servoTables() const override { return tables_; }
@@ -23,6 +24,7 @@ class TimingHost : public PlaybackHost {
   void ShowPlaying(bool) override {}
   void PumpEvents() override {}
   ScheduleClock& Clock() override { return clock_; }
+  MotionConfig Motion() const override { return motion_; }
   void CommandStarting(int, int) override { waits_.push_back(0); }
 
  private:
@@ -44,6 +46,7 @@ class TimingHost : public PlaybackHost {
 
   ServoState state_;
   const ServoTables& tables_;
+  const MotionConfig& motion_;
   std::vector<int64_t>& waits_;
   CountingClock clock_;
 };
@@ -51,9 +54,9 @@ class TimingHost : public PlaybackHost {
 }  // namespace
 
 std::vector<int64_t> CommandWaits(const TRoboPath& script, const ServoState& start,
-                                  const ServoTables& tables) {
+                                  const ServoTables& tables, const MotionConfig& motion) {
   std::vector<int64_t> waits;
-  TimingHost host(start, tables, waits);
+  TimingHost host(start, tables, motion, waits);
   int stop = 0;
   PlayScript(script, host, stop);
   return waits;

@@ -32,6 +32,16 @@ void ConnectServoPort(TCustomComPort& port, const ServoLineSettings& line) {
   port.SetConnected(true);
 }
 
+LineFormat ServoLineFormat(const ServoLineSettings& line) {
+  LineFormat format;
+  format.baud = BaudRateValue(ParseBaudRate(line.baudRate));
+  format.dataBits = 5 + static_cast<int>(ParseDataBits(line.dataBits));
+  format.parity = false;
+  const TStopBits stop = ParseStopBits(line.stopBits);
+  format.stopHalfBits = stop == sbOneStopBit ? 2 : stop == sbOne5StopBits ? 3 : 4;
+  return format;
+}
+
 void WriteServoFrames(TCustomComPort& port, ServoState& state, const ByteString& frames,
                       ScheduleClock& clock) {
   if (frames.empty()) return;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "com_port.h"
+#include "line_budget.h"
 #include "schedule_clock.h"
 #include "servo_state.h"
 #include "unSerialLink.h"
@@ -26,6 +27,10 @@ void PlaceServoPort(TCustomComPort& port);
 // Closes the port if open, takes the line values (parity checking on when the low byte of
 // parityCheck is not 0), drops any handshake and opens it. Raises EComPort when it cannot.
 void ConnectServoPort(TCustomComPort& port, const ServoLineSettings& line);
+
+// The character format ConnectServoPort gives the line, for its budget of frames per tick.
+// parityCheck only checks what comes in: no parity bit goes out.
+LineFormat ServoLineFormat(const ServoLineSettings& line);
 
 // Writes the frames in one blocking write and pauses kPauseAfterWrite on `clock` after it;
 // nothing happens for an empty string. `state.txEmpty` is cleared before the write. A write

@@ -1,5 +1,7 @@
 #include "applied_settings.h"
 
+#include "ini_file.h"
+
 AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   AppliedSettings s;
   s.line.port = store.ReadOption("comPort");
@@ -13,5 +15,20 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   s.arm.L2 = store.ReadOptionInt("L2");
   s.arm.L3 = store.ReadOptionInt("L3");
   s.servoComInterval = store.ReadOptionInt("servoComInterval");
+  s.motion = ReadMotionConfig(store, s.line, s.servoComInterval);
   return s;
+}
+
+MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings& line,
+                              uint16_t servoComInterval) {
+  MotionConfig m;
+  m.smooth = SameTextIgnoringCase(store.ReadOption("motion"), "smooth");
+  for (int i = 1; i <= kServoCount; ++i) {
+    const std::string prefix = "sv" + std::to_string(i);
+    m.speed[i] = store.ReadOptionInt(prefix + "Speed");
+    m.accel[i] = store.ReadOptionInt(prefix + "Accel");
+  }
+  if (servoComInterval > 0) m.tickMs = servoComInterval;
+  m.framesPerTick = FramesPerTick(ServoLineFormat(line), m.tickMs);
+  return m;
 }

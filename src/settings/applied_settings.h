@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "motion_config.h"
 #include "option_store.h"
 #include "servo_link.h"
 #include "unMoveLibrary.h"
@@ -13,6 +14,12 @@ struct AppliedSettings {
   int32_t servoIncr = 0;
   ArmGeometry arm;                // converted exactly from the integer settings
   uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
+  MotionConfig motion;
 };
 
 AppliedSettings ReadAppliedSettings(const OptionStore& store);
+
+// motion (smooth or classic, compared without regard to case; anything else is classic),
+// svNSpeed and svNAccel, the tick of servoComInterval and the budget of the line.
+MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings& line,
+                              uint16_t servoComInterval);

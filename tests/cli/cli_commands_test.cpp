@@ -79,18 +79,19 @@ TEST_F(CheckScript, ReportsCountsTimeRangesClipsAndSkippedCommands) {
   // Steps of 20 ms: 23 for servo 1; servo 2 127 -> 250 (held at 200), 200 -> 10 (held at
   // 20), 20 -> 100, later 100 -> 0: 123 + 190 + 80 + 100; servo 5 27. With 2 ms after each of
   // the 6 writes and the minute's pause: 70.872 s.
-  EXPECT_EQ(r.out, path +
-                       ": 9 commands, 1:10 to play from the start positions\n"
-                       "servo  lowest  highest  limits\n"
-                       "  1     150      150  0..254\n"
-                       "  2       0      250  20..200  clipped: 2 commands below 20, 1 command "
-                       "above 200\n"
-                       "  3         -        -  0..254\n"
-                       "  4         -        -  0..254\n"
-                       "  5     100      100  0..100\n"
-                       "  6         -        -  0..254\n"
-                       "line 6: X;1;5: unknown letter, skipped when played\n"
-                       "line 7: M;7;10: no servo 7 on the arm (1..6), skipped when played\n");
+  EXPECT_EQ(r.out,
+            path +
+                ": 9 commands, 1:10 to play from the start positions (classic; 1:00 smooth)\n"
+                "servo  lowest  highest  limits\n"
+                "  1     150      150  0..254\n"
+                "  2       0      250  20..200  clipped: 2 commands below 20, 1 command "
+                "above 200\n"
+                "  3         -        -  0..254\n"
+                "  4         -        -  0..254\n"
+                "  5     100      100  0..100\n"
+                "  6         -        -  0..254\n"
+                "line 6: X;1;5: unknown letter, skipped when played\n"
+                "line 7: M;7;10: no servo 7 on the arm (1..6), skipped when played\n");
 }
 
 TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {

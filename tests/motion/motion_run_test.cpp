@@ -102,7 +102,8 @@ TEST(MotionRun, AHaltSendsNothingMoreAndHoldsWhatWasSent) {
 
 TEST(MotionRun, APauseWaitsItsTicksAndSendsNothing) {
   FakeArm arm;
-  const MotionPlan pause(PoseOf(arm.state), PoseOf(arm.state), LimitsOf(arm.tables, {}), 50, 1000);
+  arm.state.position[2] = 300;  // beyond its limit, yet a pause sends nothing
+  const MotionPlan pause = MotionPlan::Hold(PoseOf(arm.state), 50, 1000);
   LineBudget line;
   line.Reset(PoseOf(arm.state));
   Timeline timeline(arm.clock);

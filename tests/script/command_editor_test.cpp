@@ -103,7 +103,7 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   EXPECT_EQ(grid->Columns()[4]->Editor(), form.cellButDelete);
   EXPECT_TRUE(grid->ImmediateEditMode());
   EXPECT_TRUE(grid->Options() & goRowMoving);
-  EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P"}));
+  EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P", "T"}));
   EXPECT_EQ(form.cellComList->DefaultText(), "M");
   EXPECT_EQ(form.cellIDList->Items(), QStringList({"1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(form.cellValueNum->Min(), 0);
@@ -225,6 +225,24 @@ TEST(CommandEditor, TypedValueIsStoredAsItsLowByte) {
   QTest::keyClicks(editor.form.cellValueNum->Field(), "$1F");
   QTest::mouseClick(editor.form.btOk, Qt::LeftButton);  // the focus leaves the field first
   EXPECT_EQ(Text(list), "M 1 44, P 1 31");
+}
+
+TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {
+  TCommandList list;
+  Add(list, 'T', 0, 20);
+  Add(list, 'M', 1, 127);
+  Editor editor(list);
+  EXPECT_EQ(editor.Cell(1, 1), "T");
+  EXPECT_EQ(editor.Cell(3, 1), "20");
+  ASSERT_TRUE(editor.Show());
+  editor.Click(1, 3);
+  QTest::keyClick(editor.grid()->focusWidget(), 't');
+  editor.Click(2, 3);
+  QTest::keyClick(editor.form.cellIDList->Combo(), Qt::Key_Down);
+  editor.Click(3, 3);
+  QTest::keyClicks(editor.form.cellValueNum->Field(), "15");
+  QTest::mouseClick(editor.form.btOk, Qt::LeftButton);
+  EXPECT_EQ(Text(list), "T 0 20, M 1 127, T 1 15");
 }
 
 TEST(CommandEditor, MalformedNumberFailsAfterClosingWithTheRowsAbove) {

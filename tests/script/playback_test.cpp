@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "fake_clock.h"
@@ -45,6 +46,7 @@ class FakeHost : public PlaybackHost {
     if (onPump) onPump();
   }
   ScheduleClock& Clock() override { return clock; }
+  MotionConfig Motion() const override { return motion; }
 
   // Time since the host was made.
   microseconds Elapsed() const {
@@ -53,6 +55,7 @@ class FakeHost : public PlaybackHost {
 
   ServoState state;
   ServoTables tables;
+  MotionConfig motion;
   bool ticking = true;
   bool playing = false;
   bool failWrites = false;
@@ -281,6 +284,58 @@ TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {
   // 5 s late: the frame goes at once and the arm still gets its full travel time after it.
   EXPECT_EQ(host.sentAt[3], 606ms + 5s);
   EXPECT_EQ(host.sentAt[4] - host.sentAt[3], 22ms);
+}
+
+// Smooth: consecutive M lines are one move on the tick grid, a servo named twice starts the
+// next move, a T line times only the move after it, a pause sends nothing; classic skips T.
+TEST(SmoothPlayback, MovesGatherTheirLinesOnTheTickGrid) {
+  TRoboPath script;
+  for (const auto& [letter, servo, value] :
+       std::vector<std::tuple<char, int, int>>{{'T', 0, 10},
+                                               {'M', 1, 200},
+                                               {'M', 2, 50},
+                                               {'M', 1, 150},
+                                               {'P', 0, 1},
+                                               {'X', 1, 9},
+                                               {'M', 3, 180}}) {
+    RecordCommand(script, letter, static_cast<uint8_t>(servo), static_cast<uint8_t>(value));
+  }
+  FakeHost host;
+  host.motion.smooth = true;
+  host.motion.framesPerTick = 2;
+  host.state.direction[4] = 1;  // a servo left jogging stops
+  int stop = 0;
+  PlayScript(script, host, stop);
+
+  // Where each servo stands after each write, and when.
+  int32_t at[kServoCount + 1] = {0, 127, 127, 127, 127, 127, 127};
+  microseconds servo1At200{}, servo2At50{};
+  for (size_t w = 0; w < host.sent.size(); ++w) {
+    ASSERT_EQ(host.sentAt[w] % 20ms, 0us) << "write " << w << " off the grid";
+    ASSERT_LE(host.sent[w].size(), 2u * kFrameSize);
+    for (size_t i = 0; i < host.sent[w].size(); i += kFrameSize) {
+      at[static_cast<uint8_t>(host.sent[w][i + 1]) - kAddressOffset] =
+          static_cast<uint8_t>(host.sent[w][i + 2]);
+    }
+    if (at[1] == 200 && servo1At200 == 0us) servo1At200 = host.sentAt[w];
+    if (at[2] == 50 && servo2At50 == 0us) servo2At50 = host.sentAt[w];
+  }
+  // The timed move ends at 1 s; the two servos get there within a tick of each other.
+  EXPECT_LE(servo1At200, 1000ms);
+  EXPECT_LE(servo2At50, 1000ms);
+  EXPECT_LE(servo1At200 > servo2At50 ? servo1At200 - servo2At50 : servo2At50 - servo1At200, 20ms);
+  // The untimed moves take a tick each; the pause holds a second in between.
+  ASSERT_GE(host.sent.size(), 2u);
+  EXPECT_EQ(host.sent[host.sent.size() - 2], EncodeServoFrame(1, 150));
+  EXPECT_EQ(host.sentAt[host.sent.size() - 2], 1020ms);
+  EXPECT_EQ(host.sent.back(), EncodeServoFrame(3, 180));
+  EXPECT_EQ(host.sentAt.back(), 2040ms);
+  EXPECT_EQ(host.state.direction[4], 0);
+  EXPECT_EQ(host.state.position[4], 127);
+
+  FakeHost classic;
+  PlayScript(script, classic, stop);
+  EXPECT_EQ(classic.sent.size(), 4u);
 }
 
 }  // namespace

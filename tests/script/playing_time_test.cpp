@@ -27,6 +27,15 @@ TEST(PlayingTime, EachCommandWaitsAsPlaybackDoes) {
   EXPECT_EQ(waits, (std::vector<int64_t>{462, 2462, 2, 3000, 0, 0, 202}));
   EXPECT_EQ(WaitsLeft(waits), (std::vector<int64_t>{6128, 5666, 3204, 3202, 202, 202, 202, 0}));
   EXPECT_EQ(start.position[2], 127) << "the estimate plays on a copy";
+
+  // Smooth, the first two lines are one move of 35 ticks (servo 1's 23 steps at 50 a second
+  // on the ease curve: 1.5 x 23 / 50 s), counted to its last line; servo 2 already stands at
+  // its limit; the last move takes one tick and the pause after its write.
+  MotionConfig smooth;
+  smooth.smooth = true;
+  smooth.speed[1] = 50;
+  EXPECT_EQ(CommandWaits(script, start, tables, smooth),
+            (std::vector<int64_t>{0, 700, 0, 3000, 0, 0, 22}));
 }
 
 TEST(PlayingTime, AnEmptyScriptTakesNoTime) {
