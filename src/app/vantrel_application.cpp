@@ -23,6 +23,8 @@ void ShowErrorMessage(const QString& message, const QString& detail) {
 }
 
 TVantrelApplication::TVantrelApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Desktops match the window to its menu entry, and so to its name and icon, by this id.
+  setDesktopFileName(QStringLiteral(VANTREL_APP_ID));
   SetErrorReporter([](const std::string& message, const std::string& detail) {
     ShowErrorMessage(QString::fromStdString(message), QString::fromStdString(detail));
   });
