@@ -17,8 +17,10 @@ PeerReader::PeerReader(PtyPair& pty) : pty_(pty) {
       char buffer[4096];
       const ssize_t n = ::read(pty_.master(), buffer, sizeof buffer);
       if (n <= 0) continue;
+      const auto now = std::chrono::steady_clock::now();
       std::lock_guard lock(mutex_);
       bytes_.append(buffer, static_cast<size_t>(n));
+      reads_.push_back({now, bytes_.size()});
     }
   });
 }
@@ -37,6 +39,11 @@ std::string PeerReader::Bytes(size_t count) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
+}
+
+std::vector<PeerReader::Read> PeerReader::Reads() {
+  std::lock_guard lock(mutex_);
+  return reads_;
 }
 
 void PeerReader::CatchUp() {

@@ -48,6 +48,12 @@ class PeerReader {
 
   // Everything read so far, once `count` bytes are there or a second has passed.
   std::string Bytes(size_t count = 0);
+  // When each read of the peer came and how many bytes it had read by then.
+  struct Read {
+    std::chrono::steady_clock::time_point at;
+    size_t end;
+  };
+  std::vector<Read> Reads();
   // Returns once nothing written to the line waits unread. Closing the port clears what the
   // peer has not read yet, so a run in the test's own process waits for the peer as it goes.
   void CatchUp();
@@ -57,6 +63,7 @@ class PeerReader {
   std::atomic<bool> done_{false};
   std::mutex mutex_;
   std::string bytes_;
+  std::vector<Read> reads_;
   std::thread thread_;
 };
 

@@ -1,10 +1,7 @@
 // Smooth playback on a pseudo-terminal with a reading peer, on the real clock.
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <map>
@@ -19,50 +16,27 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// One write as the peer saw it: the tick it came in and the frames it held.
+// One tick as the peer saw it: when it came and the frames it held. Reads within a few
+// milliseconds of the first of a tick belong to that tick (the ticks are 20 ms apart).
 struct TickFrames {
   Clock::time_point at;
   std::vector<std::pair<int, int>> frames;  // servo, position
 };
 
-// Reads the master side and stamps what arrives; reads within a few milliseconds of the
-// first of a tick belong to that tick (the ticks are 20 ms apart).
-class TimedPeer {
- public:
-  explicit TimedPeer(PtyPair& pty) : pty_(pty) {
-    thread_ = std::thread([this] {
-      while (!done_) {
-        pollfd p{pty_.master(), POLLIN, 0};
-        if (::poll(&p, 1, 2) <= 0) continue;
-        char buffer[256];
-        const ssize_t n = ::read(pty_.master(), buffer, sizeof buffer);
-        if (n <= 0) continue;
-        const Clock::time_point now = Clock::now();
-        if (ticks_.empty() || now - ticks_.back().at > 8ms) ticks_.push_back({now, {}});
-        pending_.append(buffer, static_cast<size_t>(n));
-        while (pending_.size() >= kFrameSize) {
-          ticks_.back().frames.emplace_back(static_cast<uint8_t>(pending_[1]) - kAddressOffset,
-                                            static_cast<uint8_t>(pending_[2]));
-          pending_.erase(0, kFrameSize);
-        }
-      }
-    });
+std::vector<TickFrames> Ticks(PeerReader& peer) {
+  std::this_thread::sleep_for(100ms);  // the last frames on their way
+  const std::string bytes = peer.Bytes();
+  std::vector<TickFrames> ticks;
+  size_t from = 0;
+  for (const PeerReader::Read& r : peer.Reads()) {
+    if (ticks.empty() || r.at - ticks.back().at > 8ms) ticks.push_back({r.at, {}});
+    for (; from + kFrameSize <= r.end; from += kFrameSize) {
+      ticks.back().frames.emplace_back(static_cast<uint8_t>(bytes[from + 1]) - kAddressOffset,
+                                       static_cast<uint8_t>(bytes[from + 2]));
+    }
   }
-  // Everything seen, once the line has been quiet for a while.
-  std::vector<TickFrames> Stop() {
-    std::this_thread::sleep_for(100ms);
-    done_ = true;
-    thread_.join();
-    return ticks_;
-  }
-
- private:
-  PtyPair& pty_;
-  std::atomic<bool> done_{false};
-  std::string pending_;
-  std::vector<TickFrames> ticks_;
-  std::thread thread_;
-};
+  return ticks;
+}
 
 class SmoothOnPty : public ::testing::Test {
  protected:
@@ -75,12 +49,12 @@ class SmoothOnPty : public ::testing::Test {
         {"play", "--quiet", "--settings", WriteSettings(dir, "/nonexistent/ttyNone", settings),
          "--port", pty.slavePath(), WriteScript(dir, "arm.vco", lines)});
     EXPECT_EQ(r.status, kExitOk) << r.err;
-    return peer.Stop();
+    return Ticks(peer);
   }
 
   TempDir dir;
   PtyPair pty;
-  TimedPeer peer{pty};
+  PeerReader peer{pty};
 };
 
 // The tick a write came in, counted on the 20 ms grid from the first write.
