@@ -1,13 +1,17 @@
 #include "replacing_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <random>
+#include <string_view>
 #include <utility>
 
 #include "regular_file.h"
@@ -15,6 +19,11 @@
 namespace {
 
 constexpr int kNameAttempts = 100;
+constexpr std::string_view kTempPrefix = ".vantrel-";
+constexpr std::string_view kTempSuffix = ".tmp";
+// A new file without a process number in its name (one of an older version) is taken for
+// left behind once it is this old; a write takes milliseconds.
+constexpr time_t kUnnamedStaleSeconds = 60;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -29,9 +38,11 @@ int CreateUniqueFile(const std::string& folder, std::string& name) {
   static std::mt19937 random{std::random_device{}()};
   static const char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string candidate = folder + "/.vantrel-";
+    // The process number in the name tells a later run whether the writer is still there.
+    std::string candidate =
+        folder + "/" + std::string(kTempPrefix) + std::to_string(::getpid()) + "-";
     for (int i = 0; i < 8; ++i) candidate += kDigits[random() % (sizeof kDigits - 1)];
-    candidate += ".tmp";
+    candidate += kTempSuffix;
     const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) {
       name = std::move(candidate);
@@ -40,6 +51,39 @@ int CreateUniqueFile(const std::string& folder, std::string& name) {
     if (errno != EEXIST) return -1;
   }
   return -1;
+}
+
+// Whether the new file `name` in a folder was left by a run that ended before putting it in
+// place: its writer's process is gone, or, without a process number, it is old.
+bool LeftBehind(std::string_view name, const struct stat& info) {
+  if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || !name.starts_with(kTempPrefix) ||
+      !name.ends_with(kTempSuffix) || !S_ISREG(info.st_mode)) {
+    return false;
+  }
+  name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+  const size_t dash = name.find('-');
+  if (dash == std::string_view::npos)
+    return std::time(nullptr) - info.st_mtime > kUnnamedStaleSeconds;
+  pid_t pid = 0;
+  for (const char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9' || pid > 10000000) return false;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes what crashed runs left beside the files of `folder`.
+void RemoveLeftBehind(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string path = folder + "/" + entry->d_name;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && LeftBehind(entry->d_name, info)) {
+      ::unlink(path.c_str());
+    }
+  }
+  ::closedir(dir);
 }
 
 }  // namespace
@@ -73,9 +117,19 @@ bool TReplacingFile::Open(const std::string& target) {
       std::free(real);
     }
   }
+  RemoveLeftBehind(FolderOf(target_));
   fd_ = CreateUniqueFile(FolderOf(target_), temp_);
   if (fd_ < 0) return FailWithErrno();
-  if (exists) ::fchmod(fd_, existing.st_mode & 07777);
+  if (exists) {
+    // A privileged run writing a user's file leaves it the user's. Unprivileged, this fails
+    // only where the owner could not be the writer's own anyway. The mode goes last: a change
+    // of owner clears set-id bits.
+    const bool ownerKept = ::fchown(fd_, existing.st_uid, existing.st_gid) == 0;
+    if (!ownerKept && ::fchown(fd_, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+      errno = 0;  // not the writer's group either: the new file is the writer's own
+    }
+    ::fchmod(fd_, existing.st_mode & 07777);
+  }
   return true;
 }
 

@@ -17,7 +17,8 @@ class TReplacingFile {
   // Starts the new file for `target`. False when it cannot be written: the target is no
   // regular file (a folder, a FIFO, a device) or read-only, or its folder takes no new files.
   // A link keeps pointing at the new contents, and the new file takes the old one's
-  // permissions.
+  // permissions and, where the writer may give them, its owner and group. New files that
+  // crashed runs left in the folder are removed first.
   bool Open(const std::string& target);
   bool IsOpen() const { return fd_ >= 0; }
   bool Write(std::string_view data);

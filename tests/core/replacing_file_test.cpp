@@ -1,9 +1,12 @@
 #include "replacing_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -133,6 +136,42 @@ TEST(ReplacingFile, DescriptorZeroIsAFileLikeAnyOther) {
   file.Abandon();
   EXPECT_FALSE(DescriptorOpen(0));
   EXPECT_EQ(ReadFile(dir.File("t")), "zero");
+}
+
+// A process number that no process has.
+pid_t GonePid() {
+  pid_t pid = 4000000;
+  while (::kill(pid, 0) == 0 || errno != ESRCH) --pid;
+  return pid;
+}
+
+TEST(ReplacingFile, NewFilesLeftByACrashedRunGoWhenTheFolderIsNextWrittenTo) {
+  TempDir dir;
+  const std::string gone = ".vantrel-" + std::to_string(GonePid()) + "-abcdefgh.tmp";
+  const std::string running = ".vantrel-" + std::to_string(::getpid()) + "-abcdefgh.tmp";
+  struct Case {
+    std::string name;
+    int ageSeconds;
+    bool removed;
+  };
+  const Case cases[] = {
+      {gone, 0, true},
+      {running, 600, false},                 // still being written by a live run
+      {".vantrel-k3j5h2a9.tmp", 600, true},  // an older version's, long left
+      {".vantrel-k3j5h2a8.tmp", 0, false},   // an older version's, maybe being written
+      {"vantrel-k3j5h2a7.tmp", 600, false},  // someone else's names
+      {".vantrel-notes.txt", 600, false},
+  };
+  for (const Case& c : cases) {
+    WriteFile(dir.File(c.name), "part");
+    const auto when = fs::file_time_type::clock::now() - std::chrono::seconds(c.ageSeconds);
+    fs::last_write_time(dir.File(c.name), when);
+  }
+  TReplacingFile file;
+  ASSERT_TRUE(file.Open(dir.File("t")));
+  ASSERT_TRUE(file.Write("new"));
+  ASSERT_TRUE(file.Commit());
+  for (const Case& c : cases) EXPECT_EQ(fs::exists(dir.File(c.name)), !c.removed) << c.name;
 }
 
 }  // namespace
