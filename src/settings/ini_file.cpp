@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "errors.h"
 #include "regular_file.h"
 #include "replacing_file.h"
 
@@ -79,15 +80,18 @@ IniFile IniFile::Parse(const std::string& text) {
   return ini;
 }
 
+EUnreadableFile::EUnreadableFile(const std::string& path, const std::string& reason)
+    : std::runtime_error("Unable to read settings from " + path + ": " + reason) {}
+
 ENotRegularFile::ENotRegularFile(const std::string& path)
-    : std::runtime_error("Unable to read settings from " + path + ": " + kNotRegularFile) {}
+    : EUnreadableFile(path, kNotRegularFile) {}
 
 IniFile IniFile::Load(const std::string& path) {
   TRegularFile file(path);
   if (file.Missing()) return IniFile{};
   if (file.NotRegular()) throw ENotRegularFile(path);
   std::string text;
-  if (!file.IsOpen() || !file.ReadAll(text)) throw std::runtime_error("Unable to read " + path);
+  if (!file.IsOpen() || !file.ReadAll(text)) throw EUnreadableFile(path, file.Reason());
   return Parse(text);
 }
 
@@ -175,6 +179,6 @@ std::string IniFile::Text() const {
 void IniFile::Save(const std::string& path) const {
   TReplacingFile file;
   if (!file.Open(path) || !file.Write(Text()) || !file.Commit()) {
-    throw std::runtime_error("Unable to write to " + path);
+    throw EDetailedError("Unable to write to " + path, file.Reason());
   }
 }

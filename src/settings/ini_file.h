@@ -7,9 +7,15 @@
 #include <string>
 #include <vector>
 
-// The path names a folder, a FIFO or a device: "Unable to read settings from %s: not a regular
-// file". Nothing was read, and nothing should be written there.
-class ENotRegularFile : public std::runtime_error {
+// The file is there but cannot be read: "Unable to read settings from %s: <reason>", the
+// system's reason or "not a regular file". Nothing was read, and nothing should be written there.
+class EUnreadableFile : public std::runtime_error {
+ public:
+  EUnreadableFile(const std::string& path, const std::string& reason);
+};
+
+// The path names a folder, a FIFO or a device.
+class ENotRegularFile : public EUnreadableFile {
  public:
   explicit ENotRegularFile(const std::string& path);
 };
@@ -19,7 +25,7 @@ class IniFile {
   IniFile() = default;
 
   // A missing file reads as an empty one; a path that is no regular file throws
-  // ENotRegularFile, a file that exists but cannot be read throws std::runtime_error.
+  // ENotRegularFile, a file that exists but cannot be read EUnreadableFile.
   static IniFile Load(const std::string& path);
   static IniFile Parse(const std::string& text);
 
@@ -32,7 +38,8 @@ class IniFile {
 
   std::string Text() const;
   // Writes the whole file beside the target and puts it in place; on failure throws
-  // std::runtime_error("Unable to write to <path>") and the old file stays as it was.
+  // EDetailedError("Unable to write to <path>") with the system's reason as its detail, and
+  // the old file stays as it was.
   void Save(const std::string& path) const;
 
  private:

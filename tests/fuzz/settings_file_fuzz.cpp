@@ -72,7 +72,7 @@ bool Trimmed(const std::string& value) {
 void ChangeOneKey(const std::string& path, const std::string& file, uint8_t choice,
                   const std::string& value) {
   WriteWholeFile(path, file);
-  OptionStore store(path);
+  OptionStore store(path, OptionStore::Problems::Keep);
   if (store.lines().empty()) return;
   const std::string key = store.lines()[choice % store.lines().size()].key;
   const std::string old = store.ReadOption(key);
@@ -89,14 +89,14 @@ void ChangeOneKey(const std::string& path, const std::string& file, uint8_t choi
   FUZZ_CHECK(changed <= 1);
   if (Trimmed(value)) {
     FUZZ_CHECK(changed == (value == old ? 0 : 1));
-    FUZZ_CHECK(OptionStore(path).ReadOption(key) == value);
+    FUZZ_CHECK(OptionStore(path, OptionStore::Problems::Keep).ReadOption(key) == value);
   }
 }
 
 void AddAKey(const std::string& path, const std::string& file, const std::string& nameSource,
              const std::string& value) {
   WriteWholeFile(path, file);
-  OptionStore store(path);
+  OptionStore store(path, OptionStore::Problems::Keep);
   const std::string key = NewKeyName(nameSource, store);
   store.WriteOption(key, value);
   const std::vector<FileLine> before = SplitLines(file);
@@ -111,7 +111,8 @@ void AddAKey(const std::string& path, const std::string& file, const std::string
   }
   FUZZ_CHECK(matched == before.size());
   FUZZ_CHECK(after.size() <= before.size() + 3);  // at most a blank, the section and the key
-  if (Trimmed(value)) FUZZ_CHECK(OptionStore(path).ReadOption(key) == value);
+  if (Trimmed(value))
+    FUZZ_CHECK(OptionStore(path, OptionStore::Problems::Keep).ReadOption(key) == value);
 }
 
 }  // namespace
@@ -125,7 +126,7 @@ void FuzzSettingsFile(std::string_view data) {
   const std::string path = FuzzScratchFolder() + "/vantrel.ini";
 
   WriteWholeFile(path, file);
-  OptionStore unchanged(path);
+  OptionStore unchanged(path, OptionStore::Problems::Keep);
   FUZZ_CHECK(WrittenBack(unchanged) == file);
 
   ChangeOneKey(path, file, choice, value);

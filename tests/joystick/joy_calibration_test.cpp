@@ -159,7 +159,7 @@ TEST_F(JoyCalibrationDialog, CancelStoresNothingAndBringsBackTheStoredCalibratio
 }
 
 TEST_F(JoyCalibrationDialog, OkBeforeTheLastStepCancelsUntilOneCalibrationIsDone) {
-  Store("joyMaxX=40000\n");
+  Store("joyMaxX=40000\njoyMaxY=0\njoyCentXMin=0\njoyCentXMax=0\njoyCentYMin=0\njoyCentYMax=0\n");
   joy->LoadJoystickCalibration(*store);
   const Lines before = StoreLines();
   EXPECT_FALSE(Run([&] {

@@ -153,8 +153,9 @@ TEST_F(JoyPoll, ZeroDivisorIsReportedOnceUntilTheCalibrationIsLoadedAgain) {
   VirtualStick stick;
   TfrmJoy joy;
   ListenAsMainWindow(joy);
-  // A settings file without the joystick keys: every value 0.
-  OptionStore& bare = Store("comPort=sim\n");
+  // A calibration of all zeros.
+  OptionStore& bare =
+      Store("joyMaxX=0\njoyMaxY=0\njoyCentXMin=0\njoyCentXMax=0\njoyCentYMin=0\njoyCentYMax=0\n");
   joy.LoadJoystickCalibration(bare);
   stick.Set(40000, 32768);
   try {

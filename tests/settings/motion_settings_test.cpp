@@ -13,11 +13,11 @@ TEST(MotionSettings, ModeLimitsTickAndBudgetComeFromTheSettings) {
     int tickMs;
     int framesPerTick;
   } const cases[] = {
-      {"", false, 0, 0, kDefaultMotionTickMs, 4},  // no tick set: 20 ms, 9600 8N1
+      {"servoComInterval=0\n", false, 0, 0, kDefaultMotionTickMs, 4},  // no tick: 20 ms, 9600 8N1
       {"motion=Smooth\nsv3Speed=120\nsv3Accel=400\nservoComInterval=20\nbaudRate=9600\n", true, 120,
        400, 20, 4},
       {"motion=classic\nservoComInterval=50\n", false, 0, 0, 50, 6},
-      {"motion=fast\n", false, 0, 0, kDefaultMotionTickMs, 4},
+      {"motion=fast\nservoComInterval=0\n", false, 0, 0, kDefaultMotionTickMs, 4},
       {"motion=smooth\nbaudRate=4800\nservoComInterval=20\n", true, 0, 0, 20, 2},
       {"motion=smooth\nservoComInterval=20\ndataBits=7\nstopBits=1.5\n", true, 0, 0, 20, 5},
   };

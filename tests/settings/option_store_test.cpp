@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "error_report.h"
+#include "errors.h"
 #include "option_store.h"
+#include "regular_file.h"
 #include "temp_dir.h"
 
 namespace {
@@ -34,7 +36,7 @@ TEST(OptionStore, ReadOptionIntKeepsTheLow16Bits) {
   TempDir dir;
   OptionStore store = StoreWith(dir,
                                 "a=12\nb=   12\nd=12x\ne=\nf=$1F\ng=0x1F\n"
-                                "h=-1\ni=70000\nj=99999999999999999999\n");
+                                "k=-1\ni=70000\nj=99999999999999999999\n");
   // The ini layer trims values; a blank typed in the options dialog stays.
   store.WriteOption("b", "   12");
   store.WriteOption("c", "12 ");
@@ -45,7 +47,7 @@ TEST(OptionStore, ReadOptionIntKeepsTheLow16Bits) {
   EXPECT_EQ(store.ReadOptionInt("e"), 0);
   EXPECT_EQ(store.ReadOptionInt("f"), 31);
   EXPECT_EQ(store.ReadOptionInt("g"), 31);
-  EXPECT_EQ(store.ReadOptionInt("h"), 65535);
+  EXPECT_EQ(store.ReadOptionInt("k"), 65535);  // "h" would be the height H, kept to 0..65535
   EXPECT_EQ(store.ReadOptionInt("i"), 4464);
   EXPECT_EQ(store.ReadOptionInt("j"), 0);
   EXPECT_EQ(store.ReadOptionInt("none"), 0);
@@ -54,10 +56,10 @@ TEST(OptionStore, ReadOptionIntKeepsTheLow16Bits) {
 TEST(OptionStore, ServoTablesFollowTheSvKeys) {
   TempDir dir;
   OptionStore store = StoreWith(dir, "sv3Address=300\nsv3Minval=10\nsv3Maxval=200\nsv7Minval=5\n");
-  EXPECT_EQ(store.tables.Address[3], 300);
+  EXPECT_EQ(store.tables.Address[3], 255);  // the nearest address there is
   EXPECT_EQ(store.tables.Minval[3], 10);
   EXPECT_EQ(store.tables.Maxval[3], 200);
-  EXPECT_EQ(store.tables.Maxval[1], 0);
+  EXPECT_EQ(store.tables.Maxval[1], 254);  // built in
   store.WriteOption("sv3Maxval", "150");
   EXPECT_EQ(store.tables.Maxval[3], 200);  // only LoadServoTables refreshes them
   store.LoadServoTables();
@@ -68,7 +70,7 @@ TEST(OptionStore, MissingFileIsEmptyAndWriteBackCreatesIt) {
   TempDir dir;
   OptionStore store(dir.File("vantrel.ini"));
   EXPECT_TRUE(store.lines().empty());
-  EXPECT_EQ(store.ReadOptionInt("servoIncr"), 0);
+  EXPECT_EQ(store.ReadOptionInt("servoIncr"), 2);  // built in
   store.WriteOption("joyMaxX", "3");
   store.WriteBack();
   EXPECT_EQ(ReadFile(dir.File("vantrel.ini")), "[Options]\njoyMaxX=3\n");
@@ -115,7 +117,7 @@ TEST(OptionStore, APathThatIsNoRegularFileIsRefusedAndNeverWritten) {
     ASSERT_EQ(reports.messages.size(), 1u);
     EXPECT_EQ(reports.messages[0], "Unable to read settings from " + path + ": not a regular file");
     EXPECT_TRUE(store.lines().empty());
-    EXPECT_EQ(store.ReadOptionInt("servoIncr"), 0);
+    EXPECT_EQ(store.ReadOptionInt("servoIncr"), 2);  // built in
     // The joystick calibration adds keys; shut-down must still leave the path alone.
     store.WriteOption("joyMaxX", "65535");
     EXPECT_NO_THROW(store.WriteBack());
@@ -134,12 +136,45 @@ TEST(OptionStore, ALinkToARegularFileIsReadAndWrittenThrough) {
   std::filesystem::create_symlink(dir.File("real.ini"), dir.File("link.ini"));
   Reports reports;
   OptionStore store(dir.File("link.ini"));
-  EXPECT_TRUE(reports.messages.empty());
+  for (const auto& message : reports.messages) EXPECT_EQ(message.find("Unable"), std::string::npos);
   EXPECT_EQ(store.ReadOptionInt("servoIncr"), 3);
   store.WriteOption("servoIncr", "4");
   store.WriteBack();
   EXPECT_EQ(ReadFile(dir.File("real.ini")), "[Options]\nservoIncr=4\n");
   EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.ini")));
+}
+
+TEST(OptionStore, AWriteBackKeepsTheFilesOwner) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+  TempDir dir;
+  const std::string path = dir.File("vantrel.ini");
+  WriteFile(path, "[Options]\nservoIncr=3\n");
+  constexpr uid_t kUser = 4321;
+  constexpr gid_t kGroup = 4322;
+  ASSERT_EQ(::chown(path.c_str(), kUser, kGroup), 0);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  OptionStore store(path);
+  store.WriteOption("servoIncr", "4");
+  store.WriteBack();
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, kUser);
+  EXPECT_EQ(info.st_gid, kGroup);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+  EXPECT_EQ(ReadFile(path), "[Options]\nservoIncr=4\n");
+}
+
+TEST(OptionStore, AFailedWriteBackSaysWhy) {
+  TempDir dir;
+  WriteFile(dir.File("blocker"), "");
+  OptionStore store(dir.File("blocker/vantrel.ini"));
+  store.WriteOption("a", "1");
+  try {
+    store.WriteBack();
+    FAIL() << "no error";
+  } catch (const EDetailedError& e) {
+    EXPECT_EQ(e.detail(), SystemErrorText(ENOTDIR));
+  }
 }
 
 }  // namespace

@@ -1,0 +1,203 @@
+#include "settings_keys.h"
+
+#include <array>
+
+#include "ini_file.h"
+#include "servo_state.h"
+
+namespace {
+
+constexpr int64_t kMaxPosition = 254;  // 255 is the frame's start byte
+constexpr int64_t k16Bits = 65535;
+
+// The built-in values are those of the shipped vantrel.ini, but for keys added since, whose
+// built-in values keep older files working as they did.
+constexpr std::array kKeys{
+    SettingKey{.name = "comPort",
+               .builtIn = "sim",
+               .description = "Serial port of the servo controller, or sim for the virtual one"},
+    SettingKey{.name = "baudRate",
+               .builtIn = "9600",
+               .description = "Line speed in baud; an unknown speed selects 9600"},
+    SettingKey{.name = "parityCheck",
+               .number = true,
+               .max = 1,
+               .builtIn = "0",
+               .description = "Parity checking on the line: 1 on, 0 off"},
+    SettingKey{.name = "stopBits",
+               .builtIn = "1",
+               .description = "Stop bits: 1, 1.5 or 2; any other text selects 1"},
+    SettingKey{.name = "dataBits",
+               .builtIn = "8",
+               .description = "Data bits: 5 to 8; any other text selects 8"},
+    SettingKey{.name = "servoIncr",
+               .number = true,
+               .max = kMaxPosition,
+               .builtIn = "2",
+               .description = "Position units a jogged servo moves per tick; 0 stops jogging"},
+    SettingKey{.name = "servoComInterval",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "50",
+               .description = "Period of the control tick in milliseconds; 0 stops the tick"},
+    SettingKey{.name = "H",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "8",
+               .description = "Height of the shoulder joint above the base, in centimetres"},
+    SettingKey{.name = "L1",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "12",
+               .description = "Upper-arm length, shoulder to elbow, in centimetres"},
+    SettingKey{.name = "L2",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "12",
+               .description = "Forearm length, elbow to wrist, in centimetres"},
+    SettingKey{.name = "L3",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "6",
+               .description = "Hand length, wrist to tool point, in centimetres"},
+    SettingKey{.name = "joyMaxX",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "65535",
+               .description = "Largest joystick X reading; set by the Joystick calibration"},
+    SettingKey{.name = "joyMaxY",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "65535",
+               .description = "Largest joystick Y reading; set by the Joystick calibration"},
+    SettingKey{.name = "joyCentXMin",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "29000",
+               .description = "Left edge of the joystick's centre window (its dead zone)"},
+    SettingKey{.name = "joyCentXMax",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "36535",
+               .description = "Right edge of the joystick's centre window"},
+    SettingKey{.name = "joyCentYMin",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "29000",
+               .description = "Upper edge of the joystick's centre window"},
+    SettingKey{.name = "joyCentYMax",
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "36535",
+               .description = "Lower edge of the joystick's centre window"},
+    SettingKey{.name = "jogPad",
+               .builtIn = "auto",
+               .quietWhenMissing = true,
+               .description = "Jog pad at start: 1 always, 0 never, else when no joystick"},
+    // Added after the first built-in values: older files lack it and play as before.
+    SettingKey{.name = "motion",
+               .builtIn = "classic",
+               .quietWhenMissing = true,
+               .description = "How playback moves the arm: classic or smooth"},
+    SettingKey{.name = "Minval",
+               .perServo = true,
+               .number = true,
+               .max = kMaxPosition,
+               .builtIn = "0",
+               .description = "Lowest position servo {N} may take"},
+    SettingKey{.name = "Maxval",
+               .perServo = true,
+               .number = true,
+               .max = kMaxPosition,
+               .builtIn = "254",
+               .description = "Highest position servo {N} may take; wins over the lowest"},
+    SettingKey{.name = "Address",
+               .perServo = true,
+               .number = true,
+               .max = 255,
+               .builtIn = "{N}",
+               .description = "Address of servo {N} on the servo controller"},
+    SettingKey{.name = "Initial",
+               .perServo = true,
+               .number = true,
+               .max = kMaxPosition,
+               .builtIn = "127",
+               .quietWhenMissing = true,
+               .description = "Not used: every servo starts at 127"},
+    SettingKey{.name = "Speed",
+               .perServo = true,
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "0",
+               .quietWhenMissing = true,
+               .description = "Top speed of servo {N} in smooth moves, in positions per second; "
+                              "0 is no limit"},
+    SettingKey{.name = "Accel",
+               .perServo = true,
+               .number = true,
+               .max = k16Bits,
+               .builtIn = "0",
+               .quietWhenMissing = true,
+               .description = "Acceleration of servo {N} in smooth moves, in positions per second "
+                              "per second; 0 is no limit"},
+};
+
+std::string WithServo(std::string text, int servo) {
+  for (size_t at = text.find("{N}"); at != std::string::npos; at = text.find("{N}", at)) {
+    text.replace(at, 3, std::to_string(servo));
+  }
+  return text;
+}
+
+KnownSetting Resolve(const SettingKey& key, int servo) {
+  KnownSetting known;
+  known.key = &key;
+  known.servo = servo;
+  known.name = key.perServo ? "sv" + std::to_string(servo) + key.name : key.name;
+  known.builtIn = WithServo(key.builtIn, servo);
+  known.description = WithServo(key.description, servo);
+  return known;
+}
+
+}  // namespace
+
+std::span<const SettingKey> SettingKeys() {
+  return kKeys;
+}
+
+std::string KnownSetting::Range() const {
+  if (!key || !key->number) return {};
+  return std::to_string(key->min) + " to " + std::to_string(key->max);
+}
+
+std::optional<KnownSetting> FindSetting(const std::string& name) {
+  // Per-servo keys: "sv", one digit 1..6, the suffix.
+  int servo = 0;
+  std::string suffix;
+  if (name.size() > 3 && (name[0] == 's' || name[0] == 'S') && (name[1] == 'v' || name[1] == 'V') &&
+      name[2] >= '1' && name[2] < '1' + kServoCount) {
+    servo = name[2] - '0';
+    suffix = name.substr(3);
+  }
+  for (const SettingKey& key : kKeys) {
+    if (key.perServo ? (servo != 0 && SameTextIgnoringCase(suffix, key.name))
+                     : SameTextIgnoringCase(name, key.name)) {
+      return Resolve(key, key.perServo ? servo : 0);
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> AllSettingNames() {
+  std::vector<std::string> names;
+  for (const SettingKey& key : kKeys) {
+    if (!key.perServo) names.push_back(key.name);
+  }
+  // The per-servo keys servo by servo, as the shipped file has them.
+  for (int servo = 1; servo <= kServoCount; ++servo) {
+    for (const SettingKey& key : kKeys) {
+      if (key.perServo) names.push_back(Resolve(key, servo).name);
+    }
+  }
+  return names;
+}
