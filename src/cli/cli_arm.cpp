@@ -3,11 +3,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <thread>
 
 #include "applied_settings.h"
 #include "cli_commands.h"
+#include "error_report.h"
 #include "errors.h"
 #include "file_process.h"
 #include "servo_link.h"
@@ -15,17 +17,23 @@
 #include "virtual_controller.h"
 
 OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
-  if (!args.HasValue("--settings")) {
-    return OptionStore(env.defaultSettings.empty() ? FindSettingsFile(PlacesOfThisProgram())
-                                                   : env.defaultSettings);
+  std::string path =
+      env.defaultSettings.empty() ? FindSettingsFile(PlacesOfThisProgram()) : env.defaultSettings;
+  if (args.HasValue("--settings")) {
+    // A run never creates the file, so a name that leads nowhere is a mistake worth saying.
+    path = args.Value("--settings");
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+      throw EDetailedError("Cannot read the settings file", path + ": " + std::strerror(errno));
+    }
   }
-  // A run never creates the file, so a name that leads nowhere is a mistake worth saying.
-  const std::string path = args.Value("--settings");
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) {
-    throw EDetailedError("Cannot read the settings file", path + ": " + std::strerror(errno));
+  OptionStore settings(path, OptionStore::Problems::Keep);
+  // A run on other limits and addresses than the user's could drive the arm anywhere.
+  if (!settings.readFailure().empty()) throw EDetailedError(settings.readFailure());
+  if (const auto& notice = settings.notice()) {
+    std::fprintf(env.err, "%s\n", ErrorLine(notice->message, notice->detail).c_str());
   }
-  return OptionStore(path);
+  return settings;
 }
 
 std::string RunPortName(const OptionStore& settings, const ParsedArgs& args) {

@@ -21,8 +21,10 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env);
 int RunPorts(const ParsedArgs& args, CliEnvironment& env);
 
 // The settings of this run: the --settings file or the window's. An explicitly named file
-// that is not there is an error; the window's own may be missing and reads as empty. Nothing
-// is ever written, not even the user's first copy of the shipped defaults.
+// that is not there is an error, and so is any file that is there but cannot be read; the
+// window's own may be missing and reads as the built-in values. Keys missing or out of range
+// are warned about on `env.err`. Nothing is ever written, not even the user's first copy of
+// the shipped defaults.
 OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env);
 // comPort, or the --port given for this run.
 std::string RunPortName(const OptionStore& settings, const ParsedArgs& args);
