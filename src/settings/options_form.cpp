@@ -3,23 +3,63 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QValidator>
 #include <functional>
 
 #include "error_report.h"
+#include "int_parse.h"
 #include "serial_ports.h"
+#include "settings_keys.h"
 #include "ui_options_form.h"
 
 namespace {
 
 constexpr int kKeyColumn = 0;
 constexpr int kValueColumn = 1;
+// The value a number key's editor opened with.
+constexpr const char* kOpenedWith = "openedWith";
+
+QString KeyOf(const QModelIndex& index) {
+  return index.siblingAtColumn(kKeyColumn).data().toString();
+}
+
+// The number keys take whole numbers within their range; what is on the way to one (an empty
+// text, a sign, a number being typed past the range) may stand in the editor but is not taken.
+class SettingValidator : public QValidator {
+ public:
+  SettingValidator(KnownSetting setting, QObject* parent)
+      : QValidator(parent), setting_(std::move(setting)) {}
+
+  static bool Takes(const KnownSetting& setting, const QString& text) {
+    const auto value = ParseInteger(text.toStdString(), IntSyntax::Settings);
+    return value && *value >= setting.key->min && *value <= setting.key->max;
+  }
+
+  State validate(QString& input, int&) const override {
+    if (Takes(setting_, input)) return Acceptable;
+    static const QRegularExpression kNumberOnTheWay(
+        QStringLiteral("^ *[+-]?(\\$|0[xX])?[0-9a-fA-F]*$"));
+    return kNumberOnTheWay.match(input).hasMatch() ? Intermediate : Invalid;
+  }
+
+ private:
+  KnownSetting setting_;
+};
+
+std::optional<KnownSetting> NumberSettingOf(const QModelIndex& index) {
+  auto setting = FindSetting(KeyOf(index).toStdString());
+  if (setting && setting->key->number) return setting;
+  return std::nullopt;
+}
 
 // Value editors that hand every keystroke to the table at once, and for comPort an editable
-// drop-down of this machine's serial ports.
+// drop-down of this machine's serial ports. A number key's editor hands on only numbers in
+// its range.
 class OptionValueDelegate : public QStyledItemDelegate {
  public:
   OptionValueDelegate(std::function<QStringList()> ports, QObject* parent)
@@ -40,6 +80,10 @@ class OptionValueDelegate : public QStyledItemDelegate {
     }
     auto* edit = new QLineEdit(parent);
     edit->setFrame(false);
+    if (auto setting = NumberSettingOf(index)) {
+      edit->setValidator(new SettingValidator(*setting, edit));
+      edit->setProperty(kOpenedWith, index.data(Qt::EditRole));
+    }
     connect(edit, &QLineEdit::textEdited, self, [self, edit] { Q_EMIT self->commitData(edit); });
     return edit;
   }
@@ -66,16 +110,16 @@ class OptionValueDelegate : public QStyledItemDelegate {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
       model->setData(index, combo->currentText(), Qt::EditRole);
     } else if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-      model->setData(index, edit->text(), Qt::EditRole);
+      // A number not (yet) in range leaves the value the editor opened with.
+      const QVariant opened = edit->property(kOpenedWith);
+      const bool taken = edit->hasAcceptableInput() || !opened.isValid();
+      model->setData(index, taken ? QVariant(edit->text()) : opened, Qt::EditRole);
     }
   }
 
  private:
   static bool IsPortRow(const QModelIndex& index) {
-    return index.siblingAtColumn(kKeyColumn)
-               .data()
-               .toString()
-               .compare(QStringLiteral("comPort"), Qt::CaseInsensitive) == 0;
+    return KeyOf(index).compare(QStringLiteral("comPort"), Qt::CaseInsensitive) == 0;
   }
 
   std::function<QStringList()> ports_;
@@ -111,6 +155,8 @@ TfrmVTOptions::TfrmVTOptions(const std::string& settingsPath, QWidget* parent)
                         this));
 
   connect(ui->optList, &QTableWidget::itemChanged, this, &TfrmVTOptions::optListItemChanged);
+  connect(ui->optList, &QTableWidget::currentCellChanged, this,
+          [this](int row) { ShowDescription(row); });
   connect(ui->ok, &QPushButton::clicked, this, &TfrmVTOptions::okClick);
   connect(ui->cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -129,28 +175,73 @@ void TfrmVTOptions::okClick() {
 }
 
 void TfrmVTOptions::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) FillOptList();
+  if (!event->spontaneous()) {
+    FillOptList();
+    // Each opening starts at the first key, whatever was looked at last time.
+    ui->optList->setCurrentCell(0, kValueColumn);
+    ui->optList->scrollToTop();
+    ShowDescription(0);
+  }
   QDialog::showEvent(event);
+}
+
+std::vector<std::string> TfrmVTOptions::RowKeys() const {
+  // The file's keys in file order, then those it lacks, at their built-in values.
+  std::vector<std::string> keys;
+  for (const auto& line : store_.lines()) keys.push_back(line.key);
+  for (const std::string& name : AllSettingNames()) {
+    if (!store_.Holds(name)) keys.push_back(name);
+  }
+  return keys;
 }
 
 void TfrmVTOptions::FillOptList() {
   const QSignalBlocker quiet(ui->optList);
-  const auto& lines = store_.lines();
-  ui->optList->setRowCount(static_cast<int>(lines.size()));
+  const std::vector<std::string> keys = RowKeys();
+  ui->optList->setRowCount(static_cast<int>(keys.size()));
   const QBrush fixedLook = palette().button();
-  for (size_t row = 0; row < lines.size(); ++row) {
-    auto* key = new QTableWidgetItem(QString::fromStdString(lines[row].key));
+  for (size_t row = 0; row < keys.size(); ++row) {
+    auto* key = new QTableWidgetItem(QString::fromStdString(keys[row]));
     key->setFlags(Qt::ItemIsEnabled);
     key->setBackground(fixedLook);
-    auto* value = new QTableWidgetItem(QString::fromStdString(lines[row].value));
+    if (const auto setting = FindSetting(keys[row])) {
+      key->setToolTip(QString::fromStdString(setting->description));
+    }
+    auto* value = new QTableWidgetItem(QString::fromStdString(store_.ValueInUse(keys[row])));
     value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+    if (!store_.Holds(keys[row])) {
+      // A built-in value: it goes into the file only once it is changed.
+      QFont builtIn = value->font();
+      builtIn.setItalic(true);
+      value->setFont(builtIn);
+    }
     ui->optList->setItem(static_cast<int>(row), kKeyColumn, key);
     ui->optList->setItem(static_cast<int>(row), kValueColumn, value);
   }
 }
 
+void TfrmVTOptions::ShowDescription(int row) {
+  const QTableWidgetItem* key = ui->optList->item(row, kKeyColumn);
+  const auto setting = key ? FindSetting(key->text().toStdString()) : std::nullopt;
+  QString text;
+  if (setting) {
+    text = QString::fromStdString(setting->description);
+    if (setting->key->number) {
+      text += QStringLiteral(" (%1)").arg(QString::fromStdString(setting->Range()));
+    }
+  }
+  ui->description->setText(text);
+}
+
 void TfrmVTOptions::optListItemChanged(QTableWidgetItem* item) {
   if (item->column() != kValueColumn) return;
-  const auto row = static_cast<size_t>(item->row());
-  if (row < store_.lines().size()) store_.SetValue(row, item->text().toStdString());
+  const QTableWidgetItem* key = ui->optList->item(item->row(), kKeyColumn);
+  if (!key) return;
+  store_.WriteOption(key->text().toStdString(), item->text().toStdString());
+  if (item->font().italic()) {
+    const QSignalBlocker quiet(ui->optList);
+    QFont own = item->font();
+    own.setItalic(false);
+    item->setFont(own);
+  }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "option_store.h"
 
@@ -44,6 +45,10 @@ class TfrmVTOptions : public QDialog {
 
  private:
   void FillOptList();
+  // The keys of the rows, top to bottom.
+  std::vector<std::string> RowKeys() const;
+  // The one-line description of the key in `row`, below the table.
+  void ShowDescription(int row);
   // A typed value goes straight into its line of the option table.
   void optListItemChanged(QTableWidgetItem* item);
 

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -68,13 +69,16 @@ TEST_F(OptionsDialog, ShowsTheOptionTableInOrder) {
                                                              {"sv1Minval", "0"},
                                                              {"sv1Maxval", "254"},
                                                              {"sv1Address", "1"}};
-  EXPECT_EQ(Rows(), expected);
+  // The file's keys first; the keys it lacks follow at their built-in values.
+  const auto rows = Rows();
+  ASSERT_GT(rows.size(), 5u);
+  EXPECT_EQ(std::vector(rows.begin(), rows.begin() + 5), expected);
 
   // Written while the dialog was closed: shows at the next opening.
   form->hide();
   form->WriteOption("joyMaxX", "123");
   form->show();
-  EXPECT_EQ(Rows().back(), std::make_pair(QString("joyMaxX"), QString("123")));
+  EXPECT_EQ(Rows()[5], std::make_pair(QString("joyMaxX"), QString("123")));
 }
 
 TEST_F(OptionsDialog, KeysCannotBeEditedNorRowsAddedOrDeleted) {
@@ -84,9 +88,10 @@ TEST_F(OptionsDialog, KeysCannotBeEditedNorRowsAddedOrDeleted) {
   table->edit(key);
   EXPECT_EQ(table->indexWidget(key), nullptr);
 
+  const int rows = table->rowCount();
   table->setCurrentIndex(table->model()->index(table->rowCount() - 1, 1));
   for (const auto k : {Qt::Key_Down, Qt::Key_Insert, Qt::Key_Delete}) QTest::keyClick(table, k);
-  EXPECT_EQ(table->rowCount(), 5);
+  EXPECT_EQ(table->rowCount(), rows);
   EXPECT_EQ(form->store().lines().size(), 5u);
   EXPECT_EQ(form->store().lines()[1].key, "servoIncr");
 }
@@ -219,6 +224,52 @@ TEST_F(OptionsDialog, EditingValuesNeitherScrollsTheKeysAwayNorWarns) {
   EXPECT_TRUE(warnings.isEmpty()) << warnings.join("\n").toStdString();
   EXPECT_EQ(form->ReadOption("servoIncr"), "27");
   EXPECT_EQ(form->ReadOption("comPort"), "ttyS977");
+}
+
+TEST_F(OptionsDialog, NumberKeysTakeOnlyNumbersInTheirRange) {
+  struct Case {
+    const char* key;
+    const char* typed;
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"servoIncr", "254", "254"},
+      {"servoIncr", "300", "254"},  // beyond the range: the value the editor opened with
+      {"sv1Maxval", "-1", "254"},
+      {"servoIncr", "x7", "7"},      // a letter is refused as it is typed
+      {"L1", "40", "40"},            // a built-in row takes a value like any other
+      {"baudRate", "fast", "fast"},  // text keys take any text
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.key) + " " + c.typed);
+    auto* editor = qobject_cast<QLineEdit*>(EditValue(c.key));
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, c.typed);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the editor closes after the key
+    EXPECT_EQ(form->ReadOption(c.key), c.kept);
+    EXPECT_EQ(table->item(RowOf(c.key), 1)->text(), c.kept);
+  }
+}
+
+TEST_F(OptionsDialog, OpensAtTheTopAndSaysWhatTheKeyMeans) {
+  auto* description = form->findChild<QLabel*>("description");
+  ASSERT_TRUE(description);
+  EXPECT_EQ(description->text(), "Serial port of the servo controller, or sim for the virtual one");
+  table->setCurrentCell(RowOf("sv1Maxval"), 1);
+  EXPECT_EQ(description->text(),
+            "Highest position servo 1 may take; wins over the lowest (0 to 254)");
+  table->setCurrentCell(table->rowCount() - 1, 1);
+  table->scrollToBottom();
+  ASSERT_GT(table->verticalScrollBar()->value(), 0);
+  form->hide();
+  form->show();
+  EXPECT_EQ(table->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(table->currentRow(), 0);
+  // Nothing changed: the built-in rows stay out of the file.
+  form.reset();
+  EXPECT_EQ(ReadFile(dir.File("vantrel.ini")), kSettings);
 }
 
 }  // namespace
