@@ -86,8 +86,11 @@ void PlaceWindowBeside(QWidget* window, QWidget* owner, std::initializer_list<Si
       taken.push_back(other->frameGeometry());
     }
   }
-  const Placement p = PlaceBeside(owner->frameGeometry(), window->frameGeometry().size(),
-                                  screen->availableGeometry(), taken, sides);
+  // A window not shown yet has no frame: give it the one the window manager gave its owner.
+  QSize size = window->frameGeometry().size();
+  if (size == window->size()) size += owner->frameGeometry().size() - owner->size();
+  const Placement p =
+      PlaceBeside(owner->frameGeometry(), size, screen->availableGeometry(), taken, sides);
   if (p.owner != owner->frameGeometry().topLeft()) owner->move(p.owner);
   window->move(p.window);
 }
