@@ -1,0 +1,82 @@
+// The window and its port: the one path to the line, what the window shows of the
+// connection, and what a port that goes or appears does to the arm.
+#include "com_send.h"
+#include "jog_pad.h"
+#include "main_window.h"
+#include "servo_link.h"
+
+namespace {
+const QString kTitle = QStringLiteral("Vantrel control");
+const QString kNotConnected = QStringLiteral("Not connected: the arm was not moved");
+const QString kTickStopped = QStringLiteral("Tick stopped: press Options, then OK, to start it");
+}  // namespace
+
+void TfrmVantrel::ShowConnection() {
+  const bool connected = ComPort1.Connected();
+  setWindowTitle(connected ? kTitle : kTitle + QStringLiteral(" - not connected"));
+  if (!connected && status.Text().startsWith(QStringLiteral("Connected to "))) status.Say({});
+}
+
+void TfrmVantrel::EndMotion() {
+  Timer1.Stop();
+  StopJogging(state);
+  jogPad_->Release();
+  stopRequested = 1;  // a script playing ends
+}
+
+void TfrmVantrel::PortAppeared() {
+  // Nothing the operator did before goes out now: the next frame waits for a new touch.
+  StopJogging(state);
+  jogPad_->Release();
+  status.Say(QStringLiteral("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath())));
+  Timer1.Start();
+}
+
+void TfrmVantrel::RestartTick() {
+  if (status.Text() == kTickStopped) status.Say({});
+  Timer1.Start();
+}
+
+void TfrmVantrel::RestoreSentPose() {
+  std::copy(sent_.begin(), sent_.end(), std::begin(state.position));
+  UpdateGauges();
+}
+
+void TfrmVantrel::SendFrames(const ByteString& frames) {
+  if (frames.empty()) {
+    // Nothing goes out: a running timer keeps its period, a stopped one starts.
+    if (!Timer1.Enabled()) RestartTick();
+    return;
+  }
+  // The positions shown are what the controller received: frames that did not all go out
+  // leave them as they were.
+  if (!ComPort1.Connected()) {
+    RestoreSentPose();
+    status.Say(kNotConnected);
+    stopRequested = 1;
+    if (!Timer1.Enabled()) Timer1.Start();
+    return;
+  }
+  Timer1.Stop();
+  try {
+    WriteServoFrames(ComPort1, state, frames, *clock);
+  } catch (const EComWriteTimeout&) {
+    RestoreSentPose();
+    status.Say(kTickStopped);
+    throw;
+  } catch (...) {
+    RestoreSentPose();
+    throw;
+  }
+  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
+  if (status.Text() == kNotConnected) status.Say({});
+  RestartTick();
+}
+
+void TfrmVantrel::btPlayClick() {
+  if (!ComPort1.Connected()) {
+    status.Say(kNotConnected);
+    return;
+  }
+  PlayScript(script, *this, stopRequested);
+}
