@@ -2,9 +2,11 @@
 // of the same bytes to the same device: the calling thread's CPU time for each, and what the
 // event thread spends and how often it wakes per write.
 #include <benchmark/benchmark.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <algorithm>
 
 #include <string>
 
@@ -133,6 +135,46 @@ void BM_SendTextWithoutTxEmpty(benchmark::State& state) {
   SendTextBesideWrite(state, events, "no transmit event");
 }
 BENCHMARK(BM_SendTextWithoutTxEmpty)->Arg(4)->Arg(24)->Iterations(400);
+
+// Ctrl-C in `vantrel play` while a write waits on a line that takes nothing: from the stop
+// (a byte in the stop pipe, as the signal handler writes it) to SendText giving up.
+void BM_StopEndsAStalledWrite(benchmark::State& state) {
+  ReadingPeer peer;
+  ::tcflow(peer.slave(), TCOOFF);  // the line takes nothing more
+  TComPort port;
+  port.SetPort(peer.path());
+  port.SetEvents({});
+  port.Timeouts().SetWriteTotalConstant(60000);
+  port.OpenPort();
+  int stop[2];
+  if (::pipe(stop) != 0) return state.SkipWithError("pipe");
+  port.SetWriteCancelFd(stop[0]);
+  double worstMs = 0;
+  for (auto _ : state) {
+    std::chrono::steady_clock::time_point stopped;
+    std::thread signaller([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      stopped = std::chrono::steady_clock::now();
+      [[maybe_unused]] const ssize_t n = ::write(stop[1], "x", 1);
+    });
+    try {
+      port.SendText(ByteString(4, '\x5A'));
+    } catch (const EComPort&) {
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - stopped;
+    signaller.join();
+    char byte = 0;
+    [[maybe_unused]] const ssize_t n = ::read(stop[0], &byte, 1);
+    state.SetIterationTime(took.count());
+    worstMs = std::max(worstMs, took.count() * 1000);
+  }
+  port.SetWriteCancelFd(-1);
+  ::close(stop[0]);
+  ::close(stop[1]);
+  ::tcflow(peer.slave(), TCOON);
+  PrintFigure("  stop to the end of a stalled write, worst", worstMs, "goal under", 100, "ms");
+}
+BENCHMARK(BM_StopEndsAStalledWrite)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(50);
 
 }  // namespace
 
