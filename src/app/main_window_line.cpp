@@ -69,7 +69,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
     throw;
   }
   std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
-  if (status.Text() == kNotConnected) status.Say({});
+  status.Say({});  // the arm has moved: what the bar said is over
   RestartTick();
 }
 
