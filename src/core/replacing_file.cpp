@@ -53,17 +53,21 @@ int CreateUniqueFile(const std::string& folder, std::string& name) {
   return -1;
 }
 
-// Whether the new file `name` in a folder was left by a run that ended before putting it in
+// Whether the new file `name` in `folder` was left by a run that ended before putting it in
 // place: its writer's process is gone, or, without a process number, it is old.
-bool LeftBehind(std::string_view name, const struct stat& info) {
+bool LeftBehind(const std::string& folder, std::string_view name) {
   if (name.size() <= kTempPrefix.size() + kTempSuffix.size() || !name.starts_with(kTempPrefix) ||
-      !name.ends_with(kTempSuffix) || !S_ISREG(info.st_mode)) {
+      !name.ends_with(kTempSuffix)) {
     return false;
   }
+  struct stat info {};
+  const std::string path = folder + "/" + std::string(name);
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
   const size_t dash = name.find('-');
-  if (dash == std::string_view::npos)
+  if (dash == std::string_view::npos) {
     return std::time(nullptr) - info.st_mtime > kUnnamedStaleSeconds;
+  }
   pid_t pid = 0;
   for (const char c : name.substr(0, dash)) {
     if (c < '0' || c > '9' || pid > 10000000) return false;
@@ -77,11 +81,7 @@ void RemoveLeftBehind(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string path = folder + "/" + entry->d_name;
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && LeftBehind(entry->d_name, info)) {
-      ::unlink(path.c_str());
-    }
+    if (LeftBehind(folder, entry->d_name)) ::unlink((folder + "/" + entry->d_name).c_str());
   }
   ::closedir(dir);
 }

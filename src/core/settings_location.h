@@ -21,7 +21,7 @@ struct SettingsPlaces {
 // <config home>/vantrel/vantrel.ini, made as a copy of the shipped defaults when it does not
 // exist yet. Nothing is ever written into the program folder, so an installed program works
 // from a read-only one. When the copy cannot be made the path is still returned: the program
-// then starts on empty settings and reports the failure when it writes them back.
+// then starts on the built-in settings and reports the failure when it writes them back.
 std::string LocateSettingsFile(const SettingsPlaces& places);
 
 // The file LocateSettingsFile would give, for a run that writes nothing: where the user has no
