@@ -163,6 +163,9 @@ void OptionStore::WriteBack() const {
   if (lines_.empty() || !writable_) return;  // no file is created for nothing
   IniFile updated = ini_;
   for (const auto& line : lines_) updated.Write(kOptionsSection, line.key, line.value);
+  // Unchanged, the file is left alone: a read-only one raises no error, and nothing about it
+  // changes.
+  if (updated.Text() == ini_.Text()) return;
   updated.Save(path_);
 }
 

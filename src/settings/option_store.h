@@ -57,9 +57,9 @@ class OptionStore {
   void WriteOption(const std::string& key, const std::string& value);
   void LoadServoTables();
 
-  // Writes every line of the table into the file (all or nothing); nothing when the table is
-  // empty or the file could not be read. On failure throws EDetailedError "Unable to write to
-  // <path>" with the system's reason as its detail.
+  // Writes every line of the table into the file (all or nothing); nothing when that changes
+  // nothing, the table is empty or the file could not be read. On failure throws EDetailedError
+  // "Unable to write to <path>" with the system's reason as its detail.
   void WriteBack() const;
 
   const std::vector<Line>& lines() const { return lines_; }

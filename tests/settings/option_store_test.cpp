@@ -177,4 +177,18 @@ TEST(OptionStore, AFailedWriteBackSaysWhy) {
   }
 }
 
+TEST(OptionStore, AWriteBackThatChangesNothingLeavesTheFileAlone) {
+  TempDir dir;
+  const std::string path = dir.File("vantrel.ini");
+  WriteFile(path, "[Options]\nservoIncr=3\n");
+  struct stat before {};
+  ASSERT_EQ(::stat(path.c_str(), &before), 0);
+  OptionStore store(path);
+  store.WriteOption("servoIncr", "3");
+  store.WriteBack();
+  struct stat after {};
+  ASSERT_EQ(::stat(path.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);  // not replaced
+}
+
 }  // namespace
