@@ -5,10 +5,9 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
+#include <ctime>
 #include <system_error>
 
 namespace {
@@ -60,12 +59,16 @@ ScheduleClock::TimePoint SignalClock::Now() {
 
 void SignalClock::SleepUntil(TimePoint when) {
   while (!stopRaised) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Now()).count();
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(when - Now()).count();
     if (left <= 0) return;
+    // To the nanosecond: a wait rounded up to whole milliseconds made every tick of a smooth
+    // move late by half a millisecond on average.
+    const timespec span{static_cast<time_t>(left / 1000000000),
+                        static_cast<long>(left % 1000000000)};
     pollfd wake{wakeRead, POLLIN, 0};
-    const int ready = ::poll(&wake, 1, static_cast<int>(std::min<int64_t>(left, INT_MAX)));
+    const int ready = ::ppoll(&wake, 1, &span, nullptr);
     if (ready < 0 && errno != EINTR) {
-      throw std::system_error(errno, std::generic_category(), "poll");
+      throw std::system_error(errno, std::generic_category(), "ppoll");
     }
   }
 }
