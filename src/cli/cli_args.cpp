@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "message_field.h"
+
 namespace {
 
 bool IsNumber(const std::string& word) {
@@ -43,7 +45,7 @@ ParsedArgs ParseArgs(const std::vector<std::string>& words, std::span<const Opti
       word.resize(equals);
     }
     const OptionSpec* option = Find(options, word);
-    if (!option) throw UsageError("unknown option '" + word + "'");
+    if (!option) throw UsageError("unknown option '" + MessageField(word) + "'");
     if (!option->takesValue) {
       if (inlineValue) throw UsageError("option '" + word + "' takes no value");
       parsed.flags.insert(word);

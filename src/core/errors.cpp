@@ -1,14 +1,16 @@
 #include "errors.h"
 
+#include "message_field.h"
+
 std::string DetailOf(const std::exception& error) {
   const auto* detailed = dynamic_cast<const EDetailedError*>(&error);
   return detailed ? detailed->detail() : std::string();
 }
 
-EConvertError::EConvertError(const std::string& text) : EDetailedError(MessageFor(text)) {}
+EConvertError::EConvertError(std::string_view text) : EDetailedError(MessageFor(text)) {}
 
-std::string EConvertError::MessageFor(const std::string& text) {
-  return "'" + text + "' is not a valid integer value";
+std::string EConvertError::MessageFor(std::string_view text) {
+  return "'" + MessageField(text) + "' is not a valid integer value";
 }
 
 EMathError::EMathError(Kind kind)

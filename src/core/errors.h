@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 // An error whose message is the text the operator has always seen, with an optional detail
@@ -34,11 +35,12 @@ auto WithDetail(const std::string& detail, Work&& work) -> decltype(work()) {
   }
 }
 
-// A text that is not an integer: "'%s' is not a valid integer value".
+// A text that is not an integer: "'%s' is not a valid integer value", the text cut and
+// escaped as MessageField does.
 class EConvertError : public EDetailedError {
  public:
-  explicit EConvertError(const std::string& text);
-  static std::string MessageFor(const std::string& text);
+  explicit EConvertError(std::string_view text);
+  static std::string MessageFor(std::string_view text);
 };
 
 // A zero divisor in floating-point code; C++ does not trap, so callers check and raise this.

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "fuzz_support.h"
 #include "int_parse.h"
+#include "message_field.h"
 
 namespace {
 
@@ -84,9 +85,8 @@ void FuzzIntSyntax(std::string_view data) {
       FUZZ_CHECK(expected && value == *expected);
     } catch (const EConvertError& e) {
       FUZZ_CHECK(!expected);
-      // what() is a C string: a NUL in the text ends the message there.
-      const std::string message = "'" + text + "' is not a valid integer value";
-      FUZZ_CHECK(std::string(e.what()) == message.c_str());
+      const std::string message = "'" + MessageField(text) + "' is not a valid integer value";
+      FUZZ_CHECK(e.what() == message);
     }
   }
 }
