@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -77,8 +78,35 @@ void BM_LoadScript(benchmark::State& state) {
                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// A file whose one field is 64 MB: the load fails at once with a message of a line or two, not
+// a copy of the field.
+void BM_LoadFailsOnAHugeField(benchmark::State& state) {
+  BenchFolder folder;
+  const std::string path = folder.File("huge.vco");
+  {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return state.SkipWithError("cannot write the file");
+    const std::string field = "M;1;" + std::string(64 << 20, '7') + "x\r\n";
+    std::fwrite(field.data(), 1, field.size(), out);
+    std::fclose(out);
+  }
+  TFileProcess file;
+  file.RecordSource = path;
+  size_t length = 0;
+  for (auto _ : state) {
+    TRoboPath script;
+    try {
+      script.load(file);
+    } catch (const EFPError& e) {
+      length = std::string(e.what()).size() + e.detail().size();
+    }
+  }
+  state.counters["message bytes"] = static_cast<double>(length);
+}
+
 BENCHMARK(BM_SaveScript)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadScript)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadFailsOnAHugeField)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

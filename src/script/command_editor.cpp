@@ -7,7 +7,7 @@
 #include "combo_editor.h"
 #include "error_report.h"
 #include "errors.h"
-#include "int_parse.h"
+#include "script_line.h"
 #include "ui_command_editor.h"
 #include "updown_editor.h"
 #include "xstring_grid.h"
@@ -20,14 +20,13 @@ constexpr int kColServoId = 2;
 constexpr int kColValue = 3;
 constexpr int kColDelete = 4;
 
-// A cell as an integer of the script syntax, kept to its low 8 bits. A conversion error says
-// which cell: "row 3, column Servo ID".
+// A cell as a number of the script syntax, 0..255. An error names the cell as the operator
+// sees it: "row 3, column Servo ID", the row by its Line cell, which moves with the row.
 uint8_t CellByte(const TXStringGrid& grid, int col, int row) {
-  const std::string where =
-      "row " + std::to_string(row) + ", column " + grid.Columns()[col]->Caption().toStdString();
-  return WithDetail(where, [&] {
-    return static_cast<uint8_t>(StrToInt(grid.Cells(col, row).toStdString(), IntSyntax::Script));
-  });
+  const QString line = grid.Cells(kColLine, row);
+  const std::string where = "row " + (line.isEmpty() ? std::to_string(row) : line.toStdString()) +
+                            ", column " + grid.Columns()[col]->Caption().toStdString();
+  return WithDetail(where, [&] { return ScriptByte(grid.Cells(col, row).toStdString()); });
 }
 
 }  // namespace
@@ -132,6 +131,7 @@ void TfrmCommandEdit::LoadGrid() {
 void TfrmCommandEdit::btOkClick() {
   // An edit still open belongs to the table that is read below.
   commandSheet->FinishEdit();
+  RefuseOutOfRange();
   // The result is set first: a conversion error leaves this handler for the application's
   // error box, and the dialog has closed with OK all the same.
   accept();
@@ -144,6 +144,18 @@ void TfrmCommandEdit::btOkClick() {
     command->servoId = CellByte(*commandSheet, kColServoId, row);
     command->value = CellByte(*commandSheet, kColValue, row);
     commands->push_back(std::move(command));
+  }
+}
+
+void TfrmCommandEdit::RefuseOutOfRange() const {
+  for (int row = 1; row < commandSheet->RowCount(); ++row) {
+    if (commandSheet->Cells(kColCommand, row).isEmpty()) return;
+    try {
+      CellByte(*commandSheet, kColServoId, row);
+      CellByte(*commandSheet, kColValue, row);
+    } catch (const EConvertError&) {
+      return;  // reported by OK itself, after the rows above it
+    }
   }
 }
 

@@ -28,7 +28,8 @@ class TfrmCommandEdit : public QDialog {
   void LoadGrid();
   // Closes with OK, then rebuilds the list from row 1 down to the first empty Command cell.
   // A Servo ID or Value that is not an integer raises EConvertError; the list then holds the
-  // rows above the failing one.
+  // rows above the failing one. One outside 0..255 raises EScriptRangeError before anything
+  // happens: the dialog stays open and the list as it was.
   void btOkClick();
   void btCancelClick();
   // Deletes the current row when its Command cell is not empty.
@@ -48,6 +49,9 @@ class TfrmCommandEdit : public QDialog {
 
  private:
   void FormCreate();
+  // Raises EScriptRangeError for the first number outside 0..255 in the command rows above the
+  // first cell that is no integer.
+  void RefuseOutOfRange() const;
 
   std::unique_ptr<Ui::TfrmCommandEdit> ui_;
   TCommandList ownCommands_;

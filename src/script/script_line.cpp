@@ -42,12 +42,6 @@ Fields Split(std::string_view line) {
   return fields;
 }
 
-uint8_t LowByte(std::string_view field) {
-  const auto value = ParseInteger(field, IntSyntax::Script);
-  if (!value) throw EConvertError(std::string(field));
-  return static_cast<uint8_t>(*value);
-}
-
 TServoCommand Convert(std::string_view line) {
   const Fields fields = Split(line);
   if (fields.count < kFieldsUsed) {
@@ -55,8 +49,8 @@ TServoCommand Convert(std::string_view line) {
   }
   TServoCommand command;
   command.letter = fields.text[0][0];
-  command.servoId = LowByte(fields.text[1]);
-  command.value = LowByte(fields.text[2]);
+  command.servoId = ScriptByte(fields.text[1]);
+  command.value = ScriptByte(fields.text[2]);
   return command;
 }
 
@@ -67,6 +61,16 @@ void AppendDecimal(std::string& text, uint8_t number) {
 }
 
 }  // namespace
+
+EScriptRangeError::EScriptRangeError(int64_t value)
+    : EDetailedError("value " + std::to_string(value) + " is outside 0..255") {}
+
+uint8_t ScriptByte(std::string_view text) {
+  const auto value = ParseInteger(text, IntSyntax::Script);
+  if (!value) throw EConvertError(text);
+  if (*value < 0 || *value > 255) throw EScriptRangeError(*value);
+  return static_cast<uint8_t>(*value);
+}
 
 TServoCommand ParseScriptLine(std::string_view line) {
   // Almost every line ends in the CR of its CR LF; only stray CRs cost a copy.

@@ -124,7 +124,7 @@ void TRoboPath::load(const TFileProcess& file) {
       blank = line.find_first_not_of('\r') == std::string_view::npos;
       add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
     }
-  } catch (const EConvertError& e) {
+  } catch (const EDetailedError& e) {  // a number field that is no integer or no byte
     throw EFPError(kLoadError, LoadDetail(path, number, e.what()));
   } catch (const std::out_of_range&) {
     throw EFPError(kLoadError,

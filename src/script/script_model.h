@@ -19,6 +19,9 @@ class EFPError : public EDetailedError {
   using EDetailedError::EDetailedError;
 };
 
+// Save refuses an empty script with this, before a file is chosen.
+inline constexpr const char* kEmptyScriptNotSaved = "The script is empty: nothing was saved";
+
 struct TServoCommand {
   char letter = 'M';  // 'M' move, 'P' pause; any other letter is kept but not played
   uint8_t servoId = 0;

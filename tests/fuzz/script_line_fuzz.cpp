@@ -46,6 +46,8 @@ void FuzzScriptLine(std::string_view data) {
     read = ParseScriptLine(line);
   } catch (const EConvertError&) {
     return;
+  } catch (const EScriptRangeError&) {
+    return;
   } catch (const std::out_of_range&) {
     return;
   }

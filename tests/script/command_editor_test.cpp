@@ -8,11 +8,13 @@
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "button_editor.h"
 #include "combo_editor.h"
 #include "command_editor.h"
 #include "errors.h"
+#include "script_line.h"
 #include "updown_editor.h"
 #include "xstring_grid.h"
 
@@ -210,13 +212,13 @@ TEST(CommandEditor, RowDraggedByItsLineCellReordersTheScript) {
   EXPECT_EQ(Text(list), "M 3 30, M 1 10, M 2 20");
 }
 
-TEST(CommandEditor, TypedValueIsStoredAsItsLowByte) {
+TEST(CommandEditor, TypedValuesAreStored) {
   TCommandList list;
   Add(list, 'M', 1, 127);
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.Click(3, 1);
-  QTest::keyClicks(editor.form.cellValueNum->Field(), "300");
+  QTest::keyClicks(editor.form.cellValueNum->Field(), "44");
   editor.Click(1, 2);
   QTest::keyClick(editor.grid()->focusWidget(), 'p');
   editor.Click(2, 2);
@@ -243,6 +245,33 @@ TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {
   QTest::keyClicks(editor.form.cellValueNum->Field(), "15");
   QTest::mouseClick(editor.form.btOk, Qt::LeftButton);
   EXPECT_EQ(Text(list), "T 0 20, M 1 127, T 1 15");
+}
+
+TEST(CommandEditor, ANumberOutsideAByteIsRefusedWithTheDialogOpen) {
+  // The row is named by its Line cell, which stays with its row when a Delete moves it up.
+  const std::tuple<const char*, bool, const char*, const char*> cases[] = {
+      {"300", false, "value 300 is outside 0..255", "row 2, column Value"},
+      {"-5", false, "value -5 is outside 0..255", "row 2, column Value"},
+      {"$100", true, "value 256 is outside 0..255", "row 3, column Value"},
+  };
+  for (const auto& [typed, deleteRowOne, message, detail] : cases) {
+    TCommandList list;
+    for (int servo = 1; servo <= 3; ++servo) Add(list, 'M', servo, servo * 10);
+    Editor editor(list);
+    ASSERT_TRUE(editor.Show());
+    if (deleteRowOne) editor.form.DeleteRow(1);
+    editor.Click(3, 2);
+    QTest::keyClicks(editor.form.cellValueNum->Field(), typed);
+    try {
+      editor.form.btOkClick();  // the open edit is written first
+      ADD_FAILURE() << typed << " taken";
+    } catch (const EScriptRangeError& e) {
+      EXPECT_STREQ(e.what(), message);
+      EXPECT_EQ(e.detail(), detail);
+    }
+    EXPECT_TRUE(editor.form.isVisible());
+    EXPECT_EQ(Text(list), "M 1 10, M 2 20, M 3 30");
+  }
 }
 
 TEST(CommandEditor, MalformedNumberFailsAfterClosingWithTheRowsAbove) {

@@ -17,6 +17,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 const char kLoadError[] = "1001 :TRobopath: load";
 const char kWriteError[] = "1002: FileProcess: writeRow";
 
@@ -164,7 +166,7 @@ TEST(ScriptFile, ReadingRules) {
   TRoboPath script;
   EXPECT_EQ(LoadText(script, "M;1;5\nP;0;2"), "");  // LF alone; last line without line end
   EXPECT_EQ(Dump(script), "M 1 5|P 0 2|");
-  EXPECT_EQ(LoadText(script, "M;1\r2;5\r\r\n'a;b';1;300\r\n"), "");  // stray CRs, quotes
+  EXPECT_EQ(LoadText(script, "M;1\r2;5\r\r\n'a;b';1;44\r\n"), "");  // stray CRs, quotes
   EXPECT_EQ(Dump(script), "M 12 5|' 1 44|");
   EXPECT_EQ(LoadText(script, "M;1;5\r\nM;2;6\x1A garbage\r\n\r\n"), "");  // Ctrl-Z ends it
   EXPECT_EQ(Dump(script), "M 1 5|M 2 6|");
@@ -210,6 +212,17 @@ TEST(ScriptFile, ALoadErrorNamesTheFileTheLineAndTheFault) {
       {"P;0;1\r\nM;;5\r\n", ", line 2: fewer than three fields"},
       {"M;1;x\r\n", ", line 1: 'x' is not a valid integer value"},
       {"M;1;5\nM;1 ;5\n", ", line 2: '1 ' is not a valid integer value"},
+      // A number that is no byte is refused, not wrapped to the other end of the servo.
+      {"M;1;5\r\nM;3;256\r\n", ", line 2: value 256 is outside 0..255"},
+      {"M;2;-1\r\n", ", line 1: value -1 is outside 0..255"},
+      {"M;257;10\r\n", ", line 1: value 257 is outside 0..255"},
+      {"P;0;70000\r\n", ", line 1: value 70000 is outside 0..255"},
+      // A field quoted in the message is cut and shows its control characters.
+      {"M;1;4\0"
+       "2\r\n"s,
+       ", line 1: '4\\02' is not a valid integer value"},
+      {"M;1;" + std::string(1 << 20, '7') + "x\r\n",
+       ", line 1: '" + std::string(40, '7') + "...' is not a valid integer value"},
   };
   for (const auto& [text, detail] : cases) {
     WriteFile(path, text);

@@ -30,14 +30,13 @@ TEST(ScriptLine, LetterIsTheFirstCharacterOfTheFirstField) {
   ExpectCommand(" M;1;5", ' ', 1, 5);  // blanks are not skipped
 }
 
-TEST(ScriptLine, NumbersKeepTheirLowByte) {
-  ExpectCommand("M;1;300", 'M', 1, 44);
-  ExpectCommand("M;1;-1", 'M', 1, 255);
-  ExpectCommand("M;-256;256", 'M', 0, 0);
+TEST(ScriptLine, NumbersOutsideAByteAreRefusedNotWrapped) {
   ExpectCommand("M;$1F;$ff", 'M', 31, 255);
-  ExpectCommand("M;+2;-$1", 'M', 2, 255);
-  ExpectCommand("M;2147483647;-2147483648", 'M', 255, 0);
   ExpectCommand("M; 1;  5", 'M', 1, 5);  // leading blanks belong to the integer syntax
+  for (const char* line : {"M;1;300", "M;1;-1", "M;-256;256", "M;+2;-$1", "M;$100;5",
+                           "M;2147483647;-2147483648", "P;0;70000"}) {
+    EXPECT_THROW(ParseScriptLine(line), EScriptRangeError) << line;
+  }
 }
 
 TEST(ScriptLine, ExtraAndEmptyFields) {
