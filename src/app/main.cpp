@@ -21,19 +21,6 @@ int Usage() {
   return kExitUsage;
 }
 
-// The first word that is neither an option nor an option's value, or 0. It names a
-// subcommand, which runs without a window and needs no display.
-int CommandAt(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--settings") == 0 || std::strcmp(argv[i], "-platform") == 0) {
-      ++i;
-    } else if (argv[i][0] != '-') {
-      return i;
-    }
-  }
-  return 0;
-}
-
 constexpr const char* kNoDisplay =
     "vantrel: no display; the commands play, move, check and ports run without one "
     "(vantrel --help)\n";
@@ -65,13 +52,10 @@ void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const int at = CommandAt(argc, argv)) {
+  // Options given before the command count as the command's own.
+  if (const std::vector<std::string> words = CommandWords(argc, argv); !words.empty()) {
     std::setlocale(LC_ALL, "");
     InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
-    // Options given before the command count as the command's own.
-    std::vector<std::string> words{argv[at]};
-    words.insert(words.end(), argv + 1, argv + at);
-    words.insert(words.end(), argv + at + 1, argv + argc);
     CliEnvironment env;
     return RunCli(words, env);
   }
@@ -80,11 +64,11 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       PrintProgramUsage(stdout);
-      return 0;
+      return FinishOutput(stdout, stderr, 0);
     }
     if (std::strcmp(argv[i], "--version") == 0) {
       std::printf("vantrel %s\n", VANTREL_VERSION);
-      return 0;
+      return FinishOutput(stdout, stderr, 0);
     }
     if (std::strcmp(argv[i], "--settings") == 0) {
       if (i + 1 >= argc) return Usage();

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <exception>
 #include <span>
 
 #include "cli_commands.h"
 #include "error_report.h"
 #include "errors.h"
+#include "message_field.h"
+#include "regular_file.h"
 
 namespace {
 
@@ -46,6 +49,17 @@ const std::array<Command, 4> kCommands{{
      RunPorts},
 }};
 
+// The options every command takes; --quiet is added where it has a meaning.
+const OptionSpec kSharedOptions[] = {{"--settings", true}, {"--port", true}, {"--help", false}};
+
+// An option before the command that takes the next word as its value. -platform is the
+// toolkit's own, for the window.
+bool TakesNextWord(std::string_view word) {
+  if (word == "-platform") return true;
+  return std::any_of(std::begin(kSharedOptions), std::end(kSharedOptions),
+                     [&](const OptionSpec& o) { return o.takesValue && word == o.name; });
+}
+
 const Command* FindCommand(std::string_view name) {
   const auto it = std::find_if(kCommands.begin(), kCommands.end(),
                                [&](const Command& c) { return name == c.name; });
@@ -77,6 +91,28 @@ int Fail(std::FILE* err, const std::exception& error) {
 
 }  // namespace
 
+std::vector<std::string> CommandWords(int argc, const char* const* argv) {
+  int at = 1;
+  while (at < argc && argv[at][0] == '-') at += TakesNextWord(argv[at]) ? 2 : 1;
+  if (at >= argc) return {};
+  std::vector<std::string> words{argv[at]};
+  words.insert(words.end(), argv + 1, argv + at);
+  words.insert(words.end(), argv + at + 1, argv + argc);
+  return words;
+}
+
+int FinishOutput(std::FILE* out, std::FILE* err, int status) {
+  errno = 0;
+  const bool flushed = std::fflush(out) == 0;
+  const int error = errno;
+  if (flushed && !std::ferror(out)) return status;
+  std::fprintf(err, "%s\n",
+               ErrorLine("Unable to write to standard output",
+                         error != 0 ? SystemErrorText(error) : std::string())
+                   .c_str());
+  return status == kExitOk ? kExitFailure : status;
+}
+
 bool IsCliCommand(std::string_view word) {
   return FindCommand(word) != nullptr;
 }
@@ -94,15 +130,15 @@ void PrintProgramUsage(std::FILE* to) {
   std::fputs("\nRun 'vantrel COMMAND --help' to read about one of them.\n", to);
 }
 
-int RunCli(const std::vector<std::string>& words, CliEnvironment& env) {
+int RunCommand(const std::vector<std::string>& words, CliEnvironment& env) {
   const Command* command = words.empty() ? nullptr : FindCommand(words[0]);
   if (!command) {
     std::fprintf(env.err, "vantrel: '%s' is not a vantrel command\n",
-                 words.empty() ? "" : words[0].c_str());
+                 words.empty() ? "" : MessageField(words[0]).c_str());
     PrintProgramUsage(env.err);
     return kExitUsage;
   }
-  std::vector<OptionSpec> options{{"--settings", true}, {"--port", true}, {"--help", false}};
+  std::vector<OptionSpec> options(std::begin(kSharedOptions), std::end(kSharedOptions));
   if (command->quietOption) options.push_back({"--quiet", false});
   try {
     const ParsedArgs args =
@@ -122,4 +158,8 @@ int RunCli(const std::vector<std::string>& words, CliEnvironment& env) {
   } catch (const std::exception& e) {
     return Fail(env.err, e);
   }
+}
+
+int RunCli(const std::vector<std::string>& words, CliEnvironment& env) {
+  return FinishOutput(env.out, env.err, RunCommand(words, env));
 }

@@ -33,9 +33,19 @@ struct CliEnvironment {
 // True for the name of a subcommand.
 bool IsCliCommand(std::string_view word);
 
+// The program's arguments when they name a subcommand: the subcommand first, then the options
+// given before it, then the words after it. The command is the first word that is neither an
+// option nor an option's value; empty when there is none and the window is wanted.
+std::vector<std::string> CommandWords(int argc, const char* const* argv);
+
 // Runs `words[0]` (a subcommand) with the words after it; returns the exit status. Results go
-// to `out`, progress and errors ("vantrel: <message>") to `err`.
+// to `out`, progress and errors ("vantrel: <message>") to `err`. Output that could not be
+// written fails the run, as FinishOutput says.
 int RunCli(const std::vector<std::string>& words, CliEnvironment& env);
+
+// Flushes `out`; when it or an earlier write to it failed, says so on `err` ("Unable to write to
+// standard output" and the system's reason) and turns a status of 0 into 1.
+int FinishOutput(std::FILE* out, std::FILE* err, int status);
 
 // The program's own usage: the window's options and the subcommands.
 void PrintProgramUsage(std::FILE* to);

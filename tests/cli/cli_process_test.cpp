@@ -34,16 +34,16 @@ std::vector<std::string> HeadlessEnvironment() {
   return env;
 }
 
-// vantrel with `args`; standard output to a pipe, standard error to a pipe or to `errFd`.
+// vantrel with `args`; standard output and standard error to pipes or to `outFd`, `errFd`.
 class Child {
  public:
-  explicit Child(const std::vector<std::string>& args, int errFd = -1) {
+  explicit Child(const std::vector<std::string>& args, int errFd = -1, int outFd = -1) {
     int out[2];
     int err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) throw std::runtime_error("pipe");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, outFd >= 0 ? outFd : out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errFd >= 0 ? errFd : err[1], 2);
     std::vector<std::string> argv{VANTREL_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -148,10 +148,30 @@ TEST(Program, OptionsBeforeTheCommandAreItsOwn) {
   Child child({"--settings", settings, "check", script});
   ASSERT_EQ(child.Wait(10s), 0) << child.err;
   EXPECT_EQ(child.out.rfind(script + ": 1 command, ", 0), 0u) << child.out;
+  // The port of the run, given before the command, wins over one that is not there.
+  TempDir elsewhere;
+  Child move({"--port", "sim", "--settings", WriteSettings(elsewhere, "/nonexistent/tty"), "move",
+              "15", "5", "0"});
+  ASSERT_EQ(move.Wait(10s), 0) << move.err;
+  EXPECT_EQ(move.out.rfind("servos 1-6 sent to ", 0), 0u) << move.out;
   // A word that names no command is no window either.
   Child stray({"--settings", settings, "frobnicate"});
   EXPECT_EQ(stray.Wait(10s), kExitUsage);
   EXPECT_NE(stray.err.find("'frobnicate' is not a vantrel command"), std::string::npos);
+}
+
+TEST(Program, ResultsThatCannotBeWrittenExitWith1) {
+  TempDir dir;
+  const std::string settings = WriteSettings(dir, "sim");
+  const std::string script = WriteScript(dir, "one.vco", {"M;1;128"});
+  const int full = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(full, 0);
+  Child child({"check", "--settings", settings, script}, -1, full);
+  ::close(full);
+  EXPECT_EQ(child.Wait(10s), 1);
+  EXPECT_NE(child.err.find("Unable to write to standard output - No space left on device"),
+            std::string::npos)
+      << child.err;
 }
 
 class StopSignal : public ::testing::TestWithParam<int> {};
