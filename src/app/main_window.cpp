@@ -396,6 +396,8 @@ void TfrmVantrel::btLoadClick() {
 }
 
 void TfrmVantrel::btSaveClick() {
+  // Asked for a file, an empty script would write nothing and leave an old file looking saved.
+  if (script.count() == 0) throw EFPError(kEmptyScriptNotSaved);
   const QString name = UiSeam::Instance().saveFileName(this, kScriptFilter, QStringLiteral("vcp"));
   if (name.isEmpty()) return;
   FileProcess1.RecordSource = name.toStdString();
@@ -413,6 +415,9 @@ void TfrmVantrel::btSaveClick() {
 void TfrmVantrel::ShowPlaying(bool playing) {
   ui->btPlay->setEnabled(!playing);
   ui->btClearScript->setEnabled(!playing);
+  // Both would replace the commands being played.
+  ui->btLoad->setEnabled(!playing);
+  ui->btEdit->setEnabled(!playing);
   ui->btStop->setEnabled(playing);
   status.SetPlaying(playing);
 }

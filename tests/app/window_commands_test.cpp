@@ -36,6 +36,7 @@ TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> chan
 void ExpectIdle(TfrmVantrel& w) {
   EXPECT_EQ(w.state.runState, 1);
   EXPECT_TRUE(w.ui->btPlay->isEnabled() && w.ui->btClearScript->isEnabled());
+  EXPECT_TRUE(w.ui->btLoad->isEnabled() && w.ui->btEdit->isEnabled());
   EXPECT_FALSE(w.ui->btStop->isEnabled());
   // Hidden, or showing a message of its own.
   EXPECT_TRUE(w.ui->lbMessage->isHidden() || w.ui->lbMessage->text() != "Playing.....");
@@ -47,6 +48,8 @@ void ExpectPlaying(TfrmVantrel& w) {
   EXPECT_EQ(w.ui->lbMessage->text(), "Playing.....");
   EXPECT_TRUE(w.ui->btStop->isEnabled());
   EXPECT_FALSE(w.ui->btPlay->isEnabled() || w.ui->btClearScript->isEnabled());
+  // Either would replace the commands being played.
+  EXPECT_FALSE(w.ui->btLoad->isEnabled() || w.ui->btEdit->isEnabled());
 }
 
 void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
@@ -226,6 +229,22 @@ TEST(ScriptFiles, SaveAndLoadThroughTheButtons) {
   ASSERT_EQ(w.script.count(), 2);
   EXPECT_EQ(w.script.getItem(0).value, 140);
   EXPECT_TRUE(h.errors.isEmpty());
+}
+
+TEST(ScriptFiles, AnEmptyScriptIsNotSavedAndSaysSo) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h);
+  WriteFile(h.dir.File("arm.vco"), "M;1;5\r\n");
+  bool asked = false;
+  UiSeam::Instance().saveFileName = [&](QWidget*, const QString&, const QString&) {
+    asked = true;
+    return QString::fromStdString(h.dir.File("arm.vco"));
+  };
+  QTest::mouseClick(w.ui->btSave, Qt::LeftButton);
+  EXPECT_FALSE(asked);
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_EQ(h.errors[0], "The script is empty: nothing was saved");
+  EXPECT_EQ(ReadFile(h.dir.File("arm.vco")), "M;1;5\r\n");
 }
 
 TEST(ScriptFiles, AFailedSaveShowsTheMessageAndKeepsTheOldFile) {
