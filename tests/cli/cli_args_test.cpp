@@ -52,17 +52,13 @@ TEST(CommandWords, OptionsBeforeTheCommandGoAfterIt) {
   const std::pair<Words, Words> cases[] = {
       {{"--port", "sim", "move", "15", "5", "0"}, {"move", "--port", "sim", "15", "5", "0"}},
       {{"--settings", "F", "play", "x.vco"}, {"play", "--settings", "F", "x.vco"}},
-      {{"--port", "play", "check", "a"},
-       {"check", "--port", "play", "a"}},  // a value, not a command
-      {{"-platform", "offscreen", "ports"}, {"ports", "-platform", "offscreen"}},
+      {{"--port", "play", "check", "a"}, {"check", "--port", "play", "a"}},
       {{"--settings", "F"}, {}},  // the window's
-      {{"--port"}, {}},
   };
   for (const auto& [given, words] : cases) {
     std::vector<const char*> argv{"vantrel"};
     for (const std::string& w : given) argv.push_back(w.c_str());
-    EXPECT_EQ(CommandWords(static_cast<int>(argv.size()), argv.data()), words)
-        << (given.empty() ? "" : given[0]);
+    EXPECT_EQ(CommandWords(static_cast<int>(argv.size()), argv.data()), words) << given[1];
   }
 }
 

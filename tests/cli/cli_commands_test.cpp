@@ -102,14 +102,6 @@ TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {
   EXPECT_EQ(r.out, "");
 }
 
-TEST_F(CheckScript, ANumberOutsideAByteIsAnErrorWithItsLineNumber) {
-  const CliResult r = Check({"M;1;150", "M;3;256"});
-  EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err, "vantrel: 1001 :TRobopath: load - " + dir.File("s.vco") +
-                       ", line 2: value 256 is outside 0..255\n");
-  EXPECT_EQ(r.out, "");
-}
-
 TEST_F(CheckScript, AFileThatCannotBeReadIsAnError) {
   const std::string settings = WriteSettings(dir, "sim");
   const CliResult r = RunCliCaptured({"check", "--settings", settings, dir.File("gone.vco")});

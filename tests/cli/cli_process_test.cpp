@@ -148,12 +148,6 @@ TEST(Program, OptionsBeforeTheCommandAreItsOwn) {
   Child child({"--settings", settings, "check", script});
   ASSERT_EQ(child.Wait(10s), 0) << child.err;
   EXPECT_EQ(child.out.rfind(script + ": 1 command, ", 0), 0u) << child.out;
-  // The port of the run, given before the command, wins over one that is not there.
-  TempDir elsewhere;
-  Child move({"--port", "sim", "--settings", WriteSettings(elsewhere, "/nonexistent/tty"), "move",
-              "15", "5", "0"});
-  ASSERT_EQ(move.Wait(10s), 0) << move.err;
-  EXPECT_EQ(move.out.rfind("servos 1-6 sent to ", 0), 0u) << move.out;
   // A word that names no command is no window either.
   Child stray({"--settings", settings, "frobnicate"});
   EXPECT_EQ(stray.Wait(10s), kExitUsage);
