@@ -38,7 +38,7 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* parent)
   btOk = ui_->btOk;
   btCancel = ui_->btCancel;
   FormCreate();
-  // A conversion error is reported here: the dialog has already closed on OK.
+  // A refused cell is reported here, with the dialog still open.
   connect(btOk, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOkClick(); }); });
   connect(btCancel, &QPushButton::clicked, this, &TfrmCommandEdit::btCancelClick);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -118,8 +118,15 @@ void TfrmCommandEdit::FormCreate() {
 }
 
 void TfrmCommandEdit::LoadGrid() {
-  const int lastRow = commandSheet->RowCount() - 1;
-  for (size_t i = 0; i < commands->size() && static_cast<int>(i) + 1 <= lastRow; ++i) {
+  // A longer script gets the rows it needs: rows left out would be lost on OK.
+  const int rows = commandSheet->RowCount();
+  if (static_cast<int>(commands->size()) + 1 > rows) {
+    commandSheet->SetRowCount(static_cast<int>(commands->size()) + 1);
+    for (int row = rows; row < commandSheet->RowCount(); ++row) {
+      commandSheet->SetCells(kColLine, row, QString::number(row));
+    }
+  }
+  for (size_t i = 0; i < commands->size(); ++i) {
     const TServoCommand& command = *(*commands)[i];
     const int row = static_cast<int>(i) + 1;
     commandSheet->SetCells(kColCommand, row, QString(QLatin1Char(command.letter)));
@@ -131,9 +138,7 @@ void TfrmCommandEdit::LoadGrid() {
 void TfrmCommandEdit::btOkClick() {
   // An edit still open belongs to the table that is read below.
   commandSheet->FinishEdit();
-  RefuseOutOfRange();
-  // The result is set first: a conversion error leaves this handler for the application's
-  // error box, and the dialog has closed with OK all the same.
+  RefuseBadCells();
   accept();
   commands->clear();
   for (int row = 1; row < commandSheet->RowCount(); ++row) {
@@ -147,15 +152,11 @@ void TfrmCommandEdit::btOkClick() {
   }
 }
 
-void TfrmCommandEdit::RefuseOutOfRange() const {
+void TfrmCommandEdit::RefuseBadCells() const {
   for (int row = 1; row < commandSheet->RowCount(); ++row) {
     if (commandSheet->Cells(kColCommand, row).isEmpty()) return;
-    try {
-      CellByte(*commandSheet, kColServoId, row);
-      CellByte(*commandSheet, kColValue, row);
-    } catch (const EConvertError&) {
-      return;  // reported by OK itself, after the rows above it
-    }
+    CellByte(*commandSheet, kColServoId, row);
+    CellByte(*commandSheet, kColValue, row);
   }
 }
 

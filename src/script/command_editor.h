@@ -49,9 +49,9 @@ class TfrmCommandEdit : public QDialog {
 
  private:
   void FormCreate();
-  // Raises EScriptRangeError for the first number outside 0..255 in the command rows above the
-  // first cell that is no integer.
-  void RefuseOutOfRange() const;
+  // Raises the error of the first cell that is no number of 0..255, before the dialog closes,
+  // so a typo neither closes it nor drops the commands below.
+  void RefuseBadCells() const;
 
   std::unique_ptr<Ui::TfrmCommandEdit> ui_;
   TCommandList ownCommands_;
