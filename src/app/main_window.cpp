@@ -129,7 +129,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   joy_->onJoystick = [this](uint16_t buttons, double axisX, double axisY) {
     JoystickToDirections(buttons, axisX, axisY);
   };
-  joy_->onNoJoystick = [this] { StopJogging(state); };
+  joy_->onNoJoystick = [this] { StopJog(); };
   joy_->SetPolling(false);
   script.clear();
   // A port that does not open is reported once the rest of start-up has run.
@@ -173,6 +173,13 @@ void TfrmVantrel::ConnectControls() {
   on(ui->btEdit, &QToolButton::clicked, [this] { btEditClick(); });
   on(ui->btLoad, &QPushButton::clicked, [this] { btLoadClick(); });
   on(ui->btSave, &QPushButton::clicked, [this] { btSaveClick(); });
+  connect(ui->cbJogTool, &QCheckBox::toggled, this, [this](bool on) {
+    jog_.toolMode = on;
+    StopJog();
+  });
+  for (QLineEdit* box : {ui->Xcoord, ui->Ycoord, ui->Zcoord}) {
+    on(box, &QLineEdit::textChanged, [this] { UpdatePreview(); });
+  }
 }
 
 const ServoTables& TfrmVantrel::servoTables() const {
@@ -192,6 +199,8 @@ void TfrmVantrel::ApplySettings() {
   }
   state.servoIncr = settings.servoIncr;
   arm = settings.arm;
+  minToolY_ = settings.minToolY;
+  jogStep_ = settings.jogStep;
   Timer1.SetInterval(settings.servoComInterval);
   UpdateArmView();
   if (portError) std::rethrow_exception(portError);
@@ -217,16 +226,21 @@ void TfrmVantrel::UpdateGauges() {
 
 void TfrmVantrel::Timer1Timer() {
   if (state.runState == 1) ReadJogInput();
+  const ServoState before = state;
   for (int i = 1; i <= kServoCount; ++i) {
     StepServo(state, i);
     ClampServo(state, servoTables(), i);
   }
+  const bool horizontalMode = ui->cbHoriz->isChecked() && !jog_.toolMode;
+  const ByteString toolFrames =
+      jog_.AfterStep(state, before, workspace(), horizontalMode, jogStep_);
+  ShowJogStatus();
   UpdateGauges();
   std::function<ByteString()> horizontal;
-  if (ui->cbHoriz->isChecked()) {
+  if (horizontalMode) {
     horizontal = [this] { return HorizontalFrame(state, options_->tables()); };
   }
-  SendFrames(BuildTickFrames(state, servoTables(), horizontal));
+  SendFrames(toolFrames + BuildTickFrames(state, servoTables(), horizontal));
   // Handling one pending event here is left to Qt: this handler returns to the event loop,
   // which serves every pending click, key and repaint before the next timer event, so a long
   // tick never starves the window.
@@ -267,6 +281,12 @@ void TfrmVantrel::ToggleJogPad() {
 }
 
 void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
+  if (jog_.toolMode) {
+    // The stick moves the tool point: X and Y as pushed, the first two buttons Z.
+    const JogInputDirections d = JogDirectionsOf(buttons, axisX, axisY);
+    jog_.direction = {d.x, d.y, d.buttons};
+    return;
+  }
   ::JoystickToDirections(state, buttons, axisX, axisY);
   if (state.jogGroup == shownGroup_) return;
   shownGroup_ = state.jogGroup;
@@ -288,10 +308,17 @@ void TfrmVantrel::WatchFocus(QWidget* old, QWidget* now) {
 }
 
 bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F5 &&
-      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
-    ToggleJogPad();
-    return true;
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_F5) {
+      ToggleJogPad();
+      return true;
+    }
+    if (key == Qt::Key_F6) {
+      ui->cbJogTool->toggle();
+      return true;
+    }
   }
   if (event->type() == QEvent::KeyPress) {
     // The key goes to the focus widget first (then to its parents): act on that first delivery
@@ -357,10 +384,16 @@ void TfrmVantrel::closeEvent(QCloseEvent* event) {
 
 void TfrmVantrel::btmoveClick() {
   Timer1.Stop();
-  const ByteString frames =
-      MoveToPoint(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                  ui->Zcoord->text().toStdString(), arm, state, servoTables());
+  ByteString frames;
+  try {
+    frames = MoveWithin(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
+                        ui->Zcoord->text().toStdString(), workspace(), state, MoveRule::Refuse);
+  } catch (const EMoveRefused&) {
+    RestartTick();  // refused, nothing happened: jogging goes on
+    throw;
+  }
   UpdateGauges();
+  if (armView()) armView()->ClearPreview();  // the arm goes where the outline was
   SendFrames(frames);
   RestartTick();
 }
@@ -430,4 +463,32 @@ void TfrmVantrel::PumpEvents() {
 
 void TfrmVantrel::UpdateArmView() {
   armLink_.Follow(IsVirtualPortName(ComPort1.Port()), this, servoTables(), arm);
+  if (armView()) armView()->SetTable(minToolY_);
+}
+
+void TfrmVantrel::StopJog() {
+  StopJogging(state);
+  jog_.direction = {};
+}
+
+void TfrmVantrel::ShowJogStatus() {
+  const QString now = QString::fromStdString(jog_.status());
+  if (now == jogStatus_) return;
+  // Only what the jog said is taken back; other standing messages stay.
+  if (!now.isEmpty() || status.Text() == jogStatus_) status.Say(now);
+  jogStatus_ = now;
+}
+
+void TfrmVantrel::UpdatePreview() {
+  TArmView* view = armView();
+  if (!view) return;
+  try {
+    const ToolPoint target =
+        ParseTarget(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
+                    ui->Zcoord->text().toStdString());
+    view->SetPreview(PlanMove(target, workspace()));
+  } catch (const std::exception&) {
+    // Not a point yet, or one the arm cannot be solved for: nothing to draw.
+    view->ClearPreview();
+  }
 }

@@ -18,6 +18,7 @@
 #include "status_line.h"
 #include "tick_timer.h"
 #include "unMoveLibrary.h"
+#include "workspace_jog.h"
 
 namespace Ui {
 class TfrmVantrel;
@@ -83,6 +84,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   TfrmJogPad* jogPad() const { return jogPad_; }
   // F5: shows the jog pad beside the window, or hides it.
   void ToggleJogPad();
+  // The arm, its limits and the table plane, as last applied.
+  Workspace workspace() const { return {arm, servoTables(), minToolY_}; }
   TComLed* ComLed1 = nullptr;
   TComLed* ComLed2 = nullptr;
   TStatusLine status;
@@ -112,6 +115,12 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ReadJogInput();
   void ShowJogPadAtStart();
   void ShowJogPad();
+  // No joint and no tool-point direction: nothing moves on the next tick.
+  void StopJog();
+  // "Table reached" and the like on the status line while a jog is held back.
+  void ShowJogStatus();
+  // The arm view's outline of the point typed into the coordinate boxes.
+  void UpdatePreview();
   // Asks before a changed, non-empty script is thrown away; true to go on.
   bool DiscardAllowed();
   TGaugeSurface* Gauge(int k) const;
@@ -135,4 +144,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   // The positions the controller last received (the start values before any write).
   std::array<int32_t, kServoCount + 1> sent_{};
   int shownGroup_ = 0;
+  float minToolY_ = 0;
+  float jogStep_ = 5;  // mm
+  WorkspaceJog jog_;
+  QString jogStatus_;  // what the status line last heard from the jog
 };

@@ -4,6 +4,7 @@
 #include "jog_pad.h"
 #include "main_window.h"
 #include "servo_link.h"
+#include "table_check.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Vantrel control");
@@ -19,14 +20,14 @@ void TfrmVantrel::ShowConnection() {
 
 void TfrmVantrel::EndMotion() {
   Timer1.Stop();
-  StopJogging(state);
+  StopJog();
   jogPad_->Release();
   stopRequested = 1;  // a script playing ends
 }
 
 void TfrmVantrel::PortAppeared() {
   // Nothing the operator did before goes out now: the next frame waits for a new touch.
-  StopJogging(state);
+  StopJog();
   jogPad_->Release();
   status.Say(QStringLiteral("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath())));
   Timer1.Start();
@@ -78,5 +79,6 @@ void TfrmVantrel::btPlayClick() {
     status.Say(kNotConnected);
     return;
   }
+  RefuseTableCrossing(script, state, workspace());
   PlayScript(script, *this, stopRequested);
 }

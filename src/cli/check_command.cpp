@@ -7,6 +7,7 @@
 #include "progress.h"
 #include "script_line.h"
 #include "smooth_playback.h"
+#include "table_check.h"
 
 namespace {
 
@@ -99,5 +100,9 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
     std::fprintf(env.out, "%s\n", line.c_str());
   }
   for (const std::string& s : skipped) std::fprintf(env.out, "%s\n", s.c_str());
+  const Workspace ws = WorkspaceOf(settings);
+  if (const auto crossing = FindTableCrossing(script, start, ws)) {
+    std::fprintf(env.out, "%s\n", DescribeTableCrossing(script, *crossing, ws).c_str());
+  }
   return kExitOk;
 }

@@ -23,6 +23,7 @@ struct Command {
   const char* summary;
   const char* description;
   int (*run)(const ParsedArgs&, CliEnvironment&);
+  bool clampOption = false;
 };
 
 const std::array<Command, 4> kCommands{{
@@ -33,10 +34,12 @@ const std::array<Command, 4> kCommands{{
      "virtual controller decoded are printed at the end.\n",
      RunPlay},
     {"move", "X Y Z", 3, 3, false, "move the tool point to X, Y, Z in centimetres",
-     "Solves the arm for the point (Y is up) with a level hand, as the window's Move does,\n"
-     "sends the six servos in one write and prints the positions sent. The servos not moved\n"
-     "are sent at their start position.\n",
-     RunMove},
+     "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
+     "window's Move does, sends the six servos in one write and prints the positions sent.\n"
+     "The servos not moved are sent at their start position. A point the arm cannot reach\n"
+     "(too far, behind the base's turn, under the table, beyond a servo's limits) is refused\n"
+     "with the reason, nothing is sent and the status is 1.\n",
+     RunMove, true},
     {"check", "FILE.vco", 1, 1, false, "check a script without touching the arm",
      "Loads the script and reports its commands, how long it plays from the start\n"
      "positions, the range asked of each servo and whether the limits clip it, and the\n"
@@ -69,6 +72,7 @@ const Command* FindCommand(std::string_view name) {
 std::string Synopsis(const Command& c) {
   std::string text = std::string("vantrel ") + c.name + " [--settings FILE] [--port NAME]";
   if (c.quietOption) text += " [--quiet]";
+  if (c.clampOption) text += " [--clamp]";
   if (*c.arguments) text += std::string(" ") + c.arguments;
   return text;
 }
@@ -81,6 +85,13 @@ void PrintCommandHelp(const Command& c, std::FILE* to) {
       "  --port NAME      use port NAME instead of comPort, for this run only\n",
       to);
   if (c.quietOption) std::fputs("  --quiet          print nothing but errors\n", to);
+  if (c.clampOption) {
+    std::fputs(
+        "  --clamp          send a point the arm cannot reach anyway, each servo held at its\n"
+        "                   limit and the point raised onto the table, and print where the\n"
+        "                   tool point will be\n",
+        to);
+  }
   std::fputs("  --help           show this help\n", to);
 }
 
@@ -140,6 +151,7 @@ int RunCommand(const std::vector<std::string>& words, CliEnvironment& env) {
   }
   std::vector<OptionSpec> options(std::begin(kSharedOptions), std::end(kSharedOptions));
   if (command->quietOption) options.push_back({"--quiet", false});
+  if (command->clampOption) options.push_back({"--clamp", false});
   try {
     const ParsedArgs args =
         ParseArgs(std::vector<std::string>(words.begin() + 1, words.end()), options);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <optional>
 
+#include "applied_settings.h"
 #include "cli_clock.h"
 #include "cli_commands.h"
 #include "com_error.h"
@@ -14,6 +15,7 @@
 #include "playing_time.h"
 #include "progress.h"
 #include "script_line.h"
+#include "table_check.h"
 
 namespace {
 
@@ -138,6 +140,10 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   const OptionStore settings = LoadRunSettings(args, env);
   TRoboPath script;
   LoadScriptFile(args.positional[0], script);
+  // Refused before the port opens, as the window refuses it before it plays.
+  ServoState start;
+  SetStartPositions(start);
+  RefuseTableCrossing(script, start, WorkspaceOf(settings));
 
   // The stop is armed before the port opens, so Ctrl-C never leaves the port half set up.
   std::optional<SignalClock> signalClock;

@@ -48,14 +48,21 @@ bool JoystickToDirections(ServoState& state, uint16_t buttons, double axisX, dou
   const bool switchGroup = (buttons & kJoyButton3) != 0;
   if (switchGroup) state.jogGroup = state.jogGroup == 0 ? 3 : 0;
   const int g = state.jogGroup;
-  state.direction[g + 1] = AxisDirection(axisX);
-  state.direction[g + 2] = AxisDirection(axisY);
-  if (buttons & kJoyButton1) {
-    state.direction[g + 3] = -1;
-  } else if (buttons & kJoyButton2) {
-    state.direction[g + 3] = 1;
-  } else {
-    state.direction[g + 3] = 0;
-  }
+  const JogInputDirections d = JogDirectionsOf(buttons, axisX, axisY);
+  state.direction[g + 1] = d.x;
+  state.direction[g + 2] = d.y;
+  state.direction[g + 3] = d.buttons;
   return switchGroup;
+}
+
+JogInputDirections JogDirectionsOf(uint16_t buttons, double axisX, double axisY) {
+  JogInputDirections d;
+  d.x = AxisDirection(axisX);
+  d.y = AxisDirection(axisY);
+  if (buttons & kJoyButton1) {
+    d.buttons = -1;
+  } else if (buttons & kJoyButton2) {
+    d.buttons = 1;
+  }
+  return d;
 }

@@ -40,6 +40,15 @@ struct JoyAxes {
 // (the Y axis is worked out first).
 JoyAxes NormaliseJoystick(const JoystickReading& reading, const JoyCalibration& calibration);
 
+// How the mapping reads each input: -1, 0 or +1 for the stick's X and Y (pushed to about
+// nine tenths of the way) and for the first two buttons (the first -1, else the second +1).
+struct JogInputDirections {
+  int32_t x = 0;
+  int32_t y = 0;
+  int32_t buttons = 0;
+};
+JogInputDirections JogDirectionsOf(uint16_t buttons, double axisX, double axisY);
+
 // Toggles the group with the third button, then sets the three directions of the (new)
 // group. Returns true when the group was switched, so the caller can update its indicator.
 bool JoystickToDirections(ServoState& state, uint16_t buttons, double axisX, double axisY);

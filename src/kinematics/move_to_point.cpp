@@ -1,5 +1,7 @@
 #include "move_to_point.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 
 #include "errors.h"
@@ -7,30 +9,51 @@
 
 namespace {
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Blanks, a sign, digits with one decimal point among or around them.
+std::optional<double> ParseDecimal(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  bool negative = false;
+  if (!s.empty() && (s.front() == '-' || s.front() == '+')) {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  const size_t point = s.find('.');
+  if (point == std::string_view::npos) return std::nullopt;
+  std::string whole(s.substr(0, point)), fraction(s.substr(point + 1));
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  for (const std::string* part : {&whole, &fraction}) {
+    for (char c : *part) {
+      if (!IsDigit(c)) return std::nullopt;
+    }
+  }
+  const std::string text =
+      (whole.empty() ? "0" : whole) + "." + (fraction.empty() ? "0" : fraction);
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return negative ? -value : value;
+}
+
 float Coordinate(const std::string& text, const char* field) {
   return WithDetail(std::string("field ") + field, [&] {
-    return static_cast<float>(static_cast<int32_t>(StrToInt(text, IntSyntax::Coordinate)));
+    const auto value = ParseCoordinate(text);
+    if (!value) throw EConvertError(text);
+    return *value;
   });
 }
 
-}  // namespace
-
-ByteString MoveToPoint(const std::string& x, const std::string& y, const std::string& z,
-                       const ArmGeometry& arm, ServoState& state, const ServoTables& tables) {
-  const float X = Coordinate(x, "X");
-  const float Y = Coordinate(y, "Y");
-  const float Z = Coordinate(z, "Z");
-  const CylindricalPoint target = CartesianToCylindrical(X, Y, Z);
-  const ArmAngles angles = SolveArm(0, target.reach, target.height, arm);
-
+ByteString Apply(const int32_t (&position)[kServoCount + 1], ServoState& state,
+                 const ServoTables& tables) {
   // Everything that can fail has run; work on a copy so a failure leaves no trace anyway.
   ServoState next = state;
-  next.position[3] = AngleToPosition(target.baseAngle);
-  next.position[1] = AngleToPosition(-angles.shoulderAngle);
-  next.position[2] = AngleToPosition(angles.elbowAngle);
-  next.position[4] = AngleToPosition(angles.wristAngle);
-  for (int i = 1; i <= 4; ++i) next.direction[i] = 0;
-
+  for (int i = 1; i <= 4; ++i) {
+    next.position[i] = position[i];
+    next.direction[i] = 0;
+  }
   ByteString frames;
   for (int i = 1; i <= kServoCount; ++i) {
     ClampServo(next, tables, i);
@@ -38,6 +61,42 @@ ByteString MoveToPoint(const std::string& x, const std::string& y, const std::st
   }
   state = next;
   return frames;
+}
+
+}  // namespace
+
+std::optional<float> ParseCoordinate(std::string_view text) {
+  if (const auto whole = ParseInteger(text, IntSyntax::Coordinate)) {
+    return static_cast<float>(static_cast<int32_t>(*whole));
+  }
+  const auto decimal = ParseDecimal(text);
+  if (!decimal || !std::isfinite(static_cast<float>(*decimal))) return std::nullopt;
+  return static_cast<float>(*decimal);
+}
+
+ToolPoint ParseTarget(const std::string& x, const std::string& y, const std::string& z) {
+  const float X = Coordinate(x, "X");
+  const float Y = Coordinate(y, "Y");
+  const float Z = Coordinate(z, "Z");
+  return {X, Y, Z};
+}
+
+ByteString MoveToPoint(const std::string& x, const std::string& y, const std::string& z,
+                       const ArmGeometry& arm, ServoState& state, const ServoTables& tables) {
+  const LevelSolution solution = SolveLevel(ParseTarget(x, y, z), arm);
+  int32_t position[kServoCount + 1] = {};
+  for (int i = 1; i <= 4; ++i) position[i] = RoundToPosition(solution.steps[i]);
+  return Apply(position, state, tables);
+}
+
+ByteString MoveWithin(const std::string& x, const std::string& y, const std::string& z,
+                      const Workspace& ws, ServoState& state, MoveRule rule, MovePlan* plan) {
+  const MovePlan made = PlanMove(ParseTarget(x, y, z), ws);
+  if (plan) *plan = made;
+  if (!made.accepted() && (rule == MoveRule::Refuse || !made.solved)) {
+    throw EMoveRefused(made.reason);
+  }
+  return Apply(made.position, state, ws.tables);
 }
 
 ByteString HorizontalFrame(ServoState& state, const ServoTables& tables) {

@@ -67,6 +67,10 @@ uint8_t RoundToPosition(long double steps) {
   return static_cast<uint8_t>(std::clamp(std::nearbyint(steps), Ext{0}, Ext{kMaxPosition}));
 }
 
+long double PositionSteps(float angle) {
+  return (angle + kHalfPi) / kStep;
+}
+
 uint8_t AngleToPosition(float angle) {
-  return RoundToPosition((angle + kHalfPi) / kStep);
+  return RoundToPosition(PositionSteps(angle));
 }

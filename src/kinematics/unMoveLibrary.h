@@ -46,3 +46,7 @@ uint8_t AngleToPosition(float angle);
 
 // The rounding and limiting step of AngleToPosition for a quotient in steps of pi/254.
 uint8_t RoundToPosition(long double steps);
+
+// The angle in steps of pi/254 from position 0, before rounding and limiting: what
+// AngleToPosition hands to RoundToPosition.
+long double PositionSteps(float angle);

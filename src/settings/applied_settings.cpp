@@ -1,6 +1,20 @@
 #include "applied_settings.h"
 
+#include <algorithm>
+
 #include "ini_file.h"
+#include "move_to_point.h"
+
+namespace {
+
+// A length of the workspace: a decimal number within lo..hi; `fallback` when it is missing
+// or no number.
+float Length(const OptionStore& store, const char* key, float fallback, float lo, float hi) {
+  const auto value = ParseCoordinate(store.ReadOption(key));
+  return value ? std::clamp(*value, lo, hi) : fallback;
+}
+
+}  // namespace
 
 AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   AppliedSettings s;
@@ -16,6 +30,8 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   s.arm.L3 = store.ReadOptionInt("L3");
   s.servoComInterval = store.ReadOptionInt("servoComInterval");
   s.motion = ReadMotionConfig(store, s.line, s.servoComInterval);
+  s.minToolY = Length(store, "minToolY", 0, -1000, 1000);
+  s.jogStep = Length(store, "jogStep", 5, 0.1f, 100);
   return s;
 }
 
@@ -31,4 +47,9 @@ MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings&
   if (servoComInterval > 0) m.tickMs = servoComInterval;
   m.framesPerTick = FramesPerTick(ServoLineFormat(line), m.tickMs);
   return m;
+}
+
+Workspace WorkspaceOf(const OptionStore& store) {
+  const AppliedSettings applied = ReadAppliedSettings(store);
+  return {applied.arm, store.tables, applied.minToolY};
 }

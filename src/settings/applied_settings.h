@@ -8,6 +8,7 @@
 #include "option_store.h"
 #include "servo_link.h"
 #include "unMoveLibrary.h"
+#include "workspace.h"
 
 struct AppliedSettings {
   ServoLineSettings line;
@@ -15,6 +16,8 @@ struct AppliedSettings {
   ArmGeometry arm;                // converted exactly from the integer settings
   uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
   MotionConfig motion;
+  float minToolY = 0;             // cm above the base origin: the table plane
+  float jogStep = 5;              // mm per tick when the tool point is jogged
 };
 
 AppliedSettings ReadAppliedSettings(const OptionStore& store);
@@ -23,3 +26,5 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store);
 // svNSpeed and svNAccel, the tick of servoComInterval and the budget of the line.
 MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings& line,
                               uint16_t servoComInterval);
+// The geometry, the servo limits and the table plane of the settings.
+Workspace WorkspaceOf(const OptionStore& store);

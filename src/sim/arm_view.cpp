@@ -13,7 +13,8 @@ constexpr double kMargin = 8;
 
 TArmView::TArmView(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setWindowTitle(QStringLiteral("Virtual arm"));
-  setFixedSize(2 * kViewSize + 30, kViewSize + 96);
+  // Below the figures, room for two lines of a refused preview's reason.
+  setFixedSize(2 * kViewSize + 30, kViewSize + 132);
 }
 
 void TArmView::SetLinks(double H, double L1, double L2, double L3) {
@@ -28,6 +29,23 @@ void TArmView::SetServos(const int32_t positions[7], uint64_t frames, uint64_t b
   std::copy(positions, positions + 7, positions_);
   frames_ = frames;
   badFrames_ = badFrames;
+  update();
+}
+
+void TArmView::SetTable(double minToolY) {
+  table_ = minToolY;
+  update();
+}
+
+void TArmView::SetPreview(const MovePlan& plan) {
+  preview_ = plan;
+  previewReason_ = QString::fromStdString(plan.reason);
+  update();
+}
+
+void TArmView::ClearPreview() {
+  preview_.reset();
+  previewReason_.clear();
   update();
 }
 
@@ -70,6 +88,9 @@ void TArmView::paintEvent(QPaintEvent*) {
   const QPointF base = SidePoint(0, 0);
   p.setPen(QPen(QColor(190, 190, 180), 1));
   p.drawLine(QPointF(side.left(), base.y()), QPointF(side.right(), base.y()));
+  const double tableY = SidePoint(0, table_).y();
+  p.setPen(QPen(QColor(150, 110, 60), 1, Qt::DashLine));
+  p.drawLine(QPointF(side.left(), tableY), QPointF(side.right(), tableY));
   p.setPen(QPen(QColor(60, 60, 60), 4, Qt::SolidLine, Qt::RoundCap));
   p.drawLine(base, at(pose.shoulder));
   p.setPen(QPen(QColor(30, 90, 200), 4, Qt::SolidLine, Qt::RoundCap));
@@ -107,4 +128,28 @@ void TArmView::paintEvent(QPaintEvent*) {
   p.drawText(QPointF(10, kViewSize + 66), servos.trimmed());
   p.drawText(QPointF(10, kViewSize + 86),
              QStringLiteral("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_));
+  DrawPreview(p);
+}
+
+void TArmView::DrawPreview(QPainter& p) {
+  if (!preview_) return;
+  const QColor colour = preview_->accepted() ? QColor(40, 40, 40) : QColor(220, 0, 0);
+  if (preview_->solved) {
+    int32_t target[7];
+    std::copy(positions_, positions_ + 7, target);
+    std::copy(preview_->position + 1, preview_->position + 5, target + 1);
+    const ArmPose pose = PoseFromPositions(target, h_, l1_, l2_, l3_);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(colour, 1.5, Qt::DashLine, Qt::RoundCap));
+    const ArmPoint joints[] = {{0, 0}, pose.shoulder, pose.elbow, pose.wrist, pose.tool};
+    for (int k = 0; k + 1 < 5; ++k) {
+      p.drawLine(SidePoint(joints[k].reach, joints[k].height),
+                 SidePoint(joints[k + 1].reach, joints[k + 1].height));
+    }
+    p.drawEllipse(SidePoint(pose.tool.reach, pose.tool.height), 4, 4);
+  }
+  if (!previewReason_.isEmpty()) {
+    p.setPen(colour);
+    p.drawText(QRectF(10, kViewSize + 94, width() - 20, 36), Qt::TextWordWrap, previewReason_);
+  }
 }

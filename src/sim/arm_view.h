@@ -6,8 +6,10 @@
 #include <QRectF>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 #include "arm_pose.h"
+#include "workspace.h"
 
 class TArmView : public QWidget {
   Q_OBJECT
@@ -22,6 +24,16 @@ class TArmView : public QWidget {
   int32_t position(int servo) const { return positions_[servo]; }
   uint64_t frames() const { return frames_; }
   uint64_t badFrames() const { return badFrames_; }
+  // The height of the table plane, drawn as a line in the side view.
+  void SetTable(double minToolY);
+  // The pose a Move to a typed point would take, drawn as an outline over the arm: red with
+  // the reason beside it when the Move would be refused. Servos 5 and 6 are not drawn.
+  void SetPreview(const MovePlan& plan);
+  void ClearPreview();
+  bool previewShown() const { return preview_.has_value(); }
+  const QString& previewReason() const { return previewReason_; }
+  bool previewRefused() const { return preview_ && !preview_->accepted(); }
+
   // Where the tool point is for the positions held, in cm.
   ToolPoint toolPoint() const;
   // How often the view has been painted.
@@ -37,10 +49,14 @@ class TArmView : public QWidget {
 
  private:
   double Reach() const { return l1_ + l2_ + l3_; }
+  void DrawPreview(QPainter& p);
 
   int32_t positions_[7] = {0, 127, 127, 127, 127, 127, 127};
   uint64_t frames_ = 0;
   uint64_t badFrames_ = 0;
   uint64_t paints_ = 0;
   double h_ = 0, l1_ = 0, l2_ = 0, l3_ = 0;
+  double table_ = 0;
+  std::optional<MovePlan> preview_;
+  QString previewReason_;
 };

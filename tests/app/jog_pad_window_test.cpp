@@ -19,11 +19,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
-  changes.emplace("servoComInterval", "0");
-  return h.Start(changes);
-}
-
 TEST(JogPadWindow, DragRightJogsTheGroupsServoEachTickAndReleaseStops) {
   VirtualStick noStick(false);
   SKIP_WITH_REAL_JOYSTICK();

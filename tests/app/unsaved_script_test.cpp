@@ -13,10 +13,6 @@
 
 namespace {
 
-TfrmVantrel& StartIdle(WindowHarness& h) {
-  return h.Start({{"servoComInterval", "0"}});
-}
-
 void AnswerFiles(const std::string& path) {
   UiSeam::Instance().saveFileName = [path](QWidget*, const QString&, const QString&) {
     return QString::fromStdString(path);

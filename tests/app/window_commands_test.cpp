@@ -26,12 +26,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
-  // No ticks of their own: these tests drive the window by hand.
-  changes.emplace("servoComInterval", "0");
-  return h.Start(changes);
-}
-
 // Playback's two states as the window shows them.
 void ExpectIdle(TfrmVantrel& w) {
   EXPECT_EQ(w.state.runState, 1);
@@ -50,12 +44,6 @@ void ExpectPlaying(TfrmVantrel& w) {
   EXPECT_FALSE(w.ui->btPlay->isEnabled() || w.ui->btClearScript->isEnabled());
   // Either would replace the commands being played.
   EXPECT_FALSE(w.ui->btLoad->isEnabled() || w.ui->btEdit->isEnabled());
-}
-
-void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
-  w.ui->Xcoord->setText(x);
-  w.ui->Ycoord->setText(y);
-  w.ui->Zcoord->setText(z);
 }
 
 TEST(MoveCommand, SendsAllSixServosInOneWrite) {
@@ -114,10 +102,10 @@ TEST(ErrorBox, TheDetailIsTheBoxsInformativeText) {
   EXPECT_EQ(detail, "/tmp/a.vco, line 2: a blank line");
 }
 
-TEST(MoveCommand, FieldsHoldThreeCharacters) {
+TEST(MoveCommand, FieldsHoldSevenCharacters) {
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h);
-  EXPECT_EQ(w.ui->Xcoord->maxLength(), 3);
+  EXPECT_EQ(w.ui->Xcoord->maxLength(), 7);  // "-100.25"
   EXPECT_EQ(w.ui->Zcoord->text(), "0");
 }
 
@@ -373,7 +361,8 @@ class WatchedClock : public ScheduleClock {
 
 TEST(VirtualArm, TheViewShowsAPlayedMoveDuringTheWaitAfterIt) {
   WindowHarness h;
-  TfrmVantrel& w = StartIdle(h, {{"comPort", "sim"}});
+  // The shoulder at 227 takes the tool point down to Y -6: a table below that.
+  TfrmVantrel& w = StartIdle(h, {{"comPort", "sim"}, {"minToolY", "-10"}});
   ASSERT_NE(w.armView(), nullptr);
   ASSERT_NE(h.ownClock, nullptr);
   w.state.position[1] = 127;

@@ -2,6 +2,7 @@
 
 #include "arm_settings.h"
 #include "dialog_seam.h"
+#include "ui_main_window.h"
 
 WindowHarness::WindowHarness() {
   UiSeam::Instance().showError = [this](QWidget*, const QString& text, const QString& detail) {
@@ -37,4 +38,15 @@ void WindowHarness::Stop() {
 
 ByteString Frame(int address, int position) {
   return EncodeServoFrame(static_cast<uint8_t>(address), static_cast<uint8_t>(position));
+}
+
+TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> changes) {
+  changes.emplace("servoComInterval", "0");
+  return h.Start(changes);
+}
+
+void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
+  w.ui->Xcoord->setText(x);
+  w.ui->Ycoord->setText(y);
+  w.ui->Zcoord->setText(z);
 }

@@ -40,3 +40,8 @@ class WindowHarness {
 };
 
 ByteString Frame(int address, int position);
+
+// Started with no ticks of their own: the tests drive the window by hand.
+TfrmVantrel& StartIdle(WindowHarness& h, std::map<std::string, std::string> changes = {});
+// The X, Y and Z boxes of Move.
+void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z);

@@ -8,12 +8,19 @@
 
 namespace {
 
-TEST(Move, SendsTheSixFramesOfThePointInOneWrite) {
+// An arm on a pseudo-terminal whose peer reads along as the run sleeps.
+class Move : public ::testing::Test {
+ protected:
+  Move() {
+    clock.onSleep = [this] { peer.CatchUp(); };
+  }
   TempDir dir;
   PtyPair pty;
-  PeerReader peer(pty);
+  PeerReader peer{pty};
   StopClock clock;
-  clock.onSleep = [&] { peer.CatchUp(); };
+};
+
+TEST_F(Move, SendsTheSixFramesOfThePointInOneWrite) {
   const std::string settings = WriteSettings(dir, pty.slavePath());
   const CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
   ASSERT_EQ(r.status, kExitOk) << r.err;
@@ -27,38 +34,57 @@ TEST(Move, SendsTheSixFramesOfThePointInOneWrite) {
   EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 0 212 127 127\n");
 }
 
-TEST(Move, NegativeCoordinatesAreNumbersAndTheLimitsHold) {
-  TempDir dir;
-  PtyPair pty;
-  PeerReader peer(pty);
-  StopClock clock;
-  clock.onSleep = [&] { peer.CatchUp(); };
-  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"sv3Minval", "100"}});
-  const CliResult r = RunCliCaptured({"move", "--settings", settings, "-15", "5", "0"}, &clock);
+TEST_F(Move, NegativeCoordinatesAreNumbersAndTheLimitsHold) {
+  const std::string settings = WriteSettings(dir, pty.slavePath(), {{"sv3Maxval", "200"}});
+  const CliResult r =
+      RunCliCaptured({"move", "--settings", settings, "--clamp", "-15", "5", "0"}, &clock);
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  // The base turns to 0 for X = -15 as for 15; its lower limit holds it at 100.
-  EXPECT_EQ(r.out, "servos 1-6 sent to 169 85 100 212 127 127\n");
+  // The base turns to 254 for X = -15, along -X; clamped, its upper limit holds it at 200.
+  EXPECT_EQ(r.out.rfind("servos 1-6 sent to 169 85 200 212 127 127\n"
+                        "clamped: Servo 3 would need position 254; its limit is 200\n"
+                        "tool point at (",
+                        0),
+            0u)
+      << r.out;
   const std::string sent = peer.Bytes(24);
   ASSERT_EQ(sent.size(), 24u);
-  EXPECT_EQ(sent.substr(8, 4), EncodeServoFrame(3, 100));
+  EXPECT_EQ(sent.substr(8, 4), EncodeServoFrame(3, 200));
 }
 
-TEST(Move, WhatCannotBeSolvedSendsNothing) {
-  TempDir dir;
-  PtyPair pty;
-  PeerReader peer(pty);
-  StopClock clock;
+TEST_F(Move, WhatCannotBeSolvedSendsNothing) {
   const std::string settings = WriteSettings(dir, pty.slavePath(), {{"L1", "0"}});
   // A coordinate that is no integer is a usage error, in the window's words.
   CliResult r = RunCliCaptured({"move", "--settings", settings, "15", "5y", "0"}, &clock);
   EXPECT_EQ(r.status, kExitUsage);
   EXPECT_EQ(r.err.rfind("vantrel move: '5y' is not a valid integer value - field Y\n", 0), 0u)
       << r.err;
-  // An arm without an upper arm cannot be solved (0 / 0 here): a runtime error.
+  // An arm without an upper arm cannot be solved: a runtime error.
   r = RunCliCaptured({"move", "--settings", settings, "15", "5", "0"}, &clock);
   EXPECT_EQ(r.status, kExitFailure);
-  EXPECT_EQ(r.err, "vantrel: Invalid floating point operation\n");
+  EXPECT_EQ(r.err, "vantrel: The arm's geometry is not set: L1 = 0\n");
   EXPECT_EQ(peer.Bytes(1), "");
+}
+
+TEST_F(Move, TakesDecimalsAndRefusesWhatTheArmCannotReach) {
+  const std::string settings = WriteSettings(dir, pty.slavePath());
+  CliResult r = RunCliCaptured({"move", "--settings", settings, "99", "0", "0"}, &clock);
+  EXPECT_EQ(r.status, kExitFailure);
+  EXPECT_EQ(r.err,
+            "vantrel: Out of reach: (99, 0, 0) is 99.1 cm from the shoulder; the arm reaches "
+            "25.0 cm\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(peer.Bytes(1), "");
+
+  r = RunCliCaptured({"move", "--settings", settings, "15.5", "5", "-0.0"}, &clock);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "servos 1-6 sent to 172 89 0 209 127 127\n");
+  EXPECT_EQ(peer.Bytes(24).substr(0, 4), EncodeServoFrame(1, 172));
+
+  // Clamped, the arm stretches out towards the point and says where its tool point will be.
+  r = RunCliCaptured({"move", "--settings", settings, "--clamp", "99", "0", "0"}, &clock);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("\nclamped: Out of reach: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\ntool point at (24.99, 4.81, 0) cm\n"), std::string::npos) << r.out;
 }
 
 class CheckScript : public ::testing::Test {
@@ -91,7 +117,35 @@ TEST_F(CheckScript, ReportsCountsTimeRangesClipsAndSkippedCommands) {
                 "  5     100      100  0..100\n"
                 "  6         -        -  0..254\n"
                 "line 6: X;1;5: unknown letter, skipped when played\n"
-                "line 7: M;7;10: no servo 7 on the arm (1..6), skipped when played\n");
+                "line 7: M;7;10: no servo 7 on the arm (1..6), skipped when played\n"
+                "line 3: M;2;10: takes the tool point under the table, to Y -0.40 cm; the table "
+                "plane is at Y 0 cm (minToolY)\n");
+}
+
+TEST_F(CheckScript, NamesTheLineThatTakesTheToolPointUnderTheTableAndPlayRefusesIt) {
+  // Leaning the shoulder forward to 254 swings the forearm and hand down through Y 0.
+  const std::vector<std::string> lines{"M;2;120", "M;1;254", "M;1;127"};
+  const CliResult r = Check(lines);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const std::string expected = "line 2: M;1;254: takes the tool point under the table, to Y -";
+  const size_t at = r.out.find(expected);
+  ASSERT_NE(at, std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" cm; the table plane is at Y 0 cm (minToolY)\n", at), std::string::npos);
+
+  const std::string settings = WriteSettings(dir, "sim", {{"minToolY", "-12"}});
+  EXPECT_EQ(RunCliCaptured({"check", "--settings", settings, dir.File("s.vco")}).out.find("table"),
+            std::string::npos);
+  PtyPair pty;
+  PeerReader peer(pty);
+  const CliResult played = RunCliCaptured(
+      {"play", "--settings", WriteSettings(dir, pty.slavePath()), dir.File("s.vco")});
+  EXPECT_EQ(played.status, kExitFailure);
+  EXPECT_EQ(played.err.rfind("vantrel: The script would take the tool point under the table - "
+                             "line 2: M;1;254: ",
+                             0),
+            0u)
+      << played.err;
+  EXPECT_EQ(peer.Bytes(1), "");
 }
 
 TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {

@@ -8,7 +8,6 @@
 #include "errors.h"
 #include "frame_decoder.h"
 #include "fuzz_support.h"
-#include "int_parse.h"
 #include "move_to_point.h"
 
 namespace {
@@ -18,9 +17,15 @@ bool SameState(const ServoState& a, const ServoState& b) {
          std::memcmp(a.direction, b.direction, sizeof a.direction) == 0;
 }
 
-bool Finite(const ArmAngles& a, const CylindricalPoint& p) {
+bool Finite(const ArmAngles& a, float baseAngle) {
   return std::isfinite(a.shoulderAngle) && std::isfinite(a.elbowAngle) &&
-         std::isfinite(a.wristAngle) && std::isfinite(p.baseAngle);
+         std::isfinite(a.wristAngle) && std::isfinite(baseAngle);
+}
+
+float Coordinate(const std::string& text) {
+  const auto value = ParseCoordinate(text);
+  if (!value) throw EConvertError(text);
+  return *value;
 }
 
 }  // namespace
@@ -48,11 +53,9 @@ void FuzzMove(std::string_view data) {
   bool solvable = true;
   bool finite = false;
   try {
-    const float X = static_cast<float>(StrToInt(x, IntSyntax::Coordinate));
-    const float Y = static_cast<float>(StrToInt(y, IntSyntax::Coordinate));
-    const float Z = static_cast<float>(StrToInt(z, IntSyntax::Coordinate));
+    const float X = Coordinate(x), Y = Coordinate(y), Z = Coordinate(z);
     const CylindricalPoint target = CartesianToCylindrical(X, Y, Z);
-    finite = Finite(SolveArm(0, target.reach, target.height, arm), target);
+    finite = Finite(SolveArm(0, target.reach, target.height, arm), BaseAngleOf(X, Z));
   } catch (const EConvertError&) {
     solvable = false;
   } catch (const EMathError&) {

@@ -72,7 +72,9 @@ TEST(MoveToPoint, AcceptsTheCoordinateSyntaxes) {
   arm.Move("$F", " 5", "0x0");
   EXPECT_EQ(arm.state.position[1], 169);
   arm.Move("0", "5", "x14");
-  EXPECT_EQ(arm.state.position[3], 254);
+  EXPECT_EQ(arm.state.position[3], 127);  // the plane turned towards +Z
+  arm.Move("15.5", "5.0", "-0.0");
+  EXPECT_EQ(arm.state.position[1], 172);
 }
 
 TEST(MoveToPoint, FailuresLeaveTheStateAlone) {
@@ -135,8 +137,10 @@ TEST(MoveToPoint, NoPositionLiesOnTheFarSideOfItsAngle) {
       continue;  // the wrist on the shoulder: no Move
     }
     arm.Move(x.c_str(), y.c_str(), z.c_str());
-    const std::pair<int, float> joints[] = {
-        {3, c.baseAngle}, {1, -a.shoulderAngle}, {2, a.elbowAngle}, {4, a.wristAngle}};
+    const std::pair<int, float> joints[] = {{3, BaseAngleOf(std::stof(x), std::stof(z))},
+                                            {1, -a.shoulderAngle},
+                                            {2, a.elbowAngle},
+                                            {4, a.wristAngle}};
     for (const auto& [servo, angle] : joints) {
       const long double n = UnlimitedSteps(angle);
       const int p = arm.state.position[servo];

@@ -1,14 +1,17 @@
 // The example scripts that are installed with the program: each must load with the program's
-// own loader, be saved back byte for byte as it stands, and keep within the shipped limits.
+// own loader, be saved back byte for byte as it stands, and keep within the shipped limits
+// and above the shipped table.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "applied_settings.h"
 #include "file_process.h"
 #include "option_store.h"
 #include "script_model.h"
+#include "table_check.h"
 #include "temp_dir.h"
 
 namespace {
@@ -48,6 +51,9 @@ TEST(ExampleScripts, LoadPlayableAndWithinTheShippedLimits) {
       ++moves;
     }
     EXPECT_GT(moves, 0) << "nothing visible happens";
+    ServoState start;
+    SetStartPositions(start);
+    EXPECT_FALSE(FindTableCrossing(script, start, WorkspaceOf(shipped)).has_value());
 
     TempDir dir;
     TFileProcess copy;
