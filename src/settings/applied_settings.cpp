@@ -1,17 +1,13 @@
 #include "applied_settings.h"
 
-#include <algorithm>
-
 #include "ini_file.h"
 #include "move_to_point.h"
 
 namespace {
 
-// A length of the workspace: a decimal number within lo..hi; `fallback` when it is missing
-// or no number.
-float Length(const OptionStore& store, const char* key, float fallback, float lo, float hi) {
-  const auto value = ParseCoordinate(store.ReadOption(key));
-  return value ? std::clamp(*value, lo, hi) : fallback;
+// A length of the workspace in the settings' own unit; `fallback` when it is no number.
+float Length(const OptionStore& store, const char* key, float fallback) {
+  return ParseCoordinate(store.ReadOption(key)).value_or(fallback);
 }
 
 }  // namespace
@@ -30,8 +26,8 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   s.arm.L3 = store.ReadOptionInt("L3");
   s.servoComInterval = store.ReadOptionInt("servoComInterval");
   s.motion = ReadMotionConfig(store, s.line, s.servoComInterval);
-  s.minToolY = Length(store, "minToolY", 0, -1000, 1000);
-  s.jogStep = Length(store, "jogStep", 5, 0.1f, 100);
+  s.minToolY = Length(store, "minToolY", 0);
+  s.jogStep = Length(store, "jogStep", 5);
   return s;
 }
 
