@@ -16,8 +16,8 @@ struct AppliedSettings {
   ArmGeometry arm;                // converted exactly from the integer settings
   uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
   MotionConfig motion;
-  float minToolY = 0;             // cm above the base origin: the table plane
-  float jogStep = 5;              // mm per tick when the tool point is jogged
+  float minToolY = 0;  // cm above the base origin: the table plane
+  float jogStep = 5;   // mm per tick when the tool point is jogged
 };
 
 AppliedSettings ReadAppliedSettings(const OptionStore& store);
