@@ -31,7 +31,8 @@ const std::array<Command, 4> kCommands{{
      "Plays the script on the arm as the window's Play does: the same frames, the same waits,\n"
      "the same limits. Progress goes to standard error. Ctrl-C stops at once; the frame\n"
      "already sent stays sent, and the status is 130. On the port \"sim\" the frames the\n"
-     "virtual controller decoded are printed at the end.\n",
+     "virtual controller decoded are printed at the end. A script that would take the tool\n"
+     "point under the table is refused, naming the line, before anything is sent.\n",
      RunPlay},
     {"move", "X Y Z", 3, 3, false, "move the tool point to X, Y, Z in centimetres",
      "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
@@ -42,8 +43,10 @@ const std::array<Command, 4> kCommands{{
      RunMove, true},
     {"check", "FILE.vco", 1, 1, false, "check a script without touching the arm",
      "Loads the script and reports its commands, how long it plays from the start\n"
-     "positions, the range asked of each servo and whether the limits clip it, and the\n"
-     "commands playback would skip. The status is 1 when the file cannot be loaded.\n",
+     "positions, the range asked of each servo and whether the limits clip it, the\n"
+     "commands playback would skip, and the first line that would take the tool point\n"
+     "under the table (play refuses such a script). The status is 1 when the file cannot\n"
+     "be loaded.\n",
      RunCheck},
     {"ports", "", 0, 0, false, "list the serial ports of this machine",
      "Lists the serial ports found on this machine with their stable names and USB\n"
