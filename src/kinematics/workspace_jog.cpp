@@ -39,6 +39,10 @@ std::string JogStopStatus(const MovePlan& refused) {
 bool HoldAboveTable(ServoState& state, const int32_t (&before)[kServoCount + 1],
                     const Workspace& ws, bool wristFollows) {
   // Only the shoulder, elbow and wrist change the height; the others keep their step.
+  if (state.position[1] == before[1] && state.position[2] == before[2] &&
+      state.position[4] == before[4]) {
+    return false;  // the tick's usual case, spared the trigonometry
+  }
   Positions pose;
   std::copy(std::begin(state.position), std::end(state.position), pose.begin());
   for (int s : {1, 2, 4}) pose[s] = before[s];
