@@ -16,6 +16,7 @@
 #include "move_to_point.h"
 #include "options_form.h"
 #include "servo_link.h"
+#include "timeline_window.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
@@ -31,7 +32,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ui->setupUi(this);
   status = TStatusLine(ui->lbMessage);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(268, 332);
+  setFixedSize(268, 358);
   // Qt leaves tool windows out of "last window closed"; this one is the program.
   setAttribute(Qt::WA_QuitOnClose, true);
   QFont small(QStringLiteral("Sans Serif"));
@@ -92,6 +93,10 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComLed2->SetOpaque(true);
 
   jogPad_ = new TfrmJogPad(this);
+  teach_ = std::make_unique<TTeachControl>(
+      ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
+  // Timelines opened from the editor picture the script on this arm, from where it stands.
+  SetTimelineArmSource([this] { return TimelineArm{state, servoTables(), Motion(), {}}; });
   ConnectControls();
   // Keys go to the focus widget first, so watching it and the window (for keys typed with no
   // focus widget and keys left to it) sees every key typed here; the rest of the program's
@@ -115,6 +120,7 @@ TfrmVantrel::~TfrmVantrel() {
   // The port closes after the window's other parts are gone: it must not tell them.
   ComPort1.OnAfterOpen = ComPort1.OnAfterClose = nullptr;
   ComPort1.OnDeviceLost = ComPort1.OnReconnect = nullptr;
+  SetTimelineArmSource({});
   Timer1.Stop();
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
@@ -180,6 +186,8 @@ void TfrmVantrel::ConnectControls() {
   for (QLineEdit* box : {ui->Xcoord, ui->Ycoord, ui->Zcoord}) {
     on(box, &QLineEdit::textChanged, [this] { UpdatePreview(); });
   }
+  on(ui->btTeach, &QPushButton::clicked, [this] { btTeachClick(); });
+  on(ui->btTimeline, &QPushButton::clicked, [this] { btTimelineClick(); });
 }
 
 const ServoTables& TfrmVantrel::servoTables() const {
@@ -235,6 +243,7 @@ void TfrmVantrel::Timer1Timer() {
   const ByteString toolFrames =
       jog_.AfterStep(state, before, workspace(), horizontalMode, jogStep_);
   ShowJogStatus();
+  teach_->Tick(state);
   UpdateGauges();
   std::function<ByteString()> horizontal;
   if (horizontalMode) {
@@ -254,6 +263,7 @@ void TfrmVantrel::ReadJogInput() {
     return;
   }
   const auto reading = joy_->PollJoystick();
+  teach_->StickRead(reading.has_value());
   if (reading && jogPadMode_ == JogPadMode::Auto && !jogPadByKey_) jogPad_->hide();
 }
 
@@ -317,6 +327,10 @@ bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
     }
     if (key == Qt::Key_F6) {
       ui->cbJogTool->toggle();
+      return true;
+    }
+    if (key == Qt::Key_F8) {
+      RunGuarded([this] { btTeachClick(); });
       return true;
     }
   }
@@ -406,6 +420,31 @@ void TfrmVantrel::btEditClick() {
   script.edit();
 }
 
+void TfrmVantrel::btTeachClick() {
+  teach_->Toggle(state, *clock, TeachIntervalMs(options_->store()));
+}
+
+void TfrmVantrel::btTimelineClick() {
+  if (!timeline_) {
+    timeline_ = new TfrmTimeline(
+        [this] {
+          std::vector<TServoCommand> commands;
+          commands.reserve(script.commands.size());
+          for (const auto& c : script.commands) commands.push_back(*c);
+          return commands;
+        },
+        this);
+    // A click on a point opens the editor on its command.
+    timeline_->onCommandClicked = [this](int index) { RunGuarded([&] { script.edit(index); }); };
+  }
+  timeline_->show();
+  timeline_->raise();
+}
+
+void TfrmVantrel::CommandStarting(int index, int) {
+  if (timeline_) timeline_->CommandStarting(index, *clock);
+}
+
 bool TfrmVantrel::DiscardAllowed() {
   if (!script.Modified() || script.count() == 0) return true;
   return UiSeam::Instance().question(
@@ -453,6 +492,7 @@ void TfrmVantrel::ShowPlaying(bool playing) {
   ui->btEdit->setEnabled(!playing);
   ui->btStop->setEnabled(playing);
   status.SetPlaying(playing);
+  if (!playing && timeline_) timeline_->PlaybackEnded();
 }
 
 void TfrmVantrel::PumpEvents() {

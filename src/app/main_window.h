@@ -16,6 +16,7 @@
 #include "script_model.h"
 #include "servo_state.h"
 #include "status_line.h"
+#include "teach_control.h"
 #include "tick_timer.h"
 #include "unMoveLibrary.h"
 #include "workspace_jog.h"
@@ -27,6 +28,7 @@ class TComLed;
 class TfrmJoy;
 class TfrmVTOptions;
 class TGaugeSurface;
+class TfrmTimeline;
 
 class TfrmVantrel : public QWidget, public PlaybackHost {
   Q_OBJECT
@@ -55,6 +57,10 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void btLoadClick();
   void btSaveClick();
   void btEditClick();
+  // Teach on or off (F8).
+  void btTeachClick();
+  // Shows the timeline of the script.
+  void btTimelineClick();
 
   // PlaybackHost
   ServoState& servoState() override { return state; }
@@ -65,6 +71,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void PumpEvents() override;
   ScheduleClock& Clock() override { return *clock; }
   MotionConfig Motion() const override { return motion_; }
+  void CommandStarting(int index, int count) override;
 
   ServoState state;
   TComPort ComPort1;
@@ -82,6 +89,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   TfrmJoy* joystick() const { return joy_.get(); }
   TArmView* armView() const { return armLink_.view(); }
   TfrmJogPad* jogPad() const { return jogPad_; }
+  TTeachControl& teach() { return *teach_; }
+  TfrmTimeline* timeline() const { return timeline_; }
   // F5: shows the jog pad beside the window, or hides it.
   void ToggleJogPad();
   // The arm, its limits and the table plane, as last applied.
@@ -131,6 +140,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   std::unique_ptr<TfrmJoy> joy_;
   TArmViewLink armLink_;
   TfrmJogPad* jogPad_ = nullptr;
+  std::unique_ptr<TTeachControl> teach_;
+  TfrmTimeline* timeline_ = nullptr;
   JogPadMode jogPadMode_ = JogPadMode::Auto;
   // Opened with F5: a stick plugged in then does not hide it.
   bool jogPadByKey_ = false;

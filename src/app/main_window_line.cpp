@@ -75,6 +75,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
 }
 
 void TfrmVantrel::btPlayClick() {
+  teach_->Stop();
   if (!ComPort1.Connected()) {
     status.Say(kNotConnected);
     return;

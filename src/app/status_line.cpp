@@ -33,8 +33,15 @@ void TStatusLine::SetPlaying(bool playing) {
   Show();
 }
 
+void TStatusLine::SetActivity(const QString& text) {
+  if (text == activity_) return;
+  activity_ = text;
+  Show();
+}
+
 void TStatusLine::Show() {
-  const QString text = playing_ ? QStringLiteral("Playing.....") : text_;
+  const QString text =
+      playing_ ? QStringLiteral("Playing.....") : (activity_.isEmpty() ? text_ : activity_);
   if (text.isEmpty()) {
     label_->hide();
     return;

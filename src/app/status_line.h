@@ -1,6 +1,6 @@
-// The yellow bar at the foot of the window: "Playing....." while a script plays, else the
-// standing message (not connected, a stopped tick, a port that came back), hidden when there
-// is none.
+// The yellow bar at the foot of the window: "Playing....." while a script plays, else what the
+// program is busy with (teaching), else the standing message (not connected, a stopped tick, a port
+// that came back), hidden when there is none.
 #pragma once
 
 #include <QString>
@@ -15,11 +15,15 @@ class TStatusLine {
   void Say(const QString& text);
   const QString& Text() const { return text_; }
   void SetPlaying(bool playing);
+  // What the program is busy with ("Teaching: 5 commands"), shown over the standing message;
+  // empty when nothing. Playing wins over it.
+  void SetActivity(const QString& text);
 
  private:
   void Show();
 
   QLabel* label_;
   QString text_;
+  QString activity_;
   bool playing_ = false;
 };

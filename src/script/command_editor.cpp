@@ -8,6 +8,7 @@
 #include "error_report.h"
 #include "errors.h"
 #include "script_line.h"
+#include "timeline_window.h"
 #include "ui_command_editor.h"
 #include "updown_editor.h"
 #include "xstring_grid.h"
@@ -41,6 +42,7 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* parent)
   // A refused cell is reported here, with the dialog still open.
   connect(btOk, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOkClick(); }); });
   connect(btCancel, &QPushButton::clicked, this, &TfrmCommandEdit::btCancelClick);
+  connect(ui_->btTimeline, &QPushButton::clicked, this, &TfrmCommandEdit::btTimelineClick);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -181,8 +183,41 @@ void TfrmCommandEdit::DeleteRow(int row) {
   for (int col = kColCommand; col <= kColDelete; ++col) commandSheet->SetCells(col, lastRow, {});
 }
 
+std::vector<TServoCommand> TfrmCommandEdit::TableCommands() const {
+  std::vector<TServoCommand> result;
+  for (int row = 1; row < commandSheet->RowCount(); ++row) {
+    const QString letter = commandSheet->Cells(kColCommand, row);
+    if (letter.isEmpty()) break;
+    try {
+      result.push_back({letter.at(0).toLatin1(), CellByte(*commandSheet, kColServoId, row),
+                        CellByte(*commandSheet, kColValue, row)});
+    } catch (const std::exception&) {
+      break;  // a half-typed number: the picture shows the rows above it
+    }
+  }
+  return result;
+}
+
+void TfrmCommandEdit::btTimelineClick() {
+  if (!timeline_) {
+    timeline_ = new TfrmTimeline([this] { return TableCommands(); }, this);
+    timeline_->onCommandClicked = [this](int index) { SelectCommand(index); };
+  }
+  timeline_->show();
+  timeline_->raise();
+}
+
+void TfrmCommandEdit::SelectCommand(int index) {
+  const int row = index + 1;
+  if (row < 1 || row >= commandSheet->RowCount()) return;
+  commandSheet->FinishEdit();
+  commandSheet->SetCurrentCell(kColCommand, row);
+  commandSheet->selectRow(row - 1);
+  commandSheet->scrollTo(commandSheet->currentIndex());
+}
+
 // The one part of the script model that needs the toolkit.
-void TRoboPath::edit() {
+void TRoboPath::edit(int current) {
   auto dialog = std::make_unique<TfrmCommandEdit>();
   editor = dialog.get();
   struct ClearEditor {
@@ -191,5 +226,6 @@ void TRoboPath::edit() {
   } clearEditor{editor};
   dialog->commands = &commands;
   dialog->LoadGrid();
+  if (current >= 0) dialog->SelectCommand(current);
   dialog->exec();
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <vector>
 
 #include "script_model.h"
 
@@ -16,6 +17,7 @@ class TButtonCellEditor;
 class TComboCellEditor;
 class TUpDownCellEditor;
 class TXStringGrid;
+class TfrmTimeline;
 
 class TfrmCommandEdit : public QDialog {
   Q_OBJECT
@@ -36,6 +38,12 @@ class TfrmCommandEdit : public QDialog {
   void cellButDeleteClick(QObject* sender);
   // Rows below `row` move up by one, Line cells included; the last row is emptied.
   void DeleteRow(int row);
+  // The commands of the table as OK would read them, up to the first row OK would refuse.
+  std::vector<TServoCommand> TableCommands() const;
+  // Shows the timeline of the table; a click on a point selects its row.
+  void btTimelineClick();
+  // Makes the row of command `index` (0-based) the current one.
+  void SelectCommand(int index);
 
   TXStringGrid* commandSheet;
   QPushButton* btOk;
@@ -54,5 +62,6 @@ class TfrmCommandEdit : public QDialog {
   void RefuseBadCells() const;
 
   std::unique_ptr<Ui::TfrmCommandEdit> ui_;
+  TfrmTimeline* timeline_ = nullptr;
   TCommandList ownCommands_;
 };

@@ -48,8 +48,9 @@ class TRoboPath {
   // a writer, a device might never end.
   void load(const TFileProcess& file);
   // Shows the modal command editor on `commands` and destroys it when it closes
-  // (defined beside the editor, the one part of the script that needs the toolkit).
-  void edit();
+  // (defined beside the editor, the one part of the script that needs the toolkit). The row
+  // of command `current` (0-based) is selected when there is one.
+  void edit(int current = -1);
 
   // Remembers the commands as they are now, as after a load or a save.
   void MarkClean();

@@ -1,0 +1,56 @@
+#include "teach_control.h"
+
+#include <QAbstractButton>
+
+namespace {
+constexpr int kBuiltInTeachIntervalMs = 100;
+}  // namespace
+
+int TeachIntervalMs(const OptionStore& store) {
+  const int ms = store.ReadOptionInt("teachInterval");
+  return ms > 0 ? ms : kBuiltInTeachIntervalMs;
+}
+
+TTeachControl::TTeachControl(QAbstractButton* toggle, std::function<void(const QString&)> say,
+                             TRoboPath& script)
+    : toggle_(toggle), say_(std::move(say)), script_(script) {
+  toggle_->setCheckable(true);
+}
+
+TTeachControl::~TTeachControl() = default;
+
+void TTeachControl::Toggle(const ServoState& state, ScheduleClock& clock, int intervalMs) {
+  if (active()) {
+    Stop();
+  } else {
+    Start(state, clock, intervalMs);
+  }
+}
+
+void TTeachControl::Start(const ServoState& state, ScheduleClock& clock, int intervalMs) {
+  recorder_ = std::make_unique<TeachRecorder>(clock);
+  recorder_->Start(script_, state, intervalMs);
+  toggle_->setChecked(true);
+  ShowStatus();
+}
+
+void TTeachControl::Stop() {
+  // The button toggles itself before its click arrives; it must say what is so.
+  toggle_->setChecked(false);
+  if (!active()) return;
+  recorder_->Stop();
+  say_({});
+}
+
+void TTeachControl::Tick(const ServoState& state) {
+  if (active() && recorder_->Sample(script_, state) > 0) ShowStatus();
+}
+
+void TTeachControl::StickRead(bool present) {
+  if (stickSeen_ && !present) Stop();
+  stickSeen_ = present;
+}
+
+void TTeachControl::ShowStatus() {
+  say_(QStringLiteral("Teaching: %1 commands").arg(recorder_->commands()));
+}

@@ -1,0 +1,65 @@
+// The script as a picture: where each servo stands over the script's playing time, worked out
+// by playing the script against nothing, so the picture follows playback (classic waits or
+// smooth moves) rather than a second reading of the script.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "motion_config.h"
+#include "motion_plan.h"
+#include "script_model.h"
+#include "servo_state.h"
+
+// Servo `servo` is sent `position` at `ms` from the start, by command `command` (0-based).
+struct TimelinePoint {
+  int64_t ms = 0;
+  int32_t position = 0;
+  int command = -1;  // -1: the start pose
+  bool operator==(const TimelinePoint&) const = default;
+};
+
+// A stretch of time in which command `command` holds the arm still (a P line).
+struct TimelineSpan {
+  int64_t fromMs = 0;
+  int64_t toMs = 0;
+  int command = -1;
+  bool operator==(const TimelineSpan&) const = default;
+};
+
+// The tool point passes through the table plane at `ms`: downwards when `below` is true.
+struct TimelineCrossing {
+  int64_t ms = 0;
+  int command = -1;
+  bool below = false;
+  bool operator==(const TimelineCrossing&) const = default;
+};
+
+struct TimelineModel {
+  // Per servo 1..6: the start position at 0 ms, then a point each time it is sent another
+  // position. Between points the servo holds its position.
+  std::array<std::vector<TimelinePoint>, kServoCount + 1> servo;
+  // When each command starts; commands played as one move share their start.
+  std::vector<int64_t> commandStartMs;
+  std::vector<TimelineSpan> pauses;
+  std::vector<TimelineCrossing> crossings;
+  int64_t totalMs = 0;
+
+  // The time command `command` ends: the start of the next command that starts later, or the
+  // end of the script.
+  int64_t CommandEndMs(int command) const;
+  // The point of a command (not of the start pose) nearest to (`ms`, `position`), where
+  // `msPerUnit` milliseconds weigh as much as one position; null when there is none.
+  const TimelinePoint* NearestPoint(int64_t ms, double position, double msPerUnit) const;
+};
+
+// True while the tool point stands below the table plane at `pose`.
+using BelowTable = std::function<bool(const Pose& pose)>;
+
+// Plays `script` from `start` as playback would with `tables` and `motion`, and records what
+// it sends and when. `belowTable` may be empty: then no crossing is marked.
+TimelineModel BuildTimelineModel(const TRoboPath& script, const ServoState& start,
+                                 const ServoTables& tables, const MotionConfig& motion,
+                                 const BelowTable& belowTable = {});

@@ -1,0 +1,125 @@
+#include "timeline_window.h"
+
+#include <QShowEvent>
+#include <algorithm>
+
+#include "timeline_view.h"
+#include "ui_timeline_window.h"
+
+namespace {
+
+std::function<TimelineArm()>& ArmSource() {
+  static std::function<TimelineArm()> source;
+  return source;
+}
+
+std::vector<int64_t> Fingerprint(const std::vector<TServoCommand>& commands,
+                                 const TimelineArm& arm) {
+  std::vector<int64_t> key;
+  key.reserve(commands.size() * 3 + 64);
+  for (const TServoCommand& c : commands) key.insert(key.end(), {c.letter, c.servoId, c.value});
+  const MotionConfig& m = arm.motion;
+  key.insert(key.end(), {m.smooth, m.tickMs, m.framesPerTick});
+  for (int s = 1; s <= kServoCount; ++s) {
+    key.insert(key.end(), {arm.start.position[s], arm.tables.Minval[s], arm.tables.Maxval[s],
+                           m.speed[s], m.accel[s]});
+  }
+  return key;
+}
+
+QString SecondsText(int64_t ms) {
+  return QString::number(static_cast<double>(ms) / 1000, 'f', 1);
+}
+
+}  // namespace
+
+void SetTimelineArmSource(std::function<TimelineArm()> source) {
+  ArmSource() = std::move(source);
+}
+
+TimelineArm CurrentTimelineArm() {
+  if (ArmSource()) return ArmSource()();
+  TimelineArm arm;
+  SetStartPositions(arm.start);
+  for (int s = 1; s <= kServoCount; ++s) arm.tables.Maxval[s] = 254;
+  return arm;
+}
+
+TfrmTimeline::TfrmTimeline(CommandsSource commands, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      ui_(std::make_unique<Ui::TfrmTimeline>()),
+      commands_(std::move(commands)) {
+  ui_->setupUi(this);
+  ui_->view->onCommandClicked = [this](int command) {
+    if (onCommandClicked) onCommandClicked(command);
+  };
+  // Often enough to follow an edit, seldom enough to cost nothing while nothing changes.
+  refreshTimer_.setInterval(250);
+  connect(&refreshTimer_, &QTimer::timeout, this, [this] { Refresh(); });
+  cursorTimer_.setInterval(40);
+  connect(&cursorTimer_, &QTimer::timeout, this, &TfrmTimeline::MoveCursor);
+  Refresh();
+}
+
+TfrmTimeline::~TfrmTimeline() = default;
+
+TTimelineView* TfrmTimeline::view() const {
+  return ui_->view;
+}
+
+bool TfrmTimeline::Refresh() {
+  // While the script plays, the arm's pose is the script's doing, not a new start.
+  if (playing_ >= 0) return false;
+  const std::vector<TServoCommand> commands = commands_();
+  const TimelineArm arm = CurrentTimelineArm();
+  std::vector<int64_t> key = Fingerprint(commands, arm);
+  if (key == builtFrom_) return false;
+  builtFrom_ = std::move(key);
+  TRoboPath script;
+  for (const TServoCommand& c : commands) script.add(std::make_unique<TServoCommand>(c));
+  TimelineModel model =
+      BuildTimelineModel(script, arm.start, arm.tables, arm.motion, arm.belowTable);
+  ui_->lbTotal->setText(QStringLiteral("Playing time: %1 s (%2), %3 commands")
+                            .arg(SecondsText(model.totalMs), arm.motion.smooth
+                                                                 ? QStringLiteral("smooth")
+                                                                 : QStringLiteral("classic"))
+                            .arg(commands.size()));
+  ui_->view->SetModel(std::move(model));
+  return true;
+}
+
+void TfrmTimeline::CommandStarting(int index, ScheduleClock& clock) {
+  if (playing_ < 0) Refresh();  // the picture of what is about to play
+  playing_ = index;
+  clock_ = &clock;
+  commandStarted_ = clock.Now();
+  MoveCursor();
+  cursorTimer_.start();
+}
+
+void TfrmTimeline::PlaybackEnded() {
+  playing_ = -1;
+  cursorTimer_.stop();
+  ui_->view->SetCursorMs(-1);
+}
+
+void TfrmTimeline::MoveCursor() {
+  if (playing_ < 0 || !clock_) return;
+  const TimelineModel& model = ui_->view->model();
+  if (playing_ >= static_cast<int>(model.commandStartMs.size())) return;
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(clock_->Now() - commandStarted_);
+  const int64_t from = model.commandStartMs[playing_];
+  ui_->view->SetCursorMs(std::min(from + elapsed.count(), model.CommandEndMs(playing_)));
+}
+
+void TfrmTimeline::showEvent(QShowEvent* event) {
+  Refresh();
+  refreshTimer_.start();
+  QWidget::showEvent(event);
+}
+
+void TfrmTimeline::hideEvent(QHideEvent* event) {
+  refreshTimer_.stop();
+  QWidget::hideEvent(event);
+}

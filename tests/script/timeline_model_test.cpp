@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <numeric>
+
+#include "command_editor.h"
+#include "playback.h"
+#include "playing_time.h"
+#include "timeline_model.h"
+#include "timeline_view.h"
+#include "timeline_window.h"
+#include "xstring_grid.h"
+
+namespace {
+
+struct Arm {
+  Arm() {
+    SetStartPositions(start);
+    for (int s = 1; s <= kServoCount; ++s) {
+      tables.Maxval[s] = 254;
+      tables.Address[s] = s;
+    }
+  }
+  ServoState start;
+  ServoTables tables;
+};
+
+TRoboPath Script(std::initializer_list<TServoCommand> commands) {
+  TRoboPath script;
+  for (const TServoCommand& c : commands) RecordCommand(script, c.letter, c.servoId, c.value);
+  return script;
+}
+
+TEST(TimelineModel, ClassicPointsPausesAndTimesFollowPlaybacksWaits) {
+  Arm arm;
+  arm.tables.Maxval[2] = 200;
+  const TRoboPath script = Script({{'M', 1, 137}, {'P', 0, 1}, {'M', 2, 250}, {'x', 1, 5}});
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {});
+
+  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.tables);
+  std::vector<int64_t> starts(waits.size(), 0);
+  std::partial_sum(waits.begin(), waits.end() - 1, starts.begin() + 1);
+  EXPECT_EQ(model.commandStartMs, starts);
+  EXPECT_EQ(model.totalMs, std::accumulate(waits.begin(), waits.end(), int64_t{0}));
+  // Sent at the start of its command; servo 2 stops at its limit.
+  EXPECT_EQ(model.servo[1], (std::vector<TimelinePoint>{{0, 127, -1}, {0, 137, 0}}));
+  EXPECT_EQ(model.servo[2], (std::vector<TimelinePoint>{{0, 127, -1}, {starts[2], 200, 2}}));
+  EXPECT_EQ(model.servo[3], (std::vector<TimelinePoint>{{0, 127, -1}}));
+  EXPECT_EQ(model.pauses, (std::vector<TimelineSpan>{{starts[1], starts[2], 1}}));
+  EXPECT_TRUE(model.crossings.empty()) << "no table given";
+}
+
+TEST(TimelineModel, MarksEachPassThroughTheTablePlane) {
+  Arm arm;
+  const TRoboPath script = Script({{'M', 2, 90}, {'M', 3, 60}, {'M', 2, 120}, {'M', 2, 80}});
+  const BelowTable below = [](const Pose& pose) { return pose[2] < 100; };
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {}, below);
+  const auto& t = model.commandStartMs;
+  EXPECT_EQ(model.crossings,
+            (std::vector<TimelineCrossing>{{t[0], 0, true}, {t[2], 2, false}, {t[3], 3, true}}));
+}
+
+TEST(TimelineModel, NearestPointWeighsTimeAgainstPosition) {
+  Arm arm;
+  const TRoboPath script = Script({{'M', 1, 200}, {'M', 1, 50}});
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {});
+  const int64_t second = model.commandStartMs[1];
+  ASSERT_GT(second, 0);
+  struct Case {
+    int64_t ms;
+    double position;
+    double msPerUnit;
+    int command;
+  };
+  for (const Case& c :
+       {Case{0, 190, 1, 0}, Case{second, 60, 1, 1},
+        // Near the second point in time, near the first in position: the weight decides.
+        Case{second, 190, 1000, 0}, Case{second, 190, 0.001, 1}}) {
+    const TimelinePoint* p = model.NearestPoint(c.ms, c.position, c.msPerUnit);
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->command, c.command) << c.ms << " " << c.position << " " << c.msPerUnit;
+  }
+  EXPECT_EQ(BuildTimelineModel({}, arm.start, arm.tables, {}).NearestPoint(0, 127, 1), nullptr);
+}
+
+// The editor's timeline pictures the table, and a click on a point selects its row.
+TEST(TimelineWindow, ClickingAPointSelectsItsRowInTheEditor) {
+  TfrmCommandEdit editor;
+  TCommandList list;
+  for (const TServoCommand& c :
+       {TServoCommand{'M', 1, 200}, TServoCommand{'P', 0, 2}, TServoCommand{'M', 3, 20}}) {
+    list.push_back(std::make_unique<TServoCommand>(c));
+  }
+  editor.commands = &list;
+  editor.LoadGrid();
+  editor.show();
+  editor.btTimelineClick();
+  auto* window = editor.findChild<TfrmTimeline*>();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+  TTimelineView* view = window->view();
+  const TimelineModel& model = view->model();
+  ASSERT_EQ(model.commandStartMs.size(), 3u);
+  EXPECT_EQ(model.pauses.size(), 1u);
+
+  const TimelinePoint& third = model.servo[3].back();
+  QTest::mouseClick(view, Qt::LeftButton, {}, view->PointAt(third.ms, third.position).toPoint());
+  EXPECT_EQ(editor.commandSheet->Row(), 3);
+  const TimelinePoint& first = model.servo[1].back();
+  QTest::mouseClick(view, Qt::LeftButton, {}, view->PointAt(first.ms, first.position).toPoint());
+  EXPECT_EQ(editor.commandSheet->Row(), 1);
+  // Far from any point nothing is selected anew.
+  QTest::mouseClick(view, Qt::LeftButton, {}, view->PointAt(model.totalMs, 0).toPoint());
+  EXPECT_EQ(editor.commandSheet->Row(), 1);
+
+  // An edit of the table shows at the next refresh.
+  editor.commandSheet->SetCells(3, 3, QStringLiteral("240"));
+  EXPECT_TRUE(window->Refresh());
+  EXPECT_EQ(view->model().servo[3].back().position, 240);
+  EXPECT_FALSE(window->Refresh()) << "nothing changed since";
+}
+
+}  // namespace
