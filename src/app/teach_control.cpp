@@ -2,13 +2,9 @@
 
 #include <QAbstractButton>
 
-namespace {
-constexpr int kBuiltInTeachIntervalMs = 100;
-}  // namespace
-
 int TeachIntervalMs(const OptionStore& store) {
-  const int ms = store.ReadOptionInt("teachInterval");
-  return ms > 0 ? ms : kBuiltInTeachIntervalMs;
+  // The store fills in the built-in value and keeps it in range.
+  return store.ReadOptionInt("teachInterval");
 }
 
 TTeachControl::TTeachControl(QAbstractButton* toggle, std::function<void(const QString&)> say,

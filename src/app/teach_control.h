@@ -11,7 +11,7 @@
 
 class QAbstractButton;
 
-// The sample interval in ms: the setting "teachInterval", 100 when it is missing or 0.
+// The sample interval in ms: the setting "teachInterval".
 int TeachIntervalMs(const OptionStore& store);
 
 class TTeachControl {

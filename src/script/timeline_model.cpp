@@ -34,9 +34,12 @@ class RecordingHost : public PlaybackHost, public ScheduleClock {
   const ServoTables& servoTables() const override { return tables_; }
   void StopTick() override {}
   void StartTick() override {}
-  void UpdateGauges() override { Note(); }
+  void UpdateGauges() override {}
+  // A point where the frame leaves, before the pause after it.
   void SendFrames(const ByteString& frames) override {
-    if (!frames.empty()) SleepFor(kPauseAfterWrite);
+    if (frames.empty()) return;
+    Note();
+    SleepFor(kPauseAfterWrite);
   }
   void ShowPlaying(bool) override {}
   void PumpEvents() override {}

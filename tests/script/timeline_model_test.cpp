@@ -50,6 +50,39 @@ TEST(TimelineModel, ClassicPointsPausesAndTimesFollowPlaybacksWaits) {
   EXPECT_TRUE(model.crossings.empty()) << "no table given";
 }
 
+// Smooth: a T line and the M lines after it are one move, its points the planner's ticks.
+TEST(TimelineModel, SmoothPointsAreThePlannersTicks) {
+  Arm arm;
+  MotionConfig motion;
+  motion.smooth = true;
+  motion.speed[2] = 100;
+  const TRoboPath script =
+      Script({{'T', 0, 10}, {'M', 1, 200}, {'M', 2, 50}, {'P', 0, 1}, {'M', 3, 10}});
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, motion);
+
+  Pose from{};
+  for (int s = 1; s <= kServoCount; ++s) from[s] = 127;
+  Pose to = from;
+  to[1] = 200;
+  to[2] = 50;
+  const MotionPlan plan(from, to, LimitsOf(arm.tables, motion), motion.tickMs, 1000);
+  ASSERT_GT(plan.durationMs(), 1000) << "servo 2's speed limit makes the move longer";
+  for (int s : {1, 2}) {
+    std::vector<TimelinePoint> expected{{0, 127, -1}};
+    for (int k = 1; k <= plan.ticks(); ++k) {
+      const int32_t p = plan.positionAt(s, k);
+      if (p != expected.back().position) expected.push_back({k * motion.tickMs, p, s});
+    }
+    EXPECT_EQ(model.servo[s], expected) << "servo " << s;
+  }
+  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.tables, motion);
+  EXPECT_EQ(model.totalMs, std::accumulate(waits.begin(), waits.end(), int64_t{0}));
+  EXPECT_EQ(model.commandStartMs[3], plan.durationMs());
+  EXPECT_EQ(model.pauses,
+            (std::vector<TimelineSpan>{{plan.durationMs(), plan.durationMs() + 1000, 3}}));
+  EXPECT_EQ(model.servo[3].back().command, 4);
+}
+
 TEST(TimelineModel, MarksEachPassThroughTheTablePlane) {
   Arm arm;
   const TRoboPath script = Script({{'M', 2, 90}, {'M', 3, 60}, {'M', 2, 120}, {'M', 2, 80}});
