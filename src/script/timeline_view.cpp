@@ -11,9 +11,6 @@ namespace {
 constexpr double kTopPosition = 255;
 // A click selects a point this close to it, in pixels.
 constexpr double kClickReach = 8;
-// Beyond this many points a servo's line is drawn without its dots (a smooth move has one a
-// tick).
-constexpr size_t kMostDots = 200;
 
 QColor ServoColour(int servo) {
   static const QColor colours[] = {QColor(200, 30, 30), QColor(30, 80, 200),  QColor(20, 140, 40),
@@ -121,11 +118,11 @@ void TTimelineView::paintEvent(QPaintEvent*) {
     p.setPen(QPen(ServoColour(s), 1.5));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
-    if (points.size() <= kMostDots) {
-      p.setBrush(ServoColour(s));
-      for (size_t k = 1; k < points.size(); ++k) {
-        p.drawEllipse(PointAt(points[k].ms, points[k].position), 2.5, 2.5);
-      }
+    // A dot where a command brings the servo (a smooth move's ticks lead up to it).
+    p.setBrush(ServoColour(s));
+    for (size_t k = 1; k < points.size(); ++k) {
+      if (k + 1 < points.size() && points[k + 1].command == points[k].command) continue;
+      p.drawEllipse(PointAt(points[k].ms, points[k].position), 3, 3);
     }
     p.setPen(ServoColour(s));
     p.drawText(QRectF(plot.left() + (s - 1) * 56, 2, 56, 16), Qt::AlignLeft | Qt::AlignVCenter,
