@@ -434,8 +434,10 @@ void TfrmVantrel::btTimelineClick() {
           return commands;
         },
         this);
-    // A click on a point opens the editor on its command.
-    timeline_->onCommandClicked = [this](int index) { RunGuarded([&] { script.edit(index); }); };
+    // A click on a point opens the editor on its command, as Edit would: not while playing.
+    timeline_->onCommandClicked = [this](int index) {
+      if (ui->btEdit->isEnabled()) RunGuarded([&] { script.edit(index); });
+    };
   }
   timeline_->show();
   timeline_->raise();
