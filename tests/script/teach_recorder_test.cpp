@@ -78,18 +78,4 @@ TEST(TeachRecorder, WritesTheMovedServosWithTheTimeSinceTheSampleBefore) {
   }
 }
 
-TEST(TeachRecorder, StoppedItSamplesNothing) {
-  FakeClock clock;
-  TRoboPath script;
-  ServoState state;
-  SetStartPositions(state);
-  TeachRecorder teach(clock);
-  teach.Start(script, state, 100);
-  teach.Stop();
-  clock.Advance(milliseconds(500));
-  state.position[1] = 1;
-  EXPECT_EQ(teach.Sample(script, state), 0);
-  EXPECT_EQ(script.count(), kServoCount);
-}
-
 }  // namespace

@@ -93,29 +93,6 @@ TEST(TimelineModel, MarksEachPassThroughTheTablePlane) {
             (std::vector<TimelineCrossing>{{t[0], 0, true}, {t[2], 2, false}, {t[3], 3, true}}));
 }
 
-TEST(TimelineModel, NearestPointWeighsTimeAgainstPosition) {
-  Arm arm;
-  const TRoboPath script = Script({{'M', 1, 200}, {'M', 1, 50}});
-  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {});
-  const int64_t second = model.commandStartMs[1];
-  ASSERT_GT(second, 0);
-  struct Case {
-    int64_t ms;
-    double position;
-    double msPerUnit;
-    int command;
-  };
-  for (const Case& c :
-       {Case{0, 190, 1, 0}, Case{second, 60, 1, 1},
-        // Near the second point in time, near the first in position: the weight decides.
-        Case{second, 190, 1000, 0}, Case{second, 190, 0.001, 1}}) {
-    const TimelinePoint* p = model.NearestPoint(c.ms, c.position, c.msPerUnit);
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->command, c.command) << c.ms << " " << c.position << " " << c.msPerUnit;
-  }
-  EXPECT_EQ(BuildTimelineModel({}, arm.start, arm.tables, {}).NearestPoint(0, 127, 1), nullptr);
-}
-
 // The editor's timeline pictures the table, and a click on a point selects its row.
 TEST(TimelineWindow, ClickingAPointSelectsItsRowInTheEditor) {
   TfrmCommandEdit editor;
