@@ -96,7 +96,9 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   teach_ = std::make_unique<TTeachControl>(
       ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
   // Timelines opened from the editor picture the script on this arm, from where it stands.
-  SetTimelineArmSource([this] { return TimelineArm{state, servoTables(), Motion(), {}}; });
+  SetTimelineArmSource([this] {
+    return TimelineArm{state, servoTables(), Motion(), TablePlaneOf(workspace())};
+  });
   ConnectControls();
   // Keys go to the focus widget first, so watching it and the window (for keys typed with no
   // focus widget and keys left to it) sees every key typed here; the rest of the program's

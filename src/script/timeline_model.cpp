@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "arm_pose.h"
 #include "motion_run.h"
 #include "playback.h"
 
@@ -120,6 +121,10 @@ const TimelinePoint* TimelineModel::NearestPoint(int64_t ms, double position,
     }
   }
   return best;
+}
+
+BelowTable TablePlaneOf(const Workspace& ws) {
+  return [ws](const Pose& pose) { return ToolPointFromPositions(pose, ws.arm).Y < ws.minToolY; };
 }
 
 TimelineModel BuildTimelineModel(const TRoboPath& script, const ServoState& start,

@@ -12,6 +12,7 @@
 #include "motion_plan.h"
 #include "script_model.h"
 #include "servo_state.h"
+#include "workspace.h"
 
 // Servo `servo` is sent `position` at `ms` from the start, by command `command` (0-based).
 struct TimelinePoint {
@@ -57,6 +58,8 @@ struct TimelineModel {
 
 // True while the tool point stands below the table plane at `pose`.
 using BelowTable = std::function<bool(const Pose& pose)>;
+// The table plane of the arm: its tool point below minToolY.
+BelowTable TablePlaneOf(const Workspace& ws);
 
 // Plays `script` from `start` as playback would with `tables` and `motion`, and records what
 // it sends and when. `belowTable` may be empty: then no crossing is marked.

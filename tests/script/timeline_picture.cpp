@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
     TimelineArm arm;
     SetStartPositions(arm.start);
     arm.tables = store.tables;
-    arm.motion = ReadAppliedSettings(store).motion;
+    const AppliedSettings settings = ReadAppliedSettings(store);
+    arm.motion = settings.motion;
+    arm.belowTable = TablePlaneOf({settings.arm, store.tables, settings.minToolY});
     SetTimelineArmSource([&arm] { return arm; });
     TfrmTimeline window([&script] {
       std::vector<TServoCommand> commands;
