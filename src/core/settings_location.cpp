@@ -24,15 +24,6 @@ bool IsFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// Like mkdir -p; new folders are private to the user, as XDG asks for config folders. A folder
-// that cannot be made shows when the file in it cannot be written.
-void MakeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    ::mkdir(path.substr(0, slash).c_str(), 0700);
-    if (slash == std::string::npos) return;
-  }
-}
-
 // A copy that fails leaves nothing behind.
 void CopyFile(const std::string& from, const std::string& to) {
   std::ifstream in(from, std::ios::binary);
@@ -45,6 +36,13 @@ void CopyFile(const std::string& from, const std::string& to) {
 }
 
 }  // namespace
+
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+    if (slash == std::string::npos) return;
+  }
+}
 
 std::string ProgramDir() {
   std::error_code error;

@@ -3,6 +3,10 @@
 
 #include <string>
 
+// Like mkdir -p; new folders are private to the user, as XDG asks for its folders. A folder
+// that cannot be made shows when the file in it cannot be written.
+void MakeFolders(const std::string& path);
+
 // Folder of the running program, without a trailing '/'.
 std::string ProgramDir();
 // The shared data folder (share/) that belongs to a program in `programDir`: the installed

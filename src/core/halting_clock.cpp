@@ -1,0 +1,24 @@
+#include "halting_clock.h"
+
+HaltingClock::HaltingClock(ScheduleClock& base, std::function<bool()> halted, Duration slice,
+                           std::function<void()> between)
+    : base_(base), halted_(std::move(halted)), slice_(slice), between_(std::move(between)) {}
+
+bool HaltingClock::Halted() {
+  if (!latched_ && halted_ && halted_()) latched_ = true;
+  return latched_;
+}
+
+ScheduleClock::TimePoint HaltingClock::Now() {
+  return base_.Now() + (Halted() ? kHaltJump : Duration{});
+}
+
+void HaltingClock::SleepUntil(TimePoint when) {
+  for (;;) {
+    const TimePoint now = Now();
+    if (Halted() || now >= when) return;
+    base_.SleepUntil(when - now > slice_ ? now + slice_ : when);
+    // Only while the wait goes on: a short wait (the pause after a write) never calls it.
+    if (between_ && !Halted() && base_.Now() < when) between_();
+  }
+}
