@@ -11,6 +11,7 @@
 #include "error_report.h"
 #include "errors.h"
 #include "gauge_surface.h"
+#include "home_pose.h"
 #include "joy_form.h"
 #include "joy_mapping.h"
 #include "move_to_point.h"
@@ -25,10 +26,15 @@
 namespace {
 // Names saved without an extension get ".vcp", so the first filter lists both.
 const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco *.vcp);;All files (*)");
+// How often a long wait looks at the keys: Esc ends it within this.
+constexpr std::chrono::milliseconds kHaltPoll{20};
 }  // namespace
 
 TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
-    : QWidget(parent), ui(std::make_unique<Ui::TfrmVantrel>()) {
+    : QWidget(parent),
+      ui(std::make_unique<Ui::TfrmVantrel>()),
+      haltClock_(
+          armLink_, [this] { return halt_; }, kHaltPoll, [this] { PumpDuringWait(); }) {
   ui->setupUi(this);
   status = TStatusLine(ui->lbMessage);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -99,6 +105,10 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   SetTimelineArmSource([this] {
     return TimelineArm{state, servoTables(), Motion(), TablePlaneOf(workspace())};
   });
+  poseTimer_.setSingleShot(true);
+  poseTimer_.setTimerType(Qt::PreciseTimer);  // never early, so the pose is due when it fires
+  connect(&poseTimer_, &QTimer::timeout, this,
+          [this] { poseKeeper_.FlushIfDue(TPoseKeeper::Clock::now()); });
   ConnectControls();
   // Keys go to the focus widget first, so watching it and the window (for keys typed with no
   // focus widget and keys left to it) sees every key typed here; the rest of the program's
@@ -124,6 +134,7 @@ TfrmVantrel::~TfrmVantrel() {
   ComPort1.OnDeviceLost = ComPort1.OnReconnect = nullptr;
   SetTimelineArmSource({});
   Timer1.Stop();
+  poseKeeper_.Flush();
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
   options_.reset();
@@ -147,7 +158,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   } catch (const std::exception&) {
     portError = std::current_exception();
   }
-  SetStartPositions(state);
+  FollowPort();  // also when the settings stopped before the port
   UpdateGauges();
   std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   LoadJoystickCalibration();
@@ -169,6 +180,7 @@ void TfrmVantrel::ConnectControls() {
   on(ui->joyConfigure, &QPushButton::clicked, [this] { joyConfigureClick(); });
   on(ui->exit, &QPushButton::clicked, [this] { exitClick(); });
   on(ui->btmove, &QPushButton::clicked, [this] { btmoveClick(); });
+  on(ui->btHome, &QPushButton::clicked, [this] { btHomeClick(); });
   QPushButton* servoButtons[] = {ui->btSv1, ui->btSv2, ui->btSv3, ui->btSv4, ui->btSv5, ui->btSv6};
   for (int i = 0; i < kServoCount; ++i) {
     on(servoButtons[i], &QPushButton::clicked, [this, i] { RecordServo(script, state, i + 1); });
@@ -212,8 +224,16 @@ void TfrmVantrel::ApplySettings() {
   minToolY_ = settings.minToolY;
   jogStep_ = settings.jogStep;
   Timer1.SetInterval(settings.servoComInterval);
+  FollowPort();
   UpdateArmView();
   if (portError) std::rethrow_exception(portError);
+}
+
+void TfrmVantrel::FollowPort() {
+  const std::string path = ComPort1.DevicePath();
+  if (path == poseKeeper_.portPath()) return;
+  SetStartPose(state, StartPose(options_->store(), path));
+  poseKeeper_.Follow(PoseFolder(), path, state);
 }
 
 TGaugeSurface* TfrmVantrel::Gauge(int k) const {
@@ -314,12 +334,40 @@ bool TfrmVantrel::IsCoordinateBox(const QWidget* widget) const {
   return widget == ui->Xcoord || widget == ui->Ycoord || widget == ui->Zcoord;
 }
 
+bool TfrmVantrel::IsTextBox(const QWidget* widget) const {
+  if (IsCoordinateBox(widget)) return true;
+  // A spin box types into the line edit inside it.
+  for (const QWidget* box :
+       {static_cast<QWidget*>(ui->sbSpeed), static_cast<QWidget*>(ui->sbRepeat)}) {
+    if (widget == box || (widget && widget->parentWidget() == box)) return true;
+  }
+  return false;
+}
+
 void TfrmVantrel::WatchFocus(QWidget* old, QWidget* now) {
   if (old && old != this) old->removeEventFilter(this);
-  if (now && now != this && now->window() == this) now->installEventFilter(this);
+  // Esc halts from every window of the program, so every focus widget is watched; a window
+  // without one gets the keys itself.
+  if (!now) now = QApplication::activeWindow();
+  if (now && now != this) now->installEventFilter(this);
 }
 
 bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    // Seen on its first delivery only; a dialog still closes on it.
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (watched == target) Halt();
+    return QWidget::eventFilter(watched, event);
+  }
+  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Home &&
+      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
+      !IsTextBox(static_cast<QWidget*>(watched))) {
+    // Taken where it is first seen; in a text box it keeps its meaning there.
+    RunGuarded([this] { btHomeClick(); });
+    return true;
+  }
   if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
     const int key = static_cast<QKeyEvent*>(event)->key();
@@ -341,7 +389,7 @@ bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
     // only, and only for keys typed in this window. The key is never consumed.
     QWidget* target = QApplication::focusWidget();
     if (!target) target = QApplication::activeWindow();
-    if (watched == target && target && target->window() == this && !IsCoordinateBox(target)) {
+    if (watched == target && target && target->window() == this && !IsTextBox(target)) {
       const QString key = static_cast<QKeyEvent*>(event)->text();
       RunGuarded([&] { FormKeyPress(key); });
     }
@@ -399,6 +447,7 @@ void TfrmVantrel::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmVantrel::btmoveClick() {
+  BeginRun();
   Timer1.Stop();
   ByteString frames;
   try {
@@ -416,6 +465,23 @@ void TfrmVantrel::btmoveClick() {
 
 void TfrmVantrel::btStopClick() {
   stopRequested = 1;
+}
+
+void TfrmVantrel::Halt() {
+  halt_ = true;
+  stopRequested = 1;
+}
+
+void TfrmVantrel::BeginRun() {
+  if (state.runState == 2) return;  // a Move or Home clicked while playing is part of that run
+  halt_ = false;
+  haltClock_.Reset();
+}
+
+void TfrmVantrel::PumpDuringWait() {
+  // Ticks stay out of the wait, as they would without the pump.
+  const QSignalBlocker noTicks(&Timer1);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void TfrmVantrel::btEditClick() {

@@ -3,6 +3,7 @@
 // its controls.
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -11,8 +12,10 @@
 #include "arm_view_link.h"
 #include "com_port.h"
 #include "file_process.h"
+#include "halting_clock.h"
 #include "jog_pad.h"
 #include "playback.h"
+#include "pose_store.h"
 #include "script_model.h"
 #include "servo_state.h"
 #include "status_line.h"
@@ -51,6 +54,10 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void joyConfigureClick();
   void exitClick();
   void btmoveClick();
+  // Home and the Home key: every servo to its svNInitial.
+  void btHomeClick();
+  // Esc, in any window of the program: what moves stops at once.
+  void Halt();
   void btPlayClick();
   void btStopClick();
   void btClearScriptClick();
@@ -81,8 +88,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   ArmGeometry arm;
   int stopRequested = 0;
   // Playback's waits and the pause after each write go by it; tests put in their own.
-  // The arm view follows the frames during its sleeps.
-  ScheduleClock* clock = &armLink_;
+  // The arm view follows the frames during its sleeps, and a halt ends them.
+  ScheduleClock* clock = &haltClock_;
 
   std::unique_ptr<Ui::TfrmVantrel> ui;
   TfrmVTOptions* options() const { return options_.get(); }
@@ -119,6 +126,14 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void ConnectControls();
   void UpdateArmView();
   bool IsCoordinateBox(const QWidget* widget) const;
+  // Keys typed there are text: the coordinate boxes and the speed and repeat boxes.
+  bool IsTextBox(const QWidget* widget) const;
+  // A run of the arm (playback, Move, Home) begins: an earlier Esc no longer counts.
+  void BeginRun();
+  // Lets keys and clicks in during a long wait, with no tick.
+  void PumpDuringWait();
+  // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
+  void FollowPort();
   void WatchFocus(QWidget* old, QWidget* now);
   // The tick's input: the jog pad while it is used, else joystick 0.
   void ReadJogInput();
@@ -139,6 +154,13 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   std::unique_ptr<TfrmVTOptions> options_;
   std::unique_ptr<TfrmJoy> joy_;
   TArmViewLink armLink_;
+  // Set by Esc; the next run of the arm clears it.
+  bool halt_ = false;
+  // Long waits are cut into slices, between which keys (Esc) and clicks are handled.
+  HaltingClock haltClock_;
+  // The pose sent, remembered for the port; written at most once a second.
+  TPoseKeeper poseKeeper_;
+  QTimer poseTimer_;
   TfrmJogPad* jogPad_ = nullptr;
   std::unique_ptr<TTeachControl> teach_;
   TfrmTimeline* timeline_ = nullptr;

@@ -5,6 +5,7 @@
 #include "main_window.h"
 #include "servo_link.h"
 #include "table_check.h"
+#include "ui_main_window.h"
 
 namespace {
 const QString kTitle = QStringLiteral("Vantrel control");
@@ -70,6 +71,10 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
     throw;
   }
   std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
+  const auto due = poseKeeper_.Sent(frames, servoTables(), TPoseKeeper::Clock::now());
+  if (due && !poseTimer_.isActive()) {
+    poseTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(*due));
+  }
   status.Say({});  // the arm has moved: what the bar said is over
   RestartTick();
 }
@@ -81,5 +86,9 @@ void TfrmVantrel::btPlayClick() {
     return;
   }
   RefuseTableCrossing(script, state, workspace());
-  PlayScript(script, *this, stopRequested);
+  BeginRun();
+  PlayOptions play;
+  play.speedPercent = ui->sbSpeed->value();
+  play.repeat = ui->sbRepeat->value();
+  PlayScript(script, *this, stopRequested, play);
 }

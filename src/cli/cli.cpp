@@ -24,16 +24,24 @@ struct Command {
   const char* description;
   int (*run)(const ParsedArgs&, CliEnvironment&);
   bool clampOption = false;
+  // Options of this command alone, as the usage and the help show them.
+  std::span<const OptionSpec> ownOptions = {};
+  const char* ownSynopsis = "";
+  const char* ownHelp = "";
 };
 
-const std::array<Command, 4> kCommands{{
+const OptionSpec kPlayOptions[] = {{"--speed", true}, {"--repeat", true}};
+
+const std::array<Command, 5> kCommands{{
     {"play", "FILE.vco", 1, 1, true, "play a script on the arm",
      "Plays the script on the arm as the window's Play does: the same frames, the same waits,\n"
      "the same limits. Progress goes to standard error. Ctrl-C stops at once; the frame\n"
      "already sent stays sent, and the status is 130. On the port \"sim\" the frames the\n"
      "virtual controller decoded are printed at the end. A script that would take the tool\n"
      "point under the table is refused, naming the line, before anything is sent.\n",
-     RunPlay},
+     RunPlay, false, kPlayOptions, " [--speed PCT] [--repeat N|forever]",
+     "  --speed PCT      play at PCT percent of the script's speed (10 to 400, default 100)\n"
+     "  --repeat N       play the script N times (1 to 999, default 1), or 'forever'\n"},
     {"move", "X Y Z", 3, 3, false, "move the tool point to X, Y, Z in centimetres",
      "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
      "window's Move does, sends the six servos in one write and prints the positions sent.\n"
@@ -41,6 +49,10 @@ const std::array<Command, 4> kCommands{{
      "(too far, behind the base's turn, under the table, beyond a servo's limits) is refused\n"
      "with the reason, nothing is sent and the status is 1.\n",
      RunMove, true},
+    {"home", "", 0, 0, false, "move every servo to its home position",
+     "Moves every servo to its svNInitial position within its limits, as the window's Home\n"
+     "does, and prints the positions sent.\n",
+     RunHome},
     {"check", "FILE.vco", 1, 1, false, "check a script without touching the arm",
      "Loads the script and reports its commands, how long it plays from the start\n"
      "positions, the range asked of each servo and whether the limits clip it, the\n"
@@ -76,6 +88,7 @@ std::string Synopsis(const Command& c) {
   std::string text = std::string("vantrel ") + c.name + " [--settings FILE] [--port NAME]";
   if (c.quietOption) text += " [--quiet]";
   if (c.clampOption) text += " [--clamp]";
+  text += c.ownSynopsis;
   if (*c.arguments) text += std::string(" ") + c.arguments;
   return text;
 }
@@ -95,6 +108,7 @@ void PrintCommandHelp(const Command& c, std::FILE* to) {
         "                   tool point will be\n",
         to);
   }
+  std::fputs(c.ownHelp, to);
   std::fputs("  --help           show this help\n", to);
 }
 
@@ -155,6 +169,7 @@ int RunCommand(const std::vector<std::string>& words, CliEnvironment& env) {
   std::vector<OptionSpec> options(std::begin(kSharedOptions), std::end(kSharedOptions));
   if (command->quietOption) options.push_back({"--quiet", false});
   if (command->clampOption) options.push_back({"--clamp", false});
+  options.insert(options.end(), command->ownOptions.begin(), command->ownOptions.end());
   try {
     const ParsedArgs args =
         ParseArgs(std::vector<std::string>(words.begin() + 1, words.end()), options);

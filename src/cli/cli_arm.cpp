@@ -12,9 +12,11 @@
 #include "error_report.h"
 #include "errors.h"
 #include "file_process.h"
+#include "home_pose.h"
 #include "servo_link.h"
 #include "settings_location.h"
 #include "virtual_controller.h"
+#include "virtual_devices.h"
 
 OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
   std::string path =
@@ -40,6 +42,11 @@ std::string RunPortName(const OptionStore& settings, const ParsedArgs& args) {
   return args.HasValue("--port") ? args.Value("--port") : settings.ReadOption("comPort");
 }
 
+ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args) {
+  RegisterVirtualServoController();
+  return StartPose(settings, DevicePathOf(RunPortName(settings, args)));
+}
+
 CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   RegisterVirtualServoController();
   AppliedSettings applied = ReadAppliedSettings(settings);
@@ -48,7 +55,7 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   arm = applied.arm;
   motion = applied.motion;
   state.servoIncr = applied.servoIncr;
-  SetStartPositions(state);
+  SetStartPose(state, StartPose(settings, DevicePathOf(portName)));
   PlaceServoPort(port);
   // Nothing here listens to line events; without them the port runs no event thread and
   // needs no event loop.
@@ -62,11 +69,21 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
     badFramesBefore_ = before.badFrames;
   }
   ConnectServoPort(port, applied.line);
+  keeper_.Follow(PoseFolder(), port.DevicePath(), state);
   state.runState = 1;
 }
 
 void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
   WriteServoFrames(port, state, frames, clock);
+  keeper_.Sent(frames, tables, TPoseKeeper::Clock::now());
+}
+
+void CliArm::ReportSent(std::FILE* out, uint64_t frames) const {
+  std::string sent = "servos 1-6 sent to";
+  for (int i = 1; i <= kServoCount; ++i)
+    sent += " " + std::to_string(int{static_cast<uint8_t>(state.position[i])});
+  std::fprintf(out, "%s\n", sent.c_str());
+  if (virtual_) std::fprintf(out, "%s\n", VirtualControllerReport(frames).c_str());
 }
 
 std::string CliArm::VirtualControllerReport(uint64_t frames) const {

@@ -10,6 +10,7 @@
 #include "com_port.h"
 #include "motion_config.h"
 #include "option_store.h"
+#include "pose_store.h"
 #include "schedule_clock.h"
 #include "script_model.h"
 #include "servo_state.h"
@@ -19,6 +20,7 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env);
 int RunMove(const ParsedArgs& args, CliEnvironment& env);
 int RunCheck(const ParsedArgs& args, CliEnvironment& env);
 int RunPorts(const ParsedArgs& args, CliEnvironment& env);
+int RunHome(const ParsedArgs& args, CliEnvironment& env);
 
 // The settings of this run: the --settings file or the window's. An explicitly named file
 // that is not there is an error, and so is any file that is there but cannot be read; the
@@ -29,14 +31,21 @@ OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env);
 // comPort, or the --port given for this run.
 std::string RunPortName(const OptionStore& settings, const ParsedArgs& args);
 
+// The pose the arm on the run's port starts from: the one remembered for it, else home.
+ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args);
+
 // The arm as a subcommand drives it: the port set up and opened as the window does it, the
-// servos at their start positions, the limits, addresses and geometry from the settings.
+// servos where the arm was left (else at home), the limits, addresses and geometry from the
+// settings. The pose sent is remembered for the port.
 class CliArm {
  public:
   CliArm(const OptionStore& settings, const std::string& portName);
 
   // Frames go out as the window sends them: one write, then the pause on `clock`.
   void Send(const ByteString& frames, ScheduleClock& clock);
+  // "servos 1-6 sent to 127 ..." on `out`, and on the virtual controller what it decoded of
+  // the `frames` frames sent.
+  void ReportSent(std::FILE* out, uint64_t frames) const;
   bool OnVirtualController() const { return virtual_; }
   // Waits (briefly) until the virtual controller has decoded `frames` frames and says what it
   // has seen: "sim: 12 frames, 0 bad frames; servos at 127 140 ...".
@@ -50,6 +59,7 @@ class CliArm {
 
  private:
   bool virtual_ = false;
+  TPoseKeeper keeper_;
   uint64_t framesBefore_ = 0;
   uint64_t badFramesBefore_ = 0;
 };

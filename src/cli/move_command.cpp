@@ -5,6 +5,7 @@
 #include "cli_clock.h"
 #include "cli_commands.h"
 #include "errors.h"
+#include "home_pose.h"
 #include "move_to_point.h"
 
 int RunMove(const ParsedArgs& args, CliEnvironment& env) {
@@ -16,7 +17,7 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env) {
   // Solved before the port opens: coordinates that are no numbers, a point the arm cannot
   // reach or an arm that cannot be solved leave the arm untouched.
   ServoState moved;
-  SetStartPositions(moved);
+  SetStartPose(moved, RunStartPose(settings, args));
   ByteString frames;
   MovePlan plan;
   try {

@@ -11,6 +11,8 @@
 #include "cli_clock.h"
 #include "cli_commands.h"
 #include "com_error.h"
+#include "halting_clock.h"
+#include "int_parse.h"
 #include "playback.h"
 #include "playing_time.h"
 #include "progress.h"
@@ -23,22 +25,23 @@ using namespace std::chrono_literals;
 using std::chrono::duration_cast;
 using std::chrono::milliseconds;
 
-// Longer than any wait of a script: once a stop is asked for, the run's time jumps on by this
-// much, so the wait in progress and any left in the command are over at once.
-constexpr ScheduleClock::Duration kStopJump = 24h;
-
 class CliPlayback : public PlaybackHost {
  public:
   CliPlayback(CliArm& arm, const TRoboPath& script, CliClock& clock, Progress& progress,
-              int& stopRequested)
+              int& stopRequested, const PlayOptions& options)
       : arm_(arm),
         script_(script),
         clock_(clock),
         progress_(progress),
         stopRequested_(stopRequested),
-        waitsLeft_(WaitsLeft(CommandWaits(script, arm.state, arm.tables, arm.motion))),
+        waitsLeft_(ScaledWaitsLeft(script, arm, options)),
         start_(clock.Now()),
-        runClock_(*this) {}
+        // A terminal's line is redrawn once a second while a wait lasts.
+        runClock_(
+            clock, [this] { return Stopping(); },
+            progress.mode() == Progress::Mode::Redraw ? ScheduleClock::Duration(1s)
+                                                      : ScheduleClock::Duration::max(),
+            [this] { progress_.Tick(Text()); }) {}
 
   ServoState& servoState() override { return arm_.state; }
   const ServoTables& servoTables() const override { return arm_.tables; }
@@ -83,27 +86,12 @@ class CliPlayback : public PlaybackHost {
   uint64_t framesSent() const { return framesSent_; }
 
  private:
-  // Playback's time: the run's clock until a stop, then far ahead of it. A terminal's line is
-  // redrawn once a second while a wait lasts.
-  class RunClock : public ScheduleClock {
-   public:
-    explicit RunClock(CliPlayback& host) : host_(host) {}
-    TimePoint Now() override {
-      return host_.clock_.Now() + (host_.stopped_ ? kStopJump : Duration{});
-    }
-    void SleepUntil(TimePoint when) override {
-      const bool redraw = host_.progress_.mode() == Progress::Mode::Redraw;
-      for (;;) {
-        const TimePoint now = Now();
-        if (host_.Stopping() || now >= when) return;
-        host_.clock_.SleepUntil(redraw ? std::min(when, now + Duration(1s)) : when);
-        if (!host_.Stopping()) host_.progress_.Tick(host_.Text());
-      }
-    }
-
-   private:
-    CliPlayback& host_;
-  };
+  static std::vector<int64_t> ScaledWaitsLeft(const TRoboPath& script, const CliArm& arm,
+                                              const PlayOptions& options) {
+    std::vector<int64_t> left = WaitsLeft(CommandWaits(script, arm.state, arm.tables, arm.motion));
+    for (int64_t& ms : left) ms = ms * 100 / options.speedPercent;
+    return left;
+  }
 
   bool Stopping() {
     if (clock_.StopRequested()) stopped_ = true;
@@ -126,7 +114,8 @@ class CliPlayback : public PlaybackHost {
   int& stopRequested_;
   const std::vector<int64_t> waitsLeft_;
   const ScheduleClock::TimePoint start_;
-  RunClock runClock_;
+  // Playback's time: the run's clock until a stop, then far ahead of it.
+  HaltingClock runClock_;
   int index_ = 0;
   ScheduleClock::TimePoint commandStart_{};
   std::string commandText_;
@@ -134,9 +123,34 @@ class CliPlayback : public PlaybackHost {
   uint64_t framesSent_ = 0;
 };
 
+PlayOptions ParsePlayOptions(const ParsedArgs& args) {
+  PlayOptions options;
+  if (args.HasValue("--speed")) {
+    const auto speed = ParseInteger(args.Value("--speed"), IntSyntax::Settings);
+    if (!speed || *speed < PlayOptions::kMinSpeed || *speed > PlayOptions::kMaxSpeed) {
+      throw UsageError("--speed takes a percentage from 10 to 400, not '" + args.Value("--speed") +
+                       "'");
+    }
+    options.speedPercent = static_cast<int>(*speed);
+  }
+  if (args.HasValue("--repeat")) {
+    const std::string text = args.Value("--repeat");
+    const auto repeat = ParseInteger(text, IntSyntax::Settings);
+    if (text == "forever") {
+      options.repeat = PlayOptions::kRepeatForever;
+    } else if (repeat && *repeat >= 1 && *repeat <= PlayOptions::kMaxRepeat) {
+      options.repeat = static_cast<int>(*repeat);
+    } else {
+      throw UsageError("--repeat takes a count from 1 to 999 or 'forever', not '" + text + "'");
+    }
+  }
+  return options;
+}
+
 }  // namespace
 
 int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
+  const PlayOptions options = ParsePlayOptions(args);
   const OptionStore settings = LoadRunSettings(args, env);
   TRoboPath script;
   LoadScriptFile(args.positional[0], script);
@@ -157,9 +171,9 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
                              : terminal ? Progress::Mode::Redraw
                                         : Progress::Mode::Lines);
   int stopRequested = 0;
-  CliPlayback host(arm, script, clock, progress, stopRequested);
+  CliPlayback host(arm, script, clock, progress, stopRequested, options);
   try {
-    PlayScript(script, host, stopRequested);
+    PlayScript(script, host, stopRequested, options);
   } catch (...) {
     progress.Finish();
     throw;

@@ -2,6 +2,7 @@
 
 #include "smooth_playback.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -30,7 +31,8 @@ namespace {
 
 using TimePoint = ScheduleClock::TimePoint;
 
-void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
+void PlayMove(PlaybackHost& host, Timeline& timeline, const PlayOptions& options, int servo,
+              int value) {
   ServoState& state = host.servoState();
   // The wait follows the distance to the raw value, even when the clamp stops short of it.
   const int64_t distance = std::llabs(int64_t{state.position[servo]} - value);
@@ -40,20 +42,39 @@ void PlayMove(PlaybackHost& host, Timeline& timeline, int servo, int value) {
   const ByteString frame = ServoFrameOf(state, host.servoTables(), servo);
   const TimePoint due = timeline.FrameDue();
   host.SendFrames(frame);
-  timeline.WaitFrom(due, kPauseAfterWrite + std::chrono::milliseconds(distance * 20));
+  timeline.WaitFrom(due,
+                    kPauseAfterWrite + options.Scaled(std::chrono::milliseconds(distance * 20)));
 }
 
-void PlayClassic(const TRoboPath& script, PlaybackHost& host, int& stopRequested) {
-  Timeline timeline(host.Clock());
+}  // namespace
+
+MotionConfig PlayOptions::Scaled(const MotionConfig& motion) const {
+  MotionConfig scaled = motion;
+  for (int s = 1; s <= kServoCount; ++s) {
+    if (motion.speed[s] > 0) {
+      scaled.speed[s] = std::max<int32_t>(1, motion.speed[s] * speedPercent / 100);
+    }
+    if (motion.accel[s] > 0) {
+      const int64_t accel = int64_t{motion.accel[s]} * speedPercent * speedPercent / 10000;
+      scaled.accel[s] = static_cast<int32_t>(std::max<int64_t>(1, accel));
+    }
+  }
+  return scaled;
+}
+
+namespace {
+
+void PlayClassic(const TRoboPath& script, PlaybackHost& host, Timeline& timeline,
+                 int& stopRequested, const PlayOptions& options) {
   const int n = script.count();
   for (int i = 0; i < n; ++i) {
     // getItem raises when a Load or the editor shortened the script meanwhile.
     const TServoCommand c = script.getItem(i);
     host.CommandStarting(i, n);
     if (c.letter == 'P') {
-      timeline.Wait(std::chrono::seconds(c.value));
+      timeline.Wait(options.Scaled(std::chrono::seconds(c.value)));
     } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
-      PlayMove(host, timeline, c.servoId, c.value);
+      PlayMove(host, timeline, options, c.servoId, c.value);
     }
     host.PumpEvents();
     host.PumpEvents();
@@ -81,7 +102,8 @@ class IdleOnError {
 
 }  // namespace
 
-void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested) {
+void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
+                const PlayOptions& options) {
   host.StopTick();
   host.servoState().runState = 2;
   stopRequested = 0;
@@ -89,10 +111,16 @@ void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested)
   IdleOnError restore(host);
 
   const MotionConfig motion = host.Motion();
-  if (motion.smooth) {
-    PlaySmooth(script, host, stopRequested, motion);
-  } else {
-    PlayClassic(script, host, stopRequested);
+  // One schedule for all passes: a pass starts when the last one's wait ends.
+  Timeline timeline(host.Clock());
+  // An empty script is played once, however often it is asked for.
+  const bool forever = options.repeat == PlayOptions::kRepeatForever && script.count() > 0;
+  for (int pass = 0; (forever || pass < options.repeat) && stopRequested != 1; ++pass) {
+    if (motion.smooth) {
+      PlaySmooth(script, host, stopRequested, motion, options);
+    } else {
+      PlayClassic(script, host, timeline, stopRequested, options);
+    }
   }
 
   restore.Disarm();

@@ -11,10 +11,13 @@ bool IsServoMove(const TServoCommand& c) {
 }  // namespace
 
 void PlaySmooth(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
-                const MotionConfig& motion) {
+                const MotionConfig& motion, const PlayOptions& options) {
   ServoState& state = host.servoState();
   StopJogging(state);
-  const MotionLimits limits = LimitsOf(host.servoTables(), motion);
+  const MotionLimits limits = LimitsOf(host.servoTables(), options.Scaled(motion));
+  const auto scaledMs = [&options](std::chrono::milliseconds span) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(options.Scaled(span)).count();
+  };
   Timeline timeline(host.Clock());
   LineBudget line(motion.framesPerTick);
   line.Reset(PoseOf(state));
@@ -46,10 +49,10 @@ void PlaySmooth(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
                 halted);
       requestedMs = 0;
     } else if (c.letter == 'P') {
-      const int64_t pauseMs = std::chrono::milliseconds(std::chrono::seconds(c.value)).count();
+      const int64_t pauseMs = scaledMs(std::chrono::seconds(c.value));
       RunMotion(MotionPlan::Hold(from, motion.tickMs, pauseMs), host, timeline, line, halted);
     } else if (c.letter == kTimedMoveLetter) {
-      requestedMs = c.value * kTimedMoveUnitMs;
+      requestedMs = scaledMs(std::chrono::milliseconds(c.value * kTimedMoveUnitMs));
     }
   }
 }

@@ -17,5 +17,6 @@ inline constexpr int64_t kTimedMoveUnitMs = 100;
 // the ticks of a move the window's own tick would otherwise send jogged servos beyond the
 // line's budget. `stopRequested` is looked at after every tick; once set nothing more goes
 // out and the arm holds the pose last sent.
+// At `options.speedPercent` the limits, T lines and pauses are scaled as PlayOptions says.
 void PlaySmooth(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
-                const MotionConfig& motion);
+                const MotionConfig& motion, const PlayOptions& options = {});

@@ -184,7 +184,7 @@ void TCustomComPort::OpenDevice() {
 }
 
 std::string TCustomComPort::DevicePath() const {
-  return FindVirtualDevice(port_) ? port_ : PortDevicePath(port_);
+  return DevicePathOf(port_);
 }
 
 EComPort TCustomComPort::PortError(int code, int error) const {

@@ -5,6 +5,8 @@
 #include <map>
 #include <mutex>
 
+#include "com_device.h"
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -43,4 +45,8 @@ const VirtualDevice* FindVirtualDevice(const std::string& portName) {
   const auto found = registry.devices.find(Lower(portName));
   // std::map keeps its nodes in place, so the pointer stays good until that name is unregistered.
   return found == registry.devices.end() ? nullptr : &found->second;
+}
+
+std::string DevicePathOf(const std::string& portName) {
+  return FindVirtualDevice(portName) ? portName : PortDevicePath(portName);
 }

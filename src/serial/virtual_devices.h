@@ -20,3 +20,5 @@ void RegisterVirtualDevice(const std::string& name, VirtualDevice device);
 void UnregisterVirtualDevice(const std::string& name);
 // The device registered under `portName`, or nullptr.
 const VirtualDevice* FindVirtualDevice(const std::string& portName);
+// The device a port name stands for ("/dev/ttyUSB0"); a virtual device's own name.
+std::string DevicePathOf(const std::string& portName);

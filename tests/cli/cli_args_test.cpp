@@ -63,11 +63,21 @@ TEST(CommandWords, OptionsBeforeTheCommandGoAfterIt) {
 }
 
 TEST(Subcommands, UsageErrorsGoToStandardErrorWithStatus2) {
-  const std::vector<std::vector<std::string>> wrong{
-      {"play"},           {"play", "a.vco", "b.vco"},
-      {"move", "1", "2"}, {"check", "--quiet", "a.vco"},
-      {"ports", "extra"}, {"ports", "--port"},
-      {"frobnicate"}};
+  const std::vector<std::vector<std::string>> wrong{{"play"},
+                                                    {"play", "a.vco", "b.vco"},
+                                                    {"move", "1", "2"},
+                                                    {"check", "--quiet", "a.vco"},
+                                                    {"ports", "extra"},
+                                                    {"ports", "--port"},
+                                                    {"home", "1"},
+                                                    {"move", "--speed", "50", "1", "2", "3"},
+                                                    {"play", "--speed", "9", "a.vco"},
+                                                    {"play", "--speed", "401", "a.vco"},
+                                                    {"play", "--speed", "fast", "a.vco"},
+                                                    {"play", "--repeat", "0", "a.vco"},
+                                                    {"play", "--repeat", "1000", "a.vco"},
+                                                    {"play", "--repeat", "always", "a.vco"},
+                                                    {"frobnicate"}};
   for (const auto& words : wrong) {
     const CliResult r = RunCliCaptured(words);
     EXPECT_EQ(r.status, kExitUsage) << words[0];
@@ -77,7 +87,7 @@ TEST(Subcommands, UsageErrorsGoToStandardErrorWithStatus2) {
 }
 
 TEST(Subcommands, EachDescribesItselfOnStandardOutput) {
-  for (const char* name : {"play", "move", "check", "ports"}) {
+  for (const char* name : {"play", "move", "home", "check", "ports"}) {
     const CliResult r = RunCliCaptured({name, "--help"});
     EXPECT_EQ(r.status, kExitOk);
     EXPECT_EQ(

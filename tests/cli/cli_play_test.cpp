@@ -46,6 +46,15 @@ TEST_F(PlayOnPty, SendsTheFramesAndWaitsOfTheWindowsPlayback) {
   EXPECT_TRUE(r.out.empty()) << r.out;
 }
 
+TEST_F(PlayOnPty, SpeedScalesTheWaitsAndRepeatPlaysAgainFromWhereTheArmIs) {
+  const CliResult r = Play({"--speed", "200", "--repeat", "2"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  // The first pass at half the waits; the second starts with servo 1 at 150 and servo 2 at
+  // 200, so only servo 2's 50 steps to the raw 250 are waited for.
+  EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{2, 230, 2, 1230, 1500, 2, 2, 2, 500, 1500, 2}));
+  EXPECT_EQ(peer.Bytes(2 * kAllFrames.size()), kAllFrames + kAllFrames);
+}
+
 TEST_F(PlayOnPty, ReportsOneLinePerCommandWhenNotOnATerminal) {
   const CliResult r = Play();
   ASSERT_EQ(r.status, kExitOk) << r.err;

@@ -1,0 +1,135 @@
+// Home, Esc, the speed and repeat boxes and the pose remembered for the port, in the window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "home_pose.h"
+#include "jog_pad.h"
+#include "pose_store.h"
+#include "ui_main_window.h"
+#include "window_harness.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+TfrmVantrel& StartActive(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
+  changes.emplace("servoComInterval", "0");  // no ticks of its own
+  TfrmVantrel& w = h.Start(changes);
+  w.show();
+  QCoreApplication::processEvents();
+  QApplication::setActiveWindow(&w);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+  return w;
+}
+
+TEST(Home, TheButtonAndTheHomeKeySendEveryServoToItsInitial) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(
+      h, {{"sv1Initial", "100"}, {"sv3Initial", "300"}, {"sv6Initial", "10"}, {"sv6Minval", "20"}});
+  const ByteString home =
+      Frame(1, 100) + Frame(2, 127) + Frame(3, 254) + Frame(4, 127) + Frame(5, 127) + Frame(6, 20);
+  w.state.direction[5] = 1;
+  w.ui->btHome->click();
+  EXPECT_EQ(h.pty.ReadPeer(24, 2s), home);
+  EXPECT_EQ(w.state.direction[5], 0);  // jogging stops
+  EXPECT_EQ(w.state.position[3], 254);
+
+  // The key, outside the text boxes; inside one it moves the cursor only.
+  w.ui->cbHoriz->setFocus();
+  QTest::keyClick(w.ui->cbHoriz, Qt::Key_Home);
+  EXPECT_EQ(h.pty.ReadPeer(24, 2s), home);
+  for (QWidget* box : {static_cast<QWidget*>(w.ui->Xcoord), static_cast<QWidget*>(w.ui->sbSpeed)}) {
+    box->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home);
+  }
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  // Typing into the speed and repeat boxes records nothing.
+  w.ui->sbRepeat->setFocus();
+  QTest::keyClicks(QApplication::focusWidget(), "12");
+  EXPECT_EQ(w.script.count(), 0);
+}
+
+// On the window's own clock: a wait handles keys as it goes.
+TEST(Halt, EscInAnotherWindowEndsTheWaitAndNoFrameFollows) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(h);
+  w.clock = h.ownClock;
+  RecordCommand(w.script, 'M', 1, 137);
+  RecordCommand(w.script, 'P', 0, 10);
+  RecordCommand(w.script, 'M', 2, 200);
+  TfrmJogPad* pad = w.jogPad();
+  pad->show();
+  QTimer::singleShot(100, pad, [&] {
+    QApplication::setActiveWindow(pad);
+    pad->setFocus();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : pad;
+    QTest::keyClick(target, Qt::Key_Escape);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  w.btPlayClick();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);  // not the 10 s of the pause
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 137));
+  EXPECT_EQ(h.pty.Drain(200ms), "");
+  EXPECT_EQ(w.state.runState, 1);
+
+  // The next run is not halted by it.
+  w.script.clear();
+  RecordCommand(w.script, 'M', 2, 200);
+  w.btPlayClick();
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(2, 200));
+}
+
+TEST(Halt, StopKeepsItsMeaningInClassicPlayback) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(h);
+  w.clock = h.ownClock;
+  RecordCommand(w.script, 'M', 1, 137);  // 200 ms
+  RecordCommand(w.script, 'M', 2, 137);
+  QTimer::singleShot(50, w.ui->btStop, [&] { w.ui->btStop->click(); });
+  w.btPlayClick();
+  // The wait in progress runs out; the command after it is not played.
+  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 137));
+  EXPECT_EQ(h.pty.Drain(300ms), "");
+}
+
+TEST(PlayBoxes, SpeedAndRepeatReachPlayback) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(h);
+  RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
+  w.ui->sbSpeed->setValue(400);
+  w.ui->sbRepeat->setValue(2);
+  w.btPlayClick();
+  EXPECT_EQ(h.clock.sleeps, (std::vector<std::chrono::microseconds>{2ms, 50ms, 2ms}));
+  EXPECT_EQ(h.pty.ReadPeer(8, 2s), Frame(1, 137) + Frame(1, 137));
+  w.ui->sbRepeat->setValue(0);
+  EXPECT_EQ(w.ui->sbRepeat->text(), "forever");
+}
+
+TEST(RememberedPose, TheWindowStartsWhereTheArmWasLeftAndKeepsWhatItSends) {
+  WindowHarness h;
+  const std::string port = h.pty.slavePath();
+  ServoPose left{0, 10, 20, 30, 40, 50, 60};
+  ASSERT_TRUE(WriteRememberedPose(PoseFolder(), port, left));
+  TfrmVantrel& w = StartActive(h, {{"sv1Initial", "90"}});
+  EXPECT_EQ(w.state.position[1], 10);
+  EXPECT_EQ(w.state.position[6], 60);
+  RecordCommand(w.script, 'M', 1, 30);
+  w.btPlayClick();
+  EXPECT_EQ(h.clock.sleeps, (std::vector<std::chrono::microseconds>{2ms, 400ms}));
+  h.Stop();  // at exit the last pose is written
+  left[1] = 30;
+  EXPECT_EQ(ReadRememberedPose(PoseFolder(), port), left);
+  // Without one the window starts at home.
+  std::filesystem::remove(PoseFileOf(PoseFolder(), port));
+  TfrmVantrel& again = StartActive(h, {{"sv1Initial", "90"}});
+  EXPECT_EQ(again.state.position[1], 90);
+  EXPECT_EQ(again.state.position[2], 127);
+}
+
+}  // namespace
