@@ -18,6 +18,7 @@
 #include "options_form.h"
 #include "servo_link.h"
 #include "timeline_window.h"
+#include "smooth_move.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
@@ -233,6 +234,7 @@ void TfrmVantrel::FollowPort() {
   const std::string path = ComPort1.DevicePath();
   if (path == poseKeeper_.portPath()) return;
   SetStartPose(state, StartPose(options_->store(), path));
+  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   poseKeeper_.Follow(PoseFolder(), path, state);
 }
 
@@ -449,22 +451,46 @@ void TfrmVantrel::closeEvent(QCloseEvent* event) {
 void TfrmVantrel::btmoveClick() {
   BeginRun();
   Timer1.Stop();
+  ServoState solved = state;
   ByteString frames;
   try {
     frames = MoveWithin(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                        ui->Zcoord->text().toStdString(), workspace(), state, MoveRule::Refuse);
+                        ui->Zcoord->text().toStdString(), workspace(), solved, MoveRule::Refuse);
   } catch (const EMoveRefused&) {
     RestartTick();  // refused, nothing happened: jogging goes on
     throw;
   }
-  UpdateGauges();
   if (armView()) armView()->ClearPreview();  // the arm goes where the outline was
-  SendFrames(frames);
+  GoTo(solved, frames);
   RestartTick();
+}
+
+void TfrmVantrel::btHomeClick() {
+  BeginRun();
+  Timer1.Stop();
+  ServoState home = state;
+  const ByteString frames = GoToPose(home, servoTables(), HomePose(options_->store()));
+  GoTo(home, frames);
+  RestartTick();
+}
+
+void TfrmVantrel::GoTo(const ServoState& solved, const ByteString& frames) {
+  std::copy(std::begin(solved.direction), std::end(solved.direction), std::begin(state.direction));
+  if (!motion_.smooth) {
+    std::copy(std::begin(solved.position), std::end(solved.position), std::begin(state.position));
+    UpdateGauges();
+    SendFrames(frames);
+    return;
+  }
+  // The tick would jog the servos beside the move: it waits until the move is over.
+  const QSignalBlocker noTicks(&Timer1);
+  MoveSmoothly(*this, motion_, PoseOf(solved), [this] { return halt_ || stopRequested == 1; });
 }
 
 void TfrmVantrel::btStopClick() {
   stopRequested = 1;
+  // Smooth playback holds the arm where it is; classic ends after the command in progress.
+  if (motion_.smooth) halt_ = true;
 }
 
 void TfrmVantrel::Halt() {
@@ -475,6 +501,7 @@ void TfrmVantrel::Halt() {
 void TfrmVantrel::BeginRun() {
   if (state.runState == 2) return;  // a Move or Home clicked while playing is part of that run
   halt_ = false;
+  stopRequested = 0;
   haltClock_.Reset();
 }
 

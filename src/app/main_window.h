@@ -130,6 +130,9 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   bool IsTextBox(const QWidget* widget) const;
   // A run of the arm (playback, Move, Home) begins: an earlier Esc no longer counts.
   void BeginRun();
+  // Move and Home: classic sends `frames` (all six) at once; smooth moves the servos together
+  // from where they are to the positions of `solved`, until Esc halts them.
+  void GoTo(const ServoState& solved, const ByteString& frames);
   // Lets keys and clicks in during a long wait, with no tick.
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.

@@ -64,5 +64,10 @@ class CliArm {
   uint64_t badFramesBefore_ = 0;
 };
 
+// Takes the arm to `target`: in classic motion with `frames` (all six) in one write, in smooth
+// motion through the planner, Ctrl-C halting it where it is (status 130). Prints the
+// positions sent and answers the exit status.
+int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env);
+
 // Loads the script file into `script`, as the window's Load does.
 void LoadScriptFile(const std::string& path, TRoboPath& script);

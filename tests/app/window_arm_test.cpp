@@ -6,6 +6,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <filesystem>
 
 #include "home_pose.h"
@@ -17,6 +18,22 @@
 using namespace std::chrono_literals;
 
 namespace {
+
+// The last position each servo was sent on `line` (addresses 1..6), -1 for none.
+std::array<int, kServoCount + 1> LastSent(const std::string& line) {
+  std::array<int, kServoCount + 1> last;
+  last.fill(-1);
+  for (size_t i = 0; i + 4 <= line.size(); i += 4) {
+    last[static_cast<uint8_t>(line[i + 1]) - kAddressOffset] = static_cast<uint8_t>(line[i + 2]);
+  }
+  return last;
+}
+
+void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
+  w.ui->Xcoord->setText(x);
+  w.ui->Ycoord->setText(y);
+  w.ui->Zcoord->setText(z);
+}
 
 TfrmVantrel& StartActive(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
   changes.emplace("servoComInterval", "0");  // no ticks of its own
@@ -130,6 +147,58 @@ TEST(RememberedPose, TheWindowStartsWhereTheArmWasLeftAndKeepsWhatItSends) {
   TfrmVantrel& again = StartActive(h, {{"sv1Initial", "90"}});
   EXPECT_EQ(again.state.position[1], 90);
   EXPECT_EQ(again.state.position[2], 127);
+}
+
+// Smooth Home and Move: the servos travel together from where they are, tick by tick.
+TEST(Home, SmoothHomeAndMoveTravelFromWhereTheArmIs) {
+  WindowHarness h;
+  // Where the arm was left; without it the arm would be taken to stand at home already.
+  ASSERT_TRUE(
+      WriteRememberedPose(PoseFolder(), h.pty.slavePath(), {0, 127, 127, 127, 127, 127, 127}));
+  TfrmVantrel& w = StartActive(
+      h, {{"motion", "smooth"}, {"sv1Speed", "100"}, {"sv1Initial", "27"}, {"sv5Initial", "100"}});
+  w.ui->btHome->click();
+  // 1.5 s under servo 1's limit: frames on the way, ending at home.
+  const std::string line = h.pty.Drain(300ms);
+  ASSERT_GT(line.size(), 10u * 4);
+  const auto last = LastSent(line);
+  EXPECT_EQ(last[1], 27);
+  EXPECT_EQ(last[5], 100);
+  EXPECT_EQ(last[2], -1);  // already home: never sent
+  EXPECT_EQ(w.state.position[1], 27);
+  EXPECT_EQ(w.state.position[5], 100);
+
+  SetPoint(w, "15", "5", "0");  // 169 85 0 212 for servos 1 to 4
+  w.ui->btmove->click();
+  const std::string moved = h.pty.Drain(300ms);
+  ASSERT_GT(moved.size(), 10u * 4);
+  for (size_t i = 1; i < moved.size(); i += 4) {
+    EXPECT_LE(static_cast<uint8_t>(moved[i]) - kAddressOffset, 4) << "servo 5 stays";
+  }
+  EXPECT_EQ(w.state.position[1], 169);
+  EXPECT_EQ(w.state.position[4], 212);
+  EXPECT_EQ(w.state.position[5], 100);
+}
+
+TEST(Halt, EscHoldsASmoothMoveWhereItIs) {
+  WindowHarness h;
+  ASSERT_TRUE(
+      WriteRememberedPose(PoseFolder(), h.pty.slavePath(), {0, 127, 127, 127, 127, 127, 127}));
+  TfrmVantrel& w = StartActive(
+      h, {{"motion", "smooth"}, {"sv1Speed", "20"}, {"sv1Accel", "100"}, {"sv1Initial", "227"}});
+  w.clock = h.ownClock;  // over 5 s on the real clock, about 8 positions in the first half second
+  QTimer::singleShot(500, &w, [&] {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_Escape);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  w.ui->btHome->click();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  const std::string line = h.pty.Drain(200ms);
+  ASSERT_FALSE(line.empty());
+  const int held = static_cast<uint8_t>(line[line.size() - 2]);
+  EXPECT_LT(held, 227);
+  EXPECT_EQ(w.state.position[1], held);
+  EXPECT_EQ(h.pty.Drain(200ms), "");  // nothing after the halt
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // home, and the pose each run leaves for the next on its port.
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "cli_harness.h"
+#include "motion_plan.h"
 #include "pose_store.h"
 #include "unSerialLink.h"
 
@@ -62,6 +65,46 @@ TEST_F(ArmOnPty, EachRunStartsWhereTheLastOneLeftTheArmOnThatPort) {
   EXPECT_EQ(Remembered(), moved);
   // Another port knows nothing of it.
   EXPECT_EQ(ReadRememberedPose(PoseFolder(), "/dev/ttyOther"), std::nullopt);
+}
+
+TEST_F(ArmOnPty, SmoothHomeArrivesOverTicksAndAStopHoldsTheArmWhereItIs) {
+  const std::map<std::string, std::string> smooth{
+      {"motion", "smooth"}, {"sv1Speed", "100"}, {"sv1Initial", "27"}, {"sv2Initial", "137"}};
+  // Where the arm was left; without it the arm would be taken to stand at home already.
+  ASSERT_TRUE(
+      WriteRememberedPose(PoseFolder(), pty.slavePath(), {0, 127, 127, 127, 127, 127, 127}));
+  CliResult r = Run({"home"}, smooth);
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "servos 1-6 sent to 27 137 127 127 127 127\n");
+  // Servo 1 needs 1.5 s under its limit and servo 2 keeps pace: 75 ticks of 20 ms, the last
+  // step coming before the last tick. Only servos that moved are on the line.
+  EXPECT_EQ(std::accumulate(clock.sleeps.begin(), clock.sleeps.end(), int64_t{0}), 1500);
+  const std::string sent = peer.Bytes();
+  ASSERT_GT(sent.size(), 20u * kFrameSize);
+  Pose last{};
+  for (size_t i = 0; i + kFrameSize <= sent.size(); i += kFrameSize) {
+    const int servo = static_cast<uint8_t>(sent[i + 1]) - kAddressOffset;
+    ASSERT_TRUE(servo == 1 || servo == 2) << servo;
+    last[servo] = static_cast<uint8_t>(sent[i + 2]);
+  }
+  EXPECT_EQ(last[1], 27);
+  EXPECT_EQ(last[2], 137);
+
+  // Back up, stopped after ten ticks: no frame more, and the pose held is the one sent.
+  clock.sleeps.clear();
+  clock.stopAtSleep = 20;
+  const size_t before = sent.size();
+  r = Run(
+      {"home"},
+      {{"motion", "smooth"}, {"sv1Speed", "100"}, {"sv1Initial", "227"}, {"sv2Initial", "137"}});
+  EXPECT_EQ(r.status, kExitStopped);
+  const std::string stopped = peer.Bytes().substr(before);
+  ASSERT_FALSE(stopped.empty());
+  const int held = static_cast<uint8_t>(stopped[stopped.size() - 2]);
+  EXPECT_GT(held, 27);
+  EXPECT_LT(held, 227);
+  EXPECT_EQ(r.out, "servos 1-6 sent to " + std::to_string(held) + " 137 127 127 127 127\n");
+  EXPECT_EQ(Remembered(), (ServoPose{0, held, 137, 127, 127, 127, 127}));
 }
 
 }  // namespace

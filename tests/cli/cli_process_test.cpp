@@ -187,6 +187,26 @@ TEST_P(StopSignal, EndsALongPauseAtOnceWithStatus130) {
   EXPECT_EQ(peer.Bytes(4), EncodeServoFrame(1, 130));
 }
 
+// Smooth: the move stops where it has got to; no frame follows the stop's tick.
+TEST_P(StopSignal, HaltsASmoothMoveWhereItIs) {
+  TempDir dir;
+  PtyPair pty;
+  PeerReader peer(pty);
+  // 100 positions at 20 a second: 7.5 s on the way.
+  const std::string settings =
+      WriteSettings(dir, pty.slavePath(), {{"motion", "smooth"}, {"sv1Speed", "20"}});
+  const std::string script = WriteScript(dir, "slow.vco", {"M;1;227"});
+  Child child({"play", "--settings", settings, script});
+  ASSERT_EQ(peer.Bytes(3 * kFrameSize).size(), 3u * kFrameSize) << child.err;
+  ::kill(child.pid(), GetParam());
+  EXPECT_EQ(child.Wait(2s), kExitStopped) << child.err;
+  const std::string sent = peer.Bytes();
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(peer.Bytes(), sent);
+  ASSERT_EQ(sent.size() % kFrameSize, 0u);
+  EXPECT_LT(static_cast<uint8_t>(sent[sent.size() - 2]), 227);  // held short of the target
+}
+
 INSTANTIATE_TEST_SUITE_P(IntAndTerm, StopSignal, ::testing::Values(SIGINT, SIGTERM));
 
 // The line takes nothing: without the stop the write would wait out its time-out (3 s for a
