@@ -3,13 +3,10 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <array>
-#include <filesystem>
 
-#include "home_pose.h"
 #include "jog_pad.h"
 #include "pose_store.h"
 #include "ui_main_window.h"
@@ -95,58 +92,10 @@ TEST(Halt, EscInAnotherWindowEndsTheWaitAndNoFrameFollows) {
   EXPECT_EQ(h.pty.Drain(200ms), "");
   EXPECT_EQ(w.state.runState, 1);
 
-  // The next run is not halted by it.
   w.script.clear();
   RecordCommand(w.script, 'M', 2, 200);
-  w.btPlayClick();
+  w.btPlayClick();  // the next run is not halted by it
   EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(2, 200));
-}
-
-TEST(Halt, StopKeepsItsMeaningInClassicPlayback) {
-  WindowHarness h;
-  TfrmVantrel& w = StartActive(h);
-  w.clock = h.ownClock;
-  RecordCommand(w.script, 'M', 1, 137);  // 200 ms
-  RecordCommand(w.script, 'M', 2, 137);
-  QTimer::singleShot(50, w.ui->btStop, [&] { w.ui->btStop->click(); });
-  w.btPlayClick();
-  // The wait in progress runs out; the command after it is not played.
-  EXPECT_EQ(h.pty.ReadPeer(4, 2s), Frame(1, 137));
-  EXPECT_EQ(h.pty.Drain(300ms), "");
-}
-
-TEST(PlayBoxes, SpeedAndRepeatReachPlayback) {
-  WindowHarness h;
-  TfrmVantrel& w = StartActive(h);
-  RecordCommand(w.script, 'M', 1, 137);  // 10 steps: 200 ms
-  w.ui->sbSpeed->setValue(400);
-  w.ui->sbRepeat->setValue(2);
-  w.btPlayClick();
-  EXPECT_EQ(h.clock.sleeps, (std::vector<std::chrono::microseconds>{2ms, 50ms, 2ms}));
-  EXPECT_EQ(h.pty.ReadPeer(8, 2s), Frame(1, 137) + Frame(1, 137));
-  w.ui->sbRepeat->setValue(0);
-  EXPECT_EQ(w.ui->sbRepeat->text(), "forever");
-}
-
-TEST(RememberedPose, TheWindowStartsWhereTheArmWasLeftAndKeepsWhatItSends) {
-  WindowHarness h;
-  const std::string port = h.pty.slavePath();
-  ServoPose left{0, 10, 20, 30, 40, 50, 60};
-  ASSERT_TRUE(WriteRememberedPose(PoseFolder(), port, left));
-  TfrmVantrel& w = StartActive(h, {{"sv1Initial", "90"}});
-  EXPECT_EQ(w.state.position[1], 10);
-  EXPECT_EQ(w.state.position[6], 60);
-  RecordCommand(w.script, 'M', 1, 30);
-  w.btPlayClick();
-  EXPECT_EQ(h.clock.sleeps, (std::vector<std::chrono::microseconds>{2ms, 400ms}));
-  h.Stop();  // at exit the last pose is written
-  left[1] = 30;
-  EXPECT_EQ(ReadRememberedPose(PoseFolder(), port), left);
-  // Without one the window starts at home.
-  std::filesystem::remove(PoseFileOf(PoseFolder(), port));
-  TfrmVantrel& again = StartActive(h, {{"sv1Initial", "90"}});
-  EXPECT_EQ(again.state.position[1], 90);
-  EXPECT_EQ(again.state.position[2], 127);
 }
 
 // Smooth Home and Move: the servos travel together from where they are, tick by tick.
