@@ -26,12 +26,6 @@ std::array<int, kServoCount + 1> LastSent(const std::string& line) {
   return last;
 }
 
-void SetPoint(TfrmVantrel& w, const char* x, const char* y, const char* z) {
-  w.ui->Xcoord->setText(x);
-  w.ui->Ycoord->setText(y);
-  w.ui->Zcoord->setText(z);
-}
-
 TfrmVantrel& StartActive(WindowHarness& h, std::map<std::string, std::string> changes = {}) {
   changes.emplace("servoComInterval", "0");  // no ticks of its own
   TfrmVantrel& w = h.Start(changes);

@@ -194,8 +194,8 @@ TEST_P(StopSignal, HaltsASmoothMoveWhereItIs) {
   PeerReader peer(pty);
   // 100 positions at 20 a second: 7.5 s on the way.
   const std::string settings =
-      WriteSettings(dir, pty.slavePath(), {{"motion", "smooth"}, {"sv1Speed", "20"}});
-  const std::string script = WriteScript(dir, "slow.vco", {"M;1;227"});
+      WriteSettings(dir, pty.slavePath(), {{"motion", "smooth"}, {"sv3Speed", "20"}});
+  const std::string script = WriteScript(dir, "slow.vco", {"M;3;227"});  // the base turns
   Child child({"play", "--settings", settings, script});
   ASSERT_EQ(peer.Bytes(3 * kFrameSize).size(), 3u * kFrameSize) << child.err;
   ::kill(child.pid(), GetParam());
