@@ -147,7 +147,7 @@ bool TReplacingFile::Write(std::string_view data) {
 
 bool TReplacingFile::Commit() {
   if (fd_ < 0) return Fail(SystemErrorText(EBADF));
-  int error = ::fsync(fd_) == 0 ? 0 : errno;
+  int error = !durable_ || ::fsync(fd_) == 0 ? 0 : errno;
   if (::close(fd_) != 0 && error == 0) error = errno;
   fd_ = -1;
   if (error == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) error = errno;

@@ -24,6 +24,9 @@ class TReplacingFile {
   bool Write(std::string_view data);
   // Syncs the new file and renames it over the target. On failure the new file is removed.
   bool Commit();
+  // For a file a power cut may cost (a hint kept for the next run, read with care): Commit
+  // does not wait for the disk, which can take milliseconds on a busy one.
+  void SkipSync() { durable_ = false; }
   // Removes the new file; the target stays as it was.
   void Abandon();
   // Why the last Open, Write or Commit failed: "not a regular file", "no file name" or the
@@ -32,6 +35,7 @@ class TReplacingFile {
 
  private:
   int fd_ = -1;
+  bool durable_ = true;
   std::string target_;
   std::string temp_;
   std::string reason_;
