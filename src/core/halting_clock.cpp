@@ -18,7 +18,8 @@ void HaltingClock::SleepUntil(TimePoint when) {
     const TimePoint now = Now();
     if (Halted() || now >= when) return;
     base_.SleepUntil(when - now > slice_ ? now + slice_ : when);
-    // Only while the wait goes on: a short wait (the pause after a write) never calls it.
-    if (between_ && !Halted() && base_.Now() < when) between_();
+    // Only while a whole slice is left, so that what it does never makes the end of the wait
+    // late; a short wait (the pause after a write) never calls it.
+    if (between_ && !Halted() && when - base_.Now() > slice_) between_();
   }
 }
