@@ -12,6 +12,7 @@
 #include "cli_commands.h"
 #include "com_error.h"
 #include "halting_clock.h"
+#include "home_pose.h"
 #include "int_parse.h"
 #include "playback.h"
 #include "playing_time.h"
@@ -156,7 +157,7 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   LoadScriptFile(args.positional[0], script);
   // Refused before the port opens, as the window refuses it before it plays.
   ServoState start;
-  SetStartPositions(start);
+  SetStartPose(start, RunStartPose(settings, args));
   RefuseTableCrossing(script, start, WorkspaceOf(settings));
 
   // The stop is armed before the port opens, so Ctrl-C never leaves the port half set up.
