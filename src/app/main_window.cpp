@@ -17,8 +17,9 @@
 #include "move_to_point.h"
 #include "options_form.h"
 #include "servo_link.h"
-#include "timeline_window.h"
 #include "smooth_move.h"
+#include "straight_line.h"
+#include "timeline_window.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
@@ -212,6 +213,7 @@ const ServoTables& TfrmVantrel::servoTables() const {
 void TfrmVantrel::ApplySettings() {
   const AppliedSettings settings = ReadAppliedSettings(options_->store());
   motion_ = settings.motion;
+  moveLine_ = settings.moveLine;
   // The rest applies whether the port opens or not; one that does not opens when it appears.
   std::exception_ptr portError;
   try {
@@ -461,8 +463,30 @@ void TfrmVantrel::btmoveClick() {
     throw;
   }
   if (armView()) armView()->ClearPreview();  // the arm goes where the outline was
-  GoTo(solved, frames);
+  const ToolPoint target =
+      ParseTarget(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
+                  ui->Zcoord->text().toStdString());
+  if (!GoAlongLine(solved, target)) GoTo(solved, frames);
   RestartTick();
+}
+
+bool TfrmVantrel::GoAlongLine(const ServoState& solved, const ToolPoint& target) {
+  if (!motion_.smooth || !moveLine_) return false;
+  // As long as the servos' limits would make the move, and no more than 5 mm a tick.
+  const ToolPoint from = ToolPointFromPositions(state.position, arm);
+  const MotionPlan joints(PoseOf(state), PoseOf(solved), LimitsOf(servoTables(), motion_),
+                          motion_.tickMs);
+  const LinePlan line =
+      PlanLine(from, target, workspace(), LineTicks(Distance(from, target), joints.ticks()));
+  if (!line.refused.accepted()) {
+    RestartTick();
+    throw EMoveRefused(line.refused.reason);
+  }
+  const std::vector<Pose> poses = LinePoses(line, PoseOf(solved));
+  std::copy(std::begin(solved.direction), std::end(solved.direction), std::begin(state.direction));
+  const QSignalBlocker noTicks(&Timer1);
+  MoveThrough(*this, motion_, poses, [this] { return halt_ || stopRequested == 1; });
+  return true;
 }
 
 void TfrmVantrel::btHomeClick() {

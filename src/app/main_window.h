@@ -133,6 +133,9 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   // Move and Home: classic sends `frames` (all six) at once; smooth moves the servos together
   // from where they are to the positions of `solved`, until Esc halts them.
   void GoTo(const ServoState& solved, const ByteString& frames);
+  // With moveLine in smooth motion: the tool point goes to `target` along a straight line, or
+  // the Move is refused before anything moves. False when the Move is not one for a line.
+  bool GoAlongLine(const ServoState& solved, const ToolPoint& target);
   // Lets keys and clicks in during a long wait, with no tick.
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
@@ -154,6 +157,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
 
   // How playback moves the arm, as the settings last applied say.
   MotionConfig motion_;
+  bool moveLine_ = false;
   std::unique_ptr<TfrmVTOptions> options_;
   std::unique_ptr<TfrmJoy> joy_;
   TArmViewLink armLink_;

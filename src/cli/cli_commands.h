@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "cli.h"
@@ -66,8 +67,10 @@ class CliArm {
 
 // Takes the arm to `target`: in classic motion with `frames` (all six) in one write, in smooth
 // motion through the planner, Ctrl-C halting it where it is (status 130). Prints the
-// positions sent and answers the exit status.
-int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env);
+// positions sent and answers the exit status. A `path` worked out tick by tick (a straight
+// line) is run as it stands instead of the planner's move.
+int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env,
+              std::span<const Pose> path = {});
 
 // Loads the script file into `script`, as the window's Load does.
 void LoadScriptFile(const std::string& path, TRoboPath& script);

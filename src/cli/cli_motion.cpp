@@ -42,7 +42,8 @@ class CliMotionHost : public MotionHost {
 
 }  // namespace
 
-int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env) {
+int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env,
+              std::span<const Pose> path) {
   if (!arm.motion.smooth) {
     for (int i = 1; i <= kServoCount; ++i) arm.state.position[i] = target[i];
     arm.Send(frames, env.clock ? *env.clock : SteadyScheduleClock());
@@ -52,7 +53,9 @@ int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvi
   std::optional<SignalClock> signalClock;
   CliClock& clock = env.clock ? *env.clock : signalClock.emplace();
   CliMotionHost host(arm, clock);
-  if (!MoveSmoothly(host, arm.motion, target, [&] { return host.Halted(); })) {
+  const auto halted = [&] { return host.Halted(); };
+  if (!(path.empty() ? MoveSmoothly(host, arm.motion, target, halted)
+                     : MoveThrough(host, arm.motion, path, halted))) {
     std::fprintf(env.err, "vantrel: stopped\n");
     arm.ReportSent(env.out, host.framesSent());
     return kExitStopped;

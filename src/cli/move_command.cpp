@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "home_pose.h"
 #include "move_to_point.h"
+#include "straight_line.h"
 
 int RunMove(const ParsedArgs& args, CliEnvironment& env) {
   const OptionStore settings = LoadRunSettings(args, env);
@@ -25,8 +26,23 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env) {
     throw UsageError(e.detail().empty() ? e.what() : e.what() + (" - " + e.detail()));
   }
 
+  // With moveLine a smooth Move goes along the straight line, refused before the port opens
+  // when the line leaves the workspace.
+  const AppliedSettings applied = ReadAppliedSettings(settings);
+  std::vector<Pose> path;
+  if (applied.motion.smooth && applied.moveLine && !clamp) {
+    ServoState start;
+    SetStartPose(start, RunStartPose(settings, args));
+    const ToolPoint from = ToolPointFromPositions(start.position, ws.arm);
+    const ToolPoint to = ParseTarget(xyz[0], xyz[1], xyz[2]);
+    const MotionPlan joints(PoseOf(start), PoseOf(moved), LimitsOf(ws.tables, applied.motion),
+                            applied.motion.tickMs);
+    const LinePlan line = PlanLine(from, to, ws, LineTicks(Distance(from, to), joints.ticks()));
+    if (!line.refused.accepted()) throw EMoveRefused(line.refused.reason);
+    path = LinePoses(line, PoseOf(moved));
+  }
   CliArm arm(settings, RunPortName(settings, args));
-  const int status = SendArmTo(arm, PoseOf(moved), frames, env);
+  const int status = SendArmTo(arm, PoseOf(moved), frames, env, path);
   if (clamp) {
     if (!plan.accepted()) std::fprintf(env.out, "clamped: %s\n", plan.reason.c_str());
     const ToolPoint at = ToolPointFromPositions(arm.state.position, ws.arm);

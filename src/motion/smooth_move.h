@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 
 #include "motion_config.h"
 #include "motion_run.h"
@@ -11,3 +12,8 @@
 // sent.
 bool MoveSmoothly(MotionHost& host, const MotionConfig& config, const Pose& target,
                   const std::function<bool()>& halted);
+
+// Runs `poses` one a tick, in order, on the host's clock: a path already worked out tick by
+// tick (a straight line of the tool point). False when `halted` stopped it.
+bool MoveThrough(MotionHost& host, const MotionConfig& config, std::span<const Pose> poses,
+                 const std::function<bool()>& halted);

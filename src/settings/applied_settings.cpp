@@ -28,6 +28,7 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   s.motion = ReadMotionConfig(store, s.line, s.servoComInterval);
   s.minToolY = Length(store, "minToolY", 0);
   s.jogStep = Length(store, "jogStep", 5);
+  s.moveLine = store.ReadOptionInt("moveLine") == 1;
   return s;
 }
 

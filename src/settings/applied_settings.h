@@ -17,7 +17,9 @@ struct AppliedSettings {
   uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
   MotionConfig motion;
   float minToolY = 0;  // cm above the base origin: the table plane
-  float jogStep = 5;   // mm per tick when the tool point is jogged
+  float jogStep = 5;
+  bool moveLine = false;  // a smooth Move goes along a straight line   // mm per tick when the tool
+                          // point is jogged
 };
 
 AppliedSettings ReadAppliedSettings(const OptionStore& store);

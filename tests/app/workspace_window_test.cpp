@@ -97,4 +97,23 @@ TEST(WorkspaceWindow, TheArmViewOutlinesTheTypedPointRedWhenRefused) {
   EXPECT_FALSE(w.armView()->previewShown());
 }
 
+TEST(WorkspaceWindow, WithMoveLineASmoothMoveGoesAlongTheLineOrIsRefusedBeforeItStarts) {
+  WindowHarness h;
+  TfrmVantrel& w = StartIdle(h, {{"motion", "smooth"}, {"moveLine", "1"}});
+  SetPoint(w, "15", "5", "0");
+  w.btmoveClick();
+  // From (0, 15, 15) in steps of at most 5 mm: 47 ticks, each sending what changed.
+  EXPECT_GT(h.pty.Drain(200ms).size(), size_t{40 * kFrameSize});
+  const int32_t solved[] = {169, 85, 0, 212};
+  for (int i = 1; i <= 4; ++i) EXPECT_EQ(w.state.position[i], solved[i - 1]) << i;
+
+  SetPoint(w, "-15", "5", "2");  // reachable, but the line passes too close to the base
+  QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
+  ASSERT_EQ(h.errors.size(), 1);
+  EXPECT_TRUE(h.errors[0].startsWith("The line leaves the workspace at ("))
+      << h.errors[0].toStdString();
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  EXPECT_EQ(w.state.position[3], 0);
+}
+
 }  // namespace
