@@ -21,7 +21,7 @@ class HaltingClock : public ScheduleClock {
   TimePoint Now() override;
   void SleepUntil(TimePoint when) override;
   // Once true, true until Reset.
-  bool Halted();
+  bool Halted() override;
   // A new run: a halt asked for from now on halts it.
   void Reset() { latched_ = false; }
 

@@ -14,6 +14,8 @@ class ScheduleClock {
   virtual TimePoint Now() = 0;
   // Returns at `when` or later; at once when `when` has passed.
   virtual void SleepUntil(TimePoint when) = 0;
+  // True once the run this clock times was halted: no wait of it lasts any more.
+  virtual bool Halted() { return false; }
 
   void SleepFor(Duration span) { SleepUntil(Now() + span); }
 };

@@ -12,7 +12,9 @@ void Timeline::WaitFrom(TimePoint from, Duration span) {
 }
 
 void Timeline::SleepTo(TimePoint when) {
-  while (clock_.Now() < when) clock_.SleepUntil(when);
+  // A halt ends the wait whatever `when` is: a schedule anchored after the halt's time jump
+  // lies beyond the jump too.
+  while (!clock_.Halted() && clock_.Now() < when) clock_.SleepUntil(when);
 }
 
 Timeline::TimePoint Timeline::Anchor() {

@@ -152,7 +152,7 @@ constexpr std::array kKeys{
                .max = kMaxPosition,
                .builtIn = "127",
                .quietWhenMissing = true,
-               .description = "Not used: every servo starts at 127"},
+               .description = "The home position of servo {N}"},
     SettingKey{.name = "Speed",
                .perServo = true,
                .number = true,

@@ -8,6 +8,10 @@
 #include <future>
 #include <thread>
 
+#include "fake_clock.h"
+#include "halting_clock.h"
+#include "schedule_timeline.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -36,6 +40,28 @@ TEST(SteadyScheduleClock, SleepsUntilTheDueTimeThroughSignals) {
 
   clock.SleepFor(-1s);  // passed already: at once
   clock.SleepUntil(ScheduleClock::TimePoint{});
+}
+
+// A halt that comes between two waits ends the second at once, though the schedule starts
+// afresh after the halt's jump in time (as when Ctrl-C comes just before a long pause).
+TEST(HaltingClock, AHaltBeforeAWaitEndsItAtOnce) {
+  // A wait that goes on after the halt spins on the time; this one ends it with a failure.
+  struct BoundedClock : FakeClock {
+    TimePoint Now() override {
+      if (++asked > 100000) throw std::runtime_error("the wait goes on after the halt");
+      return now;
+    }
+    int asked = 0;
+  } base;
+  bool halt = false;
+  HaltingClock clock(
+      base, [&] { return halt; }, ScheduleClock::Duration::max());
+  Timeline timeline(clock);
+  timeline.Wait(1s);
+  const auto before = base.now;
+  halt = true;
+  timeline.Wait(255s);
+  EXPECT_EQ(base.now, before);
 }
 
 }  // namespace
