@@ -23,7 +23,9 @@ TEST(SettingKeys, TheBuiltInValuesAreTheShippedFilesAndLieInRange) {
     const bool later = known->key->name == std::string("motion") ||
                        known->key->name == std::string("Speed") ||
                        known->key->name == std::string("Accel");
-    if (!later) EXPECT_EQ(known->builtIn, shipped.Read(kOptionsSection, name)) << name;
+    if (!later) {
+      EXPECT_EQ(known->builtIn, shipped.Read(kOptionsSection, name)) << name;
+    }
     if (known->key->number) {
       const int64_t value = std::stoll(known->builtIn);
       EXPECT_TRUE(value >= known->key->min && value <= known->key->max) << name;
