@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "catalogue_translator.h"
 #include "cli.h"
 #include "com_error.h"
 #include "main_window.h"
 #include "option_store.h"
 #include "settings_location.h"
+#include "translate.h"
 #include "vantrel_application.h"
 
 namespace {
@@ -52,10 +54,13 @@ void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Every text, the help included, follows the user's locale from here on.
+  std::setlocale(LC_ALL, "");
+  const std::string localeDir = SharedDataDir(ProgramDir()) + "/locale";
+  InitMessages(localeDir);
   // Options given before the command count as the command's own.
   if (const std::vector<std::string> words = CommandWords(argc, argv); !words.empty()) {
-    std::setlocale(LC_ALL, "");
-    InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
+    InitPortMessages(localeDir);
     CliEnvironment env;
     return RunCli(words, env);
   }
@@ -87,7 +92,8 @@ int main(int argc, char** argv) {
   const QtMessageHandler previous = qInstallMessageHandler(NoDisplayAtStart);
   TVantrelApplication app(argc, argv);  // sets the locale that the catalogues follow
   qInstallMessageHandler(previous);
-  InitPortMessages(SharedDataDir(ProgramDir()) + "/locale");
+  InitPortMessages(localeDir);
+  InstallCatalogueTranslator(localeDir);
   int result = 0;
   {
     TfrmVantrel window(settingsPath);
