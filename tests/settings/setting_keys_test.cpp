@@ -36,32 +36,46 @@ TEST(SettingKeys, TheBuiltInValuesAreTheShippedFilesAndLieInRange) {
   EXPECT_EQ(FindSetting("SV3maxval")->name, "sv3Maxval");
 }
 
-// Each key's words, range and built-in value stand in the man page.
-TEST(SettingKeys, TheManPageGivesEveryKeysRangeAndDefault) {
-  const std::string page = ReadFile(kSource + "/resources/man/vantrel.1");
-  for (const SettingKey& key : SettingKeys()) {
-    SCOPED_TRACE(key.name);
-    const std::string head =
-        key.perServo ? std::string(".BI sv N ") + key.name : std::string(".B ") + key.name;
-    const size_t at = page.find("\n.TP\n" + head + "\n");
-    ASSERT_NE(at, std::string::npos);
-    const std::string entry = page.substr(at, page.find("\n.TP", at + 1) - at);
-    std::string words = key.description;
-    for (size_t n = words.find("{N}"); n != std::string::npos; n = words.find("{N}")) {
-      words.replace(n, 3, "\\fIN\\fP");
+// Each key's range and built-in value stand in both man pages; the English one also has the
+// words the Options dialog shows below the table.
+TEST(SettingKeys, TheManPagesGiveEveryKeysRangeAndDefault) {
+  struct Page {
+    const char* path;
+    const char* to;
+    const char* builtInWord;
+    bool sameWords;
+  };
+  const Page pages[] = {{"/resources/man/vantrel.1", " to ", "Default: ", true},
+                        {"/resources/man/de/vantrel.1", " bis ", "Vorgabe: ", false}};
+  for (const Page& p : pages) {
+    SCOPED_TRACE(p.path);
+    const std::string page = ReadFile(kSource + p.path);
+    for (const SettingKey& key : SettingKeys()) {
+      SCOPED_TRACE(key.name);
+      const std::string head =
+          key.perServo ? std::string(".BI sv N ") + key.name : std::string(".B ") + key.name;
+      const size_t at = page.find("\n.TP\n" + head + "\n");
+      ASSERT_NE(at, std::string::npos);
+      const std::string entry = page.substr(at, page.find("\n.TP", at + 1) - at);
+      if (p.sameWords) {
+        std::string words = key.description;
+        for (size_t n = words.find("{N}"); n != std::string::npos; n = words.find("{N}")) {
+          words.replace(n, 3, "\\fIN\\fP");
+        }
+        for (size_t dash = words.find('-'); dash != std::string::npos;
+             dash = words.find('-', dash + 2)) {
+          words.replace(dash, 1, "\\-");
+        }
+        EXPECT_NE(entry.find(words), std::string::npos) << entry;
+      }
+      if (key.number) {
+        EXPECT_NE(entry.find(std::to_string(key.min) + p.to + std::to_string(key.max)),
+                  std::string::npos)
+            << entry;
+      }
+      const std::string builtIn = key.builtIn == std::string("{N}") ? "N" : key.builtIn;
+      EXPECT_NE(entry.find(p.builtInWord + builtIn), std::string::npos) << entry;
     }
-    for (size_t dash = words.find('-'); dash != std::string::npos;
-         dash = words.find('-', dash + 2)) {
-      words.replace(dash, 1, "\\-");
-    }
-    EXPECT_NE(entry.find(words), std::string::npos) << entry;
-    if (key.number) {
-      EXPECT_NE(entry.find(std::to_string(key.min) + " to " + std::to_string(key.max)),
-                std::string::npos)
-          << entry;
-    }
-    const std::string builtIn = key.builtIn == std::string("{N}") ? "N" : key.builtIn;
-    EXPECT_NE(entry.find("Default: " + builtIn), std::string::npos) << entry;
   }
 }
 
