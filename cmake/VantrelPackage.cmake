@@ -14,6 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window cannot open without a Qt platform plugin, which the Qt libraries only recommend.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# The toolkit's own dialog texts in the user's language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "controller for a six-servo robot arm on a serial line")
 # Wrapped so that each line of the control file, a space ahead, stays within 80 columns.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
