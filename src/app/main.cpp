@@ -23,9 +23,13 @@ int Usage() {
   return kExitUsage;
 }
 
+// Command names stay English in every language.
 constexpr const char* kNoDisplay =
-    "vantrel: no display; the commands play, move, check and ports run without one "
-    "(vantrel --help)\n";
+    TrNoop("no display; the commands play, move, check and ports run without one (vantrel --help)");
+
+void SayNoDisplay() {
+  std::fprintf(stderr, "vantrel: %s\n", Tr(kNoDisplay));
+}
 
 bool Set(const char* name) {
   const char* value = std::getenv(name);
@@ -47,7 +51,7 @@ void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& 
     std::fprintf(stderr, "%s\n", qPrintable(message));
     return;
   }
-  std::fputs(kNoDisplay, stderr);
+  SayNoDisplay();
   std::_Exit(1);
 }
 
@@ -86,7 +90,7 @@ int main(int argc, char** argv) {
   if (settingsPath.empty()) settingsPath = DefaultSettingsPath();
 
   if (NoDisplay(argc, argv)) {
-    std::fputs(kNoDisplay, stderr);
+    SayNoDisplay();
     return 1;
   }
   const QtMessageHandler previous = qInstallMessageHandler(NoDisplayAtStart);

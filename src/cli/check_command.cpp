@@ -8,6 +8,7 @@
 #include "script_line.h"
 #include "smooth_playback.h"
 #include "table_check.h"
+#include "translate.h"
 
 namespace {
 
@@ -26,7 +27,22 @@ int64_t PlayingTime(const TRoboPath& script, const ServoState& start, const Serv
 }
 
 std::string Commands(int n) {
-  return std::to_string(n) + (n == 1 ? " command" : " commands");
+  return FormatText(TrN("{1} command", "{1} commands", static_cast<unsigned long>(n)),
+                    {std::to_string(n)});
+}
+
+// "  clipped: 2 commands below 20, 1 command above 200", or "" when the limits clip nothing.
+std::string Clipped(const ServoRange& r, int lower, int upper) {
+  const std::string below = Commands(r.clippedBelow);
+  const std::string above = Commands(r.clippedAbove);
+  const std::string low = std::to_string(lower);
+  const std::string high = std::to_string(upper);
+  if (r.clippedBelow > 0 && r.clippedAbove > 0) {
+    return "  " + TrFormat("clipped: {1} below {2}, {3} above {4}", {below, low, above, high});
+  }
+  if (r.clippedBelow > 0) return "  " + TrFormat("clipped: {1} below {2}", {below, low});
+  if (r.clippedAbove > 0) return "  " + TrFormat("clipped: {1} above {2}", {above, high});
+  return {};
 }
 
 }  // namespace
@@ -46,23 +62,28 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
   const std::string time = FormatDuration(PlayingTime(script, start, tables, motion));
   motion.smooth = !smooth;
   const std::string other = FormatDuration(PlayingTime(script, start, tables, motion));
-  std::fprintf(env.out, "%s: %s, %s to play from the start positions (%s; %s %s)\n", path.c_str(),
-               Commands(script.count()).c_str(), time.c_str(), smooth ? "smooth" : "classic",
-               other.c_str(), smooth ? "classic" : "smooth");
+  // The mode of the settings named first, and the time in the other mode after it.
+  const char* summary =
+      smooth ? Tr("{1}: {2}, {3} to play from the start positions (smooth; {4} classic)")
+             : Tr("{1}: {2}, {3} to play from the start positions (classic; {4} smooth)");
+  std::fprintf(env.out, "%s\n",
+               FormatText(summary, {path, Commands(script.count()), time, other}).c_str());
 
   ServoRange range[kServoCount + 1];
   std::vector<std::string> skipped;
   for (int i = 0; i < script.count(); ++i) {
     const TServoCommand& c = script.getItem(i);
-    const std::string where = "line " + std::to_string(i + 1) + ": " + FormatScriptLine(c);
+    const std::string line = std::to_string(i + 1);
     if (c.letter == 'P' || c.letter == kTimedMoveLetter) continue;
     if (c.letter != 'M') {
-      skipped.push_back(where + ": unknown letter, skipped when played");
+      skipped.push_back(TrFormat("line {1}: {2}: unknown letter, skipped when played",
+                                 {line, FormatScriptLine(c)}));
       continue;
     }
     if (c.servoId < 1 || c.servoId > kServoCount) {
-      skipped.push_back(where + ": no servo " + std::to_string(c.servoId) +
-                        " on the arm (1..6), skipped when played");
+      skipped.push_back(
+          TrFormat("line {1}: {2}: no servo {3} on the arm (1..6), skipped when played",
+                   {line, FormatScriptLine(c), std::to_string(c.servoId)}));
       continue;
     }
     ServoRange& r = range[c.servoId];
@@ -76,7 +97,8 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
     if (probe.position[c.servoId] < c.value) ++r.clippedAbove;
   }
 
-  std::fprintf(env.out, "servo  lowest  highest  limits\n");
+  // The figures below stand in fixed columns: the heading lines up with them.
+  std::fprintf(env.out, "%s\n", Tr("servo  lowest  highest  limits"));
   for (int s = 1; s <= kServoCount; ++s) {
     const ServoRange& r = range[s];
     const std::string limits =
@@ -89,14 +111,7 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
       std::snprintf(head, sizeof head, "  %d  %6d  %7d  ", s, r.lowest, r.highest);
       line = head + limits;
     }
-    if (r.clippedBelow > 0) {
-      line +=
-          "  clipped: " + Commands(r.clippedBelow) + " below " + std::to_string(tables.Minval[s]);
-    }
-    if (r.clippedAbove > 0) {
-      line += std::string(r.clippedBelow > 0 ? "," : "  clipped:") + " " +
-              Commands(r.clippedAbove) + " above " + std::to_string(tables.Maxval[s]);
-    }
+    line += Clipped(r, tables.Minval[s], tables.Maxval[s]);
     std::fprintf(env.out, "%s\n", line.c_str());
   }
   for (const std::string& s : skipped) std::fprintf(env.out, "%s\n", s.c_str());

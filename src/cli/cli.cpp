@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "message_field.h"
 #include "regular_file.h"
+#include "translate.h"
 
 namespace {
 
@@ -26,44 +27,51 @@ struct Command {
   bool clampOption = false;
   // Options of this command alone, as the usage and the help show them.
   std::span<const OptionSpec> ownOptions = {};
-  const char* ownSynopsis = "";
+  const char* ownSynopsis = "";  // e.g. "[--speed PCT]"
   const char* ownHelp = "";
 };
 
 const OptionSpec kPlayOptions[] = {{"--speed", true}, {"--repeat", true}};
 
+// The commands' help, shown through Tr(); option and command names stay as they are.
+constexpr const char* kPlayHelp = TrNoop(
+    "Plays the script on the arm as the window's Play does: the same frames, the same waits,\n"
+    "the same limits. Progress goes to standard error. Ctrl-C stops at once; the frame\n"
+    "already sent stays sent, and the status is 130. On the port \"sim\" the frames the\n"
+    "virtual controller decoded are printed at the end. A script that would take the tool\n"
+    "point under the table is refused, naming the line, before anything is sent.");
+constexpr const char* kPlayOptionsHelp = TrNoop(
+    "  --speed PCT      play at PCT percent of the script's speed (10 to 400, default 100)\n"
+    "  --repeat N       play the script N times (1 to 999, default 1), or 'forever'");
+constexpr const char* kMoveHelp = TrNoop(
+    "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
+    "window's Move does, sends the six servos in one write and prints the positions sent.\n"
+    "The servos not moved are sent at their start position. A point the arm cannot reach\n"
+    "(too far, behind the base's turn, under the table, beyond a servo's limits) is refused\n"
+    "with the reason, nothing is sent and the status is 1.");
+constexpr const char* kHomeHelp = TrNoop(
+    "Moves every servo to its svNInitial position within its limits, as the window's Home\n"
+    "does, and prints the positions sent.");
+constexpr const char* kCheckHelp = TrNoop(
+    "Loads the script and reports its commands, how long it plays from the start\n"
+    "positions, the range asked of each servo and whether the limits clip it, the\n"
+    "commands playback would skip, and the first line that would take the tool point\n"
+    "under the table (play refuses such a script). The status is 1 when the file cannot\n"
+    "be loaded.");
+constexpr const char* kPortsHelp = TrNoop(
+    "Lists the serial ports found on this machine with their stable names and USB\n"
+    "device names, and the virtual controller \"sim\"; the port of the settings is\n"
+    "marked with *.");
+
 const std::array<Command, 5> kCommands{{
-    {"play", "FILE.vco", 1, 1, true, "play a script on the arm",
-     "Plays the script on the arm as the window's Play does: the same frames, the same waits,\n"
-     "the same limits. Progress goes to standard error. Ctrl-C stops at once; the frame\n"
-     "already sent stays sent, and the status is 130. On the port \"sim\" the frames the\n"
-     "virtual controller decoded are printed at the end. A script that would take the tool\n"
-     "point under the table is refused, naming the line, before anything is sent.\n",
-     RunPlay, false, kPlayOptions, " [--speed PCT] [--repeat N|forever]",
-     "  --speed PCT      play at PCT percent of the script's speed (10 to 400, default 100)\n"
-     "  --repeat N       play the script N times (1 to 999, default 1), or 'forever'\n"},
-    {"move", "X Y Z", 3, 3, false, "move the tool point to X, Y, Z in centimetres",
-     "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
-     "window's Move does, sends the six servos in one write and prints the positions sent.\n"
-     "The servos not moved are sent at their start position. A point the arm cannot reach\n"
-     "(too far, behind the base's turn, under the table, beyond a servo's limits) is refused\n"
-     "with the reason, nothing is sent and the status is 1.\n",
-     RunMove, true},
-    {"home", "", 0, 0, false, "move every servo to its home position",
-     "Moves every servo to its svNInitial position within its limits, as the window's Home\n"
-     "does, and prints the positions sent.\n",
-     RunHome},
-    {"check", "FILE.vco", 1, 1, false, "check a script without touching the arm",
-     "Loads the script and reports its commands, how long it plays from the start\n"
-     "positions, the range asked of each servo and whether the limits clip it, the\n"
-     "commands playback would skip, and the first line that would take the tool point\n"
-     "under the table (play refuses such a script). The status is 1 when the file cannot\n"
-     "be loaded.\n",
-     RunCheck},
-    {"ports", "", 0, 0, false, "list the serial ports of this machine",
-     "Lists the serial ports found on this machine with their stable names and USB\n"
-     "device names, and the virtual controller \"sim\"; the port of the settings is\n"
-     "marked with *.\n",
+    {"play", TrNoop("FILE.vco"), 1, 1, true, TrNoop("play a script on the arm"), kPlayHelp, RunPlay,
+     false, kPlayOptions, TrNoop("[--speed PCT] [--repeat N|forever]"), kPlayOptionsHelp},
+    {"move", TrNoop("X Y Z"), 3, 3, false, TrNoop("move the tool point to X, Y, Z in centimetres"),
+     kMoveHelp, RunMove, true},
+    {"home", "", 0, 0, false, TrNoop("move every servo to its home position"), kHomeHelp, RunHome},
+    {"check", TrNoop("FILE.vco"), 1, 1, false, TrNoop("check a script without touching the arm"),
+     kCheckHelp, RunCheck},
+    {"ports", "", 0, 0, false, TrNoop("list the serial ports of this machine"), kPortsHelp,
      RunPorts},
 }};
 
@@ -85,31 +93,35 @@ const Command* FindCommand(std::string_view name) {
 }
 
 std::string Synopsis(const Command& c) {
-  std::string text = std::string("vantrel ") + c.name + " [--settings FILE] [--port NAME]";
+  std::string text = std::string("vantrel ") + c.name + " " + Tr("[--settings FILE] [--port NAME]");
   if (c.quietOption) text += " [--quiet]";
   if (c.clampOption) text += " [--clamp]";
-  text += c.ownSynopsis;
-  if (*c.arguments) text += std::string(" ") + c.arguments;
+  if (*c.ownSynopsis) text += std::string(" ") + Tr(c.ownSynopsis);
+  if (*c.arguments) text += std::string(" ") + Tr(c.arguments);
   return text;
 }
 
+// "usage: vantrel play ..." on a line of its own.
+void PrintSynopsis(const Command& c, std::FILE* to) {
+  std::fprintf(to, "%s\n", TrFormat("usage: {1}", {Synopsis(c)}).c_str());
+}
+
+// The option lines line up in the column the translation chose, so each comes whole.
 void PrintCommandHelp(const Command& c, std::FILE* to) {
-  std::fprintf(to, "usage: %s\n\n%s\n", Synopsis(c).c_str(), c.description);
-  std::fputs(
-      "options:\n"
-      "  --settings FILE  read the settings from FILE (never written)\n"
-      "  --port NAME      use port NAME instead of comPort, for this run only\n",
-      to);
-  if (c.quietOption) std::fputs("  --quiet          print nothing but errors\n", to);
+  PrintSynopsis(c, to);
+  std::fprintf(to, "\n%s\n\n%s\n", Tr(c.description), Tr("options:"));
+  std::fprintf(to, "%s\n%s\n", Tr("  --settings FILE  read the settings from FILE (never written)"),
+               Tr("  --port NAME      use port NAME instead of comPort, for this run only"));
+  if (c.quietOption) std::fprintf(to, "%s\n", Tr("  --quiet          print nothing but errors"));
   if (c.clampOption) {
-    std::fputs(
-        "  --clamp          send a point the arm cannot reach anyway, each servo held at its\n"
-        "                   limit and the point raised onto the table, and print where the\n"
-        "                   tool point will be\n",
-        to);
+    std::fprintf(
+        to, "%s\n",
+        Tr("  --clamp          send a point the arm cannot reach anyway, each servo held at its\n"
+           "                   limit and the point raised onto the table, and print where the\n"
+           "                   tool point will be"));
   }
-  std::fputs(c.ownHelp, to);
-  std::fputs("  --help           show this help\n", to);
+  if (*c.ownHelp) std::fprintf(to, "%s\n", Tr(c.ownHelp));
+  std::fprintf(to, "%s\n", Tr("  --help           show this help"));
 }
 
 int Fail(std::FILE* err, const std::exception& error) {
@@ -135,7 +147,7 @@ int FinishOutput(std::FILE* out, std::FILE* err, int status) {
   const int error = errno;
   if (flushed && !std::ferror(out)) return status;
   std::fprintf(err, "%s\n",
-               ErrorLine("Unable to write to standard output",
+               ErrorLine(Tr("Unable to write to standard output"),
                          error != 0 ? SystemErrorText(error) : std::string())
                    .c_str());
   return status == kExitOk ? kExitFailure : status;
@@ -146,23 +158,24 @@ bool IsCliCommand(std::string_view word) {
 }
 
 void PrintProgramUsage(std::FILE* to) {
-  std::fputs(
-      "usage: vantrel [--settings FILE] [--version] [--help]\n"
-      "       vantrel COMMAND [--settings FILE] [--port NAME] [ARGUMENTS]\n\n"
-      "Without a command Vantrel opens its window. The commands need no display:\n\n",
-      to);
+  std::fprintf(to, "%s\n\n%s\n\n",
+               Tr("usage: vantrel [--settings FILE] [--version] [--help]\n"
+                  "       vantrel COMMAND [--settings FILE] [--port NAME] [ARGUMENTS]"),
+               Tr("Without a command Vantrel opens its window. The commands need no display:"));
   for (const Command& c : kCommands) {
-    const std::string head = std::string(c.name) + " " + c.arguments;
-    std::fprintf(to, "  %-16s %s\n", head.c_str(), c.summary);
+    const std::string head = std::string(c.name) + " " + Tr(c.arguments);
+    std::fprintf(to, "  %-16s %s\n", head.c_str(), Tr(c.summary));
   }
-  std::fputs("\nRun 'vantrel COMMAND --help' to read about one of them.\n", to);
+  std::fprintf(to, "\n%s\n", Tr("Run 'vantrel COMMAND --help' to read about one of them."));
 }
 
 int RunCommand(const std::vector<std::string>& words, CliEnvironment& env) {
   const Command* command = words.empty() ? nullptr : FindCommand(words[0]);
   if (!command) {
-    std::fprintf(env.err, "vantrel: '%s' is not a vantrel command\n",
-                 words.empty() ? "" : MessageField(words[0]).c_str());
+    std::fprintf(env.err, "%s\n",
+                 ErrorLine(TrFormat("'{1}' is not a vantrel command",
+                                    {words.empty() ? std::string() : MessageField(words[0])}))
+                     .c_str());
     PrintProgramUsage(env.err);
     return kExitUsage;
   }
@@ -178,12 +191,12 @@ int RunCommand(const std::vector<std::string>& words, CliEnvironment& env) {
       return kExitOk;
     }
     const size_t n = args.positional.size();
-    if (n < command->minArgs) throw UsageError("missing argument");
-    if (n > command->maxArgs) throw UsageError("too many arguments");
+    if (n < command->minArgs) throw UsageError(Tr("missing argument"));
+    if (n > command->maxArgs) throw UsageError(Tr("too many arguments"));
     return command->run(args, env);
   } catch (const UsageError& e) {
-    std::fprintf(env.err, "vantrel %s: %s\nusage: %s\n", command->name, e.what(),
-                 Synopsis(*command).c_str());
+    std::fprintf(env.err, "vantrel %s: %s\n", command->name, e.what());
+    PrintSynopsis(*command, env.err);
     return kExitUsage;
   } catch (const std::exception& e) {
     return Fail(env.err, e);

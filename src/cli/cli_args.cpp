@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "message_field.h"
+#include "translate.h"
 
 namespace {
 
@@ -45,14 +46,14 @@ ParsedArgs ParseArgs(const std::vector<std::string>& words, std::span<const Opti
       word.resize(equals);
     }
     const OptionSpec* option = Find(options, word);
-    if (!option) throw UsageError("unknown option '" + MessageField(word) + "'");
+    if (!option) throw UsageError(TrFormat("unknown option '{1}'", {MessageField(word)}));
     if (!option->takesValue) {
-      if (inlineValue) throw UsageError("option '" + word + "' takes no value");
+      if (inlineValue) throw UsageError(TrFormat("option '{1}' takes no value", {word}));
       parsed.flags.insert(word);
       continue;
     }
     if (!inlineValue) {
-      if (i + 1 >= words.size()) throw UsageError("option '" + word + "' needs a value");
+      if (i + 1 >= words.size()) throw UsageError(TrFormat("option '{1}' needs a value", {word}));
       value = words[++i];
     }
     parsed.values[word] = value;

@@ -15,8 +15,23 @@
 #include "home_pose.h"
 #include "servo_link.h"
 #include "settings_location.h"
+#include "translate.h"
 #include "virtual_controller.h"
 #include "virtual_devices.h"
+
+namespace {
+
+// "127 140 ...": servos 1 to 6 as the line carries them.
+std::string PositionList(const int32_t (&position)[kServoCount + 1]) {
+  std::string text;
+  for (int i = 1; i <= kServoCount; ++i) {
+    if (i > 1) text += ' ';
+    text += std::to_string(int{static_cast<uint8_t>(position[i])});
+  }
+  return text;
+}
+
+}  // namespace
 
 OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
   std::string path =
@@ -26,7 +41,7 @@ OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env) {
     path = args.Value("--settings");
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-      throw EDetailedError("Cannot read the settings file", path + ": " + std::strerror(errno));
+      throw EDetailedError(Tr("Cannot read the settings file"), path + ": " + std::strerror(errno));
     }
   }
   OptionStore settings(path, OptionStore::Problems::Keep);
@@ -79,10 +94,8 @@ void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
 }
 
 void CliArm::ReportSent(std::FILE* out, uint64_t frames) const {
-  std::string sent = "servos 1-6 sent to";
-  for (int i = 1; i <= kServoCount; ++i)
-    sent += " " + std::to_string(int{static_cast<uint8_t>(state.position[i])});
-  std::fprintf(out, "%s\n", sent.c_str());
+  std::fprintf(out, "%s\n",
+               TrFormat("servos 1-6 sent to {1}", {PositionList(state.position)}).c_str());
   if (virtual_) std::fprintf(out, "%s\n", VirtualControllerReport(frames).c_str());
 }
 
@@ -98,10 +111,8 @@ std::string CliArm::VirtualControllerReport(uint64_t frames) const {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     s = controller.State();
   }
-  std::string text = "sim: " + std::to_string(decoded()) + " frames, " + std::to_string(bad()) +
-                     " bad frames; servos at";
-  for (int i = 1; i <= kServoCount; ++i) text += " " + std::to_string(s.position[i]);
-  return text;
+  return TrFormat("sim: {1} frames, {2} bad frames; servos at {3}",
+                  {std::to_string(decoded()), std::to_string(bad()), PositionList(s.position)});
 }
 
 void LoadScriptFile(const std::string& path, TRoboPath& script) {

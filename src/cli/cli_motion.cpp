@@ -6,6 +6,7 @@
 #include "cli_commands.h"
 #include "halting_clock.h"
 #include "smooth_move.h"
+#include "translate.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvi
   const auto halted = [&] { return host.Halted(); };
   if (!(path.empty() ? MoveSmoothly(host, arm.motion, target, halted)
                      : MoveThrough(host, arm.motion, path, halted))) {
-    std::fprintf(env.err, "vantrel: stopped\n");
+    std::fprintf(env.err, "vantrel: %s\n", Tr("stopped"));
     arm.ReportSent(env.out, host.framesSent());
     return kExitStopped;
   }

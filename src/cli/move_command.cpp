@@ -6,6 +6,7 @@
 #include "home_pose.h"
 #include "move_to_point.h"
 #include "straight_line.h"
+#include "translate.h"
 
 int RunMove(const ParsedArgs& args, CliEnvironment& env) {
   const OptionStore settings = LoadRunSettings(args, env);
@@ -44,9 +45,11 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env) {
   CliArm arm(settings, RunPortName(settings, args));
   const int status = SendArmTo(arm, PoseOf(moved), frames, env, path);
   if (clamp) {
-    if (!plan.accepted()) std::fprintf(env.out, "clamped: %s\n", plan.reason.c_str());
+    if (!plan.accepted()) {
+      std::fprintf(env.out, "%s\n", TrFormat("clamped: {1}", {plan.reason}).c_str());
+    }
     const ToolPoint at = ToolPointFromPositions(arm.state.position, ws.arm);
-    std::fprintf(env.out, "tool point at %s cm\n", FormatPoint(at).c_str());
+    std::fprintf(env.out, "%s\n", TrFormat("tool point at {1} cm", {FormatPoint(at)}).c_str());
   }
   return status;
 }

@@ -11,6 +11,7 @@
 #include "cli_clock.h"
 #include "cli_commands.h"
 #include "com_error.h"
+#include "error_report.h"
 #include "halting_clock.h"
 #include "home_pose.h"
 #include "int_parse.h"
@@ -19,6 +20,7 @@
 #include "progress.h"
 #include "script_line.h"
 #include "table_check.h"
+#include "translate.h"
 
 namespace {
 
@@ -80,8 +82,8 @@ class CliPlayback : public PlaybackHost {
   bool stopped() const { return stopped_; }
   // "command 12 of 240, M;3;140"
   std::string Where() const {
-    return "command " + std::to_string(index_ + 1) + " of " + std::to_string(script_.count()) +
-           ", " + commandText_;
+    return TrFormat("command {1} of {2}, {3}",
+                    {std::to_string(index_ + 1), std::to_string(script_.count()), commandText_});
   }
   int64_t ElapsedMs() { return duration_cast<milliseconds>(clock_.Now() - start_).count(); }
   uint64_t framesSent() const { return framesSent_; }
@@ -129,8 +131,8 @@ PlayOptions ParsePlayOptions(const ParsedArgs& args) {
   if (args.HasValue("--speed")) {
     const auto speed = ParseInteger(args.Value("--speed"), IntSyntax::Settings);
     if (!speed || *speed < PlayOptions::kMinSpeed || *speed > PlayOptions::kMaxSpeed) {
-      throw UsageError("--speed takes a percentage from 10 to 400, not '" + args.Value("--speed") +
-                       "'");
+      throw UsageError(TrFormat("--speed takes a percentage from 10 to 400, not '{1}'",
+                                {args.Value("--speed")}));
     }
     options.speedPercent = static_cast<int>(*speed);
   }
@@ -142,7 +144,8 @@ PlayOptions ParsePlayOptions(const ParsedArgs& args) {
     } else if (repeat && *repeat >= 1 && *repeat <= PlayOptions::kMaxRepeat) {
       options.repeat = static_cast<int>(*repeat);
     } else {
-      throw UsageError("--repeat takes a count from 1 to 999 or 'forever', not '" + text + "'");
+      throw UsageError(
+          TrFormat("--repeat takes a count from 1 to 999 or 'forever', not '{1}'", {text}));
     }
   }
   return options;
@@ -183,12 +186,16 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
 
   const std::string elapsed = FormatDuration(host.ElapsedMs());
   if (host.stopped()) {
-    std::fprintf(env.err, "vantrel: stopped at %s, after %s\n", host.Where().c_str(),
-                 elapsed.c_str());
+    std::fprintf(env.err, "%s\n",
+                 ErrorLine(TrFormat("stopped at {1}, after {2}", {host.Where(), elapsed})).c_str());
     return kExitStopped;
   }
   if (!quiet) {
-    std::fprintf(env.err, "played %d commands in %s\n", script.count(), elapsed.c_str());
+    const auto count = static_cast<unsigned long>(script.count());
+    std::fprintf(env.err, "%s\n",
+                 FormatText(TrN("played {1} command in {2}", "played {1} commands in {2}", count),
+                            {std::to_string(count), elapsed})
+                     .c_str());
     if (arm.OnVirtualController()) {
       std::fprintf(env.out, "%s\n", arm.VirtualControllerReport(host.framesSent()).c_str());
     }

@@ -3,6 +3,7 @@
 
 #include "cli_commands.h"
 #include "serial_ports.h"
+#include "translate.h"
 
 int RunPorts(const ParsedArgs& args, CliEnvironment& env) {
   const OptionStore settings = LoadRunSettings(args, env);
@@ -12,7 +13,7 @@ int RunPorts(const ParsedArgs& args, CliEnvironment& env) {
   std::vector<SerialPortInfo> ports = DescribeSerialPorts(env.ttyClassDir, env.byIdDir);
   SerialPortInfo sim;
   sim.name = kVirtualControllerPort;
-  sim.product = "virtual servo controller";
+  sim.product = Tr("virtual servo controller");
   ports.push_back(sim);
 
   size_t width = 0;
@@ -31,7 +32,7 @@ int RunPorts(const ParsedArgs& args, CliEnvironment& env) {
   }
   // The settings name a port this machine does not show: say so rather than mark nothing.
   if (!found && !setting.empty()) {
-    std::fprintf(env.out, "* %s  (from the settings; not found)\n", setting.c_str());
+    std::fprintf(env.out, "* %s  %s\n", setting.c_str(), Tr("(from the settings; not found)"));
   }
   return kExitOk;
 }

@@ -1,5 +1,7 @@
 #include "progress.h"
 
+#include "translate.h"
+
 std::string FormatDuration(int64_t milliseconds) {
   const int64_t seconds = milliseconds > 0 ? milliseconds / 1000 : 0;
   char text[32];
@@ -15,8 +17,9 @@ std::string FormatDuration(int64_t milliseconds) {
 
 std::string ProgressText(int number, int count, const std::string& command, int64_t elapsedMs,
                          int64_t leftMs) {
-  return "command " + std::to_string(number) + " of " + std::to_string(count) + ", " + command +
-         ", " + FormatDuration(elapsedMs) + " elapsed, about " + FormatDuration(leftMs) + " left";
+  return TrFormat("command {1} of {2}, {3}, {4} elapsed, about {5} left",
+                  {std::to_string(number), std::to_string(count), command,
+                   FormatDuration(elapsedMs), FormatDuration(leftMs)});
 }
 
 void Progress::Command(const std::string& text) {
