@@ -225,6 +225,54 @@ TEST_P(StopSignal, EndsAWriteToAStalledLineWithStatus130) {
       << child.err;
 }
 
+// The catalogue the build makes, found beside the program as an installed one is.
+TEST(Program, SpeaksGermanWhereTheUserAsksForIt) {
+  TempDir dir;
+  const std::string settings = WriteSettings(dir, "sim");
+  const std::string script = WriteScript(dir, "two.vco", {"M;1;128", "X;1;5"});
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    bool onError;
+    std::vector<std::string> german;
+    std::vector<std::string> english;
+  };
+  const Case cases[] = {
+      {{"--help"},
+       0,
+       false,
+       {"Aufruf: vantrel [--settings DATEI]", "  check DATEI.vco  ein Skript prüfen, ohne den Arm",
+        "„vantrel BEFEHL --help“ zeigt"},
+       {"usage", "Without a command", "play a script"}},
+      {{"play", "--help"},
+       0,
+       false,
+       {"Optionen:\n  --settings DATEI die Einstellungen", "  --speed PROZENT  mit PROZENT %"},
+       {"options:", "Plays the script", "show this help"}},
+      {{"check", "--settings", settings, script},
+       0,
+       false,
+       {": 2 Befehle, 0:00 Spielzeit ab den Startpositionen (klassisch; 0:00 sanft)\n",
+        "Servo     von      bis  Grenzen\n",
+        "Zeile 2: X;1;5: unbekannter Buchstabe, wird beim Abspielen übersprungen\n"},
+       {"commands", "servo  lowest", "skipped"}},
+      {{"play"}, 2, true, {"vantrel play: Argument fehlt\nAufruf: vantrel play"}, {"missing"}},
+  };
+  ::setenv("LANGUAGE", "de", 1);
+  ::setenv("LC_ALL", "C.UTF-8", 1);
+  for (const Case& c : cases) {
+    Child child(c.args);
+    EXPECT_EQ(child.Wait(10s), c.status) << c.args[0] << child.err;
+    const std::string& shown = c.onError ? child.err : child.out;
+    for (const std::string& text : c.german)
+      EXPECT_NE(shown.find(text), std::string::npos) << shown;
+    for (const std::string& text : c.english)
+      EXPECT_EQ(shown.find(text), std::string::npos) << shown;
+  }
+  ::unsetenv("LANGUAGE");
+  ::unsetenv("LC_ALL");
+}
+
 TEST(Program, TheWindowWithoutADisplaySaysWhatRunsWithoutOne) {
   Child child({});
   EXPECT_EQ(child.Wait(10s), 1);
