@@ -1,6 +1,7 @@
 #include "errors.h"
 
 #include "message_field.h"
+#include "translate.h"
 
 std::string DetailOf(const std::exception& error) {
   const auto* detailed = dynamic_cast<const EDetailedError*>(&error);
@@ -10,12 +11,12 @@ std::string DetailOf(const std::exception& error) {
 EConvertError::EConvertError(std::string_view text) : EDetailedError(MessageFor(text)) {}
 
 std::string EConvertError::MessageFor(std::string_view text) {
-  return "'" + MessageField(text) + "' is not a valid integer value";
+  return TrFormat("'{1}' is not a valid integer value", {MessageField(text)});
 }
 
 EMathError::EMathError(Kind kind)
-    : EDetailedError(kind == Kind::DivisionByZero ? "Floating point division by zero"
-                                                  : "Invalid floating point operation"),
+    : EDetailedError(kind == Kind::DivisionByZero ? Tr("Floating point division by zero")
+                                                  : Tr("Invalid floating point operation")),
       kind_(kind) {}
 
 EMathError EMathError::ForZeroDivisor(long double dividend) {

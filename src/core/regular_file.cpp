@@ -34,7 +34,7 @@ TRegularFile::~TRegularFile() {
 }
 
 std::string TRegularFile::Reason() const {
-  return NotRegular() ? kNotRegularFile : SystemErrorText(error_);
+  return NotRegular() ? Tr(kNotRegularFile) : SystemErrorText(error_);
 }
 
 bool TRegularFile::ReadAll(std::string& text) {

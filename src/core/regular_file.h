@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <string>
 
+#include "translate.h"
+
 class TRegularFile {
  public:
   // Opens `path` for reading; a link to a regular file will do. Never blocks.
@@ -31,7 +33,8 @@ class TRegularFile {
   int error_ = 0;
 };
 
-inline constexpr const char* kNotRegularFile = "not a regular file";
+// In English; Tr() gives the user's words.
+inline constexpr const char* kNotRegularFile = TrNoop("not a regular file");
 
 // The system's text for an errno ("Permission denied").
 std::string SystemErrorText(int error);

@@ -104,12 +104,12 @@ bool TReplacingFile::FailWithErrno() {
 bool TReplacingFile::Open(const std::string& target) {
   Abandon();
   reason_.clear();
-  if (target.empty()) return Fail("no file name");
+  if (target.empty()) return Fail(Tr("no file name"));
   target_ = target;
   struct stat existing {};
   const bool exists = ::stat(target_.c_str(), &existing) == 0;
   // A FIFO would hold the program until a reader came; a device is no place for a file.
-  if (exists && !S_ISREG(existing.st_mode)) return Fail(kNotRegularFile);
+  if (exists && !S_ISREG(existing.st_mode)) return Fail(Tr(kNotRegularFile));
   if (exists) {
     if (::access(target_.c_str(), W_OK) != 0) return FailWithErrno();
     if (char* real = ::realpath(target_.c_str(), nullptr)) {

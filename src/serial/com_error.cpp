@@ -8,6 +8,8 @@
 #include <cstring>
 #include <utility>
 
+#include "translate.h"
+
 namespace {
 
 constexpr std::array<const char*, kPortMessageCount> kEnglish = {
@@ -84,15 +86,17 @@ EComPort::EComPort(int code)
     : EDetailedError(PortMessages(code)), messageNumber(code), systemError(-1) {}
 
 std::string PortErrorDetail(const std::string& path, int error) {
-  if (path.empty()) return "no port name is set";
-  std::string detail = path + ": " + std::strerror(error);
+  if (path.empty()) return Tr("no port name is set");
+  const std::string reason = std::strerror(error);
   if (error == EACCES) {
-    detail += "; your user needs access to the port (on Debian: the dialout group)";
-  } else if (error == EBUSY || error == EAGAIN) {
-    detail += "; the port is in use by another program";
+    return TrFormat("{1}: {2}; your user needs access to the port (on Debian: the dialout group)",
+                    {path, reason});
   }
-  return detail;
+  if (error == EBUSY || error == EAGAIN) {
+    return TrFormat("{1}: {2}; the port is in use by another program", {path, reason});
+  }
+  return path + ": " + reason;
 }
 
 EComDisconnected::EComDisconnected(const std::string& path)
-    : EDetailedError("Serial device " + path + " disconnected") {}
+    : EDetailedError(TrFormat("Serial device {1} disconnected", {path})) {}

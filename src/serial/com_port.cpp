@@ -11,6 +11,7 @@
 #include "com_thread.h"
 #include "error_report.h"
 #include "main_thread_queue.h"
+#include "translate.h"
 #include "virtual_devices.h"
 
 namespace {
@@ -189,7 +190,7 @@ std::string TCustomComPort::DevicePath() const {
 
 EComPort TCustomComPort::PortError(int code, int error) const {
   if (error == EBADF && !device_.IsOpen()) {
-    return EComPort(code, error, DevicePath() + ": the port is not open");
+    return EComPort(code, error, TrFormat("{1}: the port is not open", {DevicePath()}));
   }
   return EComPort(code, error, PortErrorDetail(DevicePath(), error));
 }
@@ -324,7 +325,7 @@ bool TCustomComPort::Reopen() {
   } catch (const std::exception&) {
     return false;  // not back yet; the next look tries again
   }
-  PrintError("reconnected to " + DevicePath());
+  PrintError(TrFormat("reconnected to {1}", {DevicePath()}));
   DoReconnect();
   return true;
 }

@@ -1,13 +1,14 @@
 #include "com_send.h"
 
-#include <cstdio>
+#include <string>
+
+#include "translate.h"
 
 namespace {
 
 std::string TimeoutMessage(int sent, int asked) {
-  char text[96];
-  std::snprintf(text, sizeof text, "Serial write timed out: %d of %d bytes sent", sent, asked);
-  return text;
+  return TrFormat("Serial write timed out: {1} of {2} bytes sent",
+                  {std::to_string(sent), std::to_string(asked)});
 }
 
 }  // namespace

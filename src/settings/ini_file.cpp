@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "regular_file.h"
 #include "replacing_file.h"
+#include "translate.h"
 
 namespace {
 
@@ -81,10 +82,10 @@ IniFile IniFile::Parse(const std::string& text) {
 }
 
 EUnreadableFile::EUnreadableFile(const std::string& path, const std::string& reason)
-    : std::runtime_error("Unable to read settings from " + path + ": " + reason) {}
+    : std::runtime_error(TrFormat("Unable to read settings from {1}: {2}", {path, reason})) {}
 
 ENotRegularFile::ENotRegularFile(const std::string& path)
-    : EUnreadableFile(path, kNotRegularFile) {}
+    : EUnreadableFile(path, Tr(kNotRegularFile)) {}
 
 IniFile IniFile::Load(const std::string& path) {
   TRegularFile file(path);
@@ -179,6 +180,6 @@ std::string IniFile::Text() const {
 void IniFile::Save(const std::string& path) const {
   TReplacingFile file;
   if (!file.Open(path) || !file.Write(Text()) || !file.Commit()) {
-    throw EDetailedError("Unable to write to " + path, file.Reason());
+    throw EDetailedError(TrFormat("Unable to write to {1}", {path}), file.Reason());
   }
 }

@@ -10,6 +10,7 @@
 #include "int_parse.h"
 #include "settings_keys.h"
 #include "settings_location.h"
+#include "translate.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ OptionStore::OptionStore(std::string path, Problems problems) : path_(std::move(
   if (readFailure_.empty() && !missing) notice_ = CheckKeys();
   if (problems == Problems::Keep) return;
   if (!readFailure_.empty()) {
-    ReportError(readFailure_, "the built-in settings are used, and the file is not written");
+    ReportError(readFailure_, Tr("the built-in settings are used, and the file is not written"));
   } else if (notice_) {
     ReportError(notice_->message, notice_->detail);
   }
@@ -100,13 +101,14 @@ std::optional<SettingsNotice> OptionStore::CheckKeys() const {
   }
   std::string detail;
   const auto part = [&](const char* what, const std::string& list) {
-    if (!list.empty()) detail += (detail.empty() ? "" : "; ") + std::string(what) + list;
+    if (!list.empty()) detail += (detail.empty() ? "" : "; ") + TrFormat(what, {list});
   };
-  part("missing, built-in value used: ", missing);
-  part("out of range, nearest allowed value used: ", outOfRange);
-  part("not a number, built-in value used: ", noNumber);
+  part(TrNoop("missing, built-in value used: {1}"), missing);
+  part(TrNoop("out of range, nearest allowed value used: {1}"), outOfRange);
+  part(TrNoop("not a number, built-in value used: {1}"), noNumber);
   if (detail.empty()) return std::nullopt;
-  return SettingsNotice{"Some settings in " + path_ + " are missing or out of range", detail};
+  return SettingsNotice{TrFormat("Some settings in {1} are missing or out of range", {path_}),
+                        detail};
 }
 
 size_t OptionStore::IndexOf(const std::string& key) const {

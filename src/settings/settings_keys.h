@@ -21,7 +21,8 @@ struct SettingKey {
   const char* builtIn = "";
   // Filled in without a word when missing: keys that are optional or that nothing uses.
   bool quietWhenMissing = false;
-  // One line, the man page's words; "{N}" stands for the servo number.
+  // One line, the man page's words, in English (Tr gives the user's); "{N}" stands for the
+  // servo number.
   const char* description = "";
 };
 
@@ -33,8 +34,8 @@ struct KnownSetting {
   int servo = 0;  // 1..6 for per-servo keys, else 0
   std::string name;
   std::string builtIn;
-  std::string description;
-  // "0 to 254" for number keys, empty for text keys.
+  std::string description;  // in the user's language
+  // "0 to 254" for number keys (in the user's language), empty for text keys.
   std::string Range() const;
 };
 
