@@ -205,7 +205,7 @@ void TfrmVTOptions::FillOptList() {
     key->setFlags(Qt::ItemIsEnabled);
     key->setBackground(fixedLook);
     if (const auto setting = FindSetting(keys[row])) {
-      key->setToolTip(QString::fromStdString(setting->description));
+      key->setToolTip(QString::fromStdString(setting->Description()));
     }
     auto* value = new QTableWidgetItem(QString::fromStdString(store_.ValueInUse(keys[row])));
     value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
@@ -225,7 +225,7 @@ void TfrmVTOptions::ShowDescription(int row) {
   const auto setting = key ? FindSetting(key->text().toStdString()) : std::nullopt;
   QString text;
   if (setting) {
-    text = QString::fromStdString(setting->description);
+    text = QString::fromStdString(setting->Description());
     if (setting->key->number) {
       text += QStringLiteral(" (%1)").arg(QString::fromStdString(setting->Range()));
     }

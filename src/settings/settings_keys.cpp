@@ -196,7 +196,6 @@ KnownSetting Resolve(const SettingKey& key, int servo) {
   known.servo = servo;
   known.name = key.perServo ? "sv" + std::to_string(servo) + key.name : key.name;
   known.builtIn = WithServo(key.builtIn, servo);
-  known.description = WithServo(Tr(key.description), servo);
   return known;
 }
 
@@ -204,6 +203,10 @@ KnownSetting Resolve(const SettingKey& key, int servo) {
 
 std::span<const SettingKey> SettingKeys() {
   return kKeys;
+}
+
+std::string KnownSetting::Description() const {
+  return key ? WithServo(Tr(key->description), servo) : std::string();
 }
 
 std::string KnownSetting::Range() const {

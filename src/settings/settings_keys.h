@@ -34,7 +34,8 @@ struct KnownSetting {
   int servo = 0;  // 1..6 for per-servo keys, else 0
   std::string name;
   std::string builtIn;
-  std::string description;  // in the user's language
+  // The key's description in the user's language, made when asked for: reads need none.
+  std::string Description() const;
   // "0 to 254" for number keys (in the user's language), empty for text keys.
   std::string Range() const;
 };

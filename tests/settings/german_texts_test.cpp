@@ -34,7 +34,7 @@ TEST(German, MessagesKeepTheirFigures) {
       {detail.substr(detail.find("; ") + 2),
        "außerhalb des Bereichs, nächster erlaubter Wert verwendet: sv1Maxval=300 -> 254 "
        "(0 bis 254)"},
-      {FindSetting("sv3Minval")->description, "Niedrigste Position, die Servo 3 einnehmen darf"},
+      {FindSetting("sv3Minval")->Description(), "Niedrigste Position, die Servo 3 einnehmen darf"},
       {OptionStore(dir.path(), OptionStore::Problems::Keep).readFailure(),
        "Einstellungen können nicht aus " + dir.path() + " gelesen werden: keine reguläre Datei"},
       {EConvertError("x1").what(), "'x1' ist keine gültige ganze Zahl"},
