@@ -590,7 +590,7 @@ void TfrmVantrel::btLoadClick() {
 
 void TfrmVantrel::btSaveClick() {
   // Asked for a file, an empty script would write nothing and leave an old file looking saved.
-  if (script.count() == 0) throw EFPError(kEmptyScriptNotSaved);
+  if (script.count() == 0) throw EFPError(Tr(kEmptyScriptNotSaved));
   const QString name = UiSeam::Instance().saveFileName(this, kScriptFilter, QStringLiteral("vcp"));
   if (name.isEmpty()) return;
   FileProcess1.RecordSource = name.toStdString();

@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "int_parse.h"
+#include "translate.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ std::optional<double> ParseDecimal(std::string_view s) {
 }
 
 float Coordinate(const std::string& text, const char* field) {
-  return WithDetail(std::string("field ") + field, [&] {
+  return WithDetail(TrFormat("field {1}", {field}), [&] {
     const auto value = ParseCoordinate(text);
     if (!value) throw EConvertError(text);
     return *value;

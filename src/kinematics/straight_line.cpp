@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "translate.h"
+
 namespace {
 
 constexpr double kCheckEveryCm = 0.1;
@@ -18,9 +20,14 @@ MovePlan Check(const ToolPoint& p, const Workspace& ws) {
   } catch (const EMathError&) {
     MovePlan refused;  // the wrist on the shoulder joint
     refused.refusal = Refusal::TooNear;
-    refused.reason = "Too near: " + FormatPoint(p) + " puts the wrist on the shoulder joint";
+    refused.reason =
+        TrFormat("Too near: {1} puts the wrist on the shoulder joint", {FormatPoint(p)});
     return refused;
   }
+}
+
+std::string LeavesWorkspace(const ToolPoint& p, const MovePlan& plan) {
+  return TrFormat("The line leaves the workspace at {1}: {2}", {FormatPoint(p), plan.reason});
 }
 
 }  // namespace
@@ -52,8 +59,7 @@ LinePlan PlanLine(const ToolPoint& from, const ToolPoint& to, const Workspace& w
     const MovePlan plan = Check(p, ws);
     if (!plan.accepted()) {
       line.refused = plan;
-      line.refused.reason =
-          "The line leaves the workspace at " + FormatPoint(p) + ": " + plan.reason;
+      line.refused.reason = LeavesWorkspace(p, plan);
       return line;
     }
   }
@@ -64,8 +70,7 @@ LinePlan PlanLine(const ToolPoint& from, const ToolPoint& to, const Workspace& w
     const MovePlan plan = Check(p, ws);
     if (!plan.accepted()) {  // between two checked millimetres: refused all the same
       line.refused = plan;
-      line.refused.reason =
-          "The line leaves the workspace at " + FormatPoint(p) + ": " + plan.reason;
+      line.refused.reason = LeavesWorkspace(p, plan);
       line.points.clear();
       line.positions.clear();
       return line;

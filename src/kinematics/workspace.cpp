@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "errors.h"
+#include "translate.h"
 
 namespace {
 
@@ -50,14 +51,14 @@ class Planner {
 
   MovePlan Run() {
     if (const auto key = UnsetGeometryKey(ws_.arm)) {
-      Refuse(Refusal::GeometryNotSet, "The arm's geometry is not set: " + *key + " = 0");
+      Refuse(Refusal::GeometryNotSet, TrFormat("The arm's geometry is not set: {1} = 0", {*key}));
       return plan_;
     }
     ToolPoint aim = target_;
     if (aim.Y < ws_.minToolY) {
-      Refuse(Refusal::BelowTable, "Below the table: " + FormatPoint(target_) +
-                                      " is under the table plane at Y = " + Trimmed(ws_.minToolY) +
-                                      " cm (minToolY)");
+      Refuse(Refusal::BelowTable,
+             TrFormat("Below the table: {1} is under the table plane at Y = {2} cm (minToolY)",
+                      {FormatPoint(target_), Trimmed(ws_.minToolY)}));
       aim.Y = ws_.minToolY;
     }
     CheckBase();
@@ -79,8 +80,9 @@ class Planner {
     if (steps >= 0 && steps <= 254) return;
     const double toward = std::atan2(double{target_.Z}, double{target_.X}) * 180 / kPi;
     Refuse(Refusal::BaseTurn,
-           "The base cannot turn to " + FormatPoint(target_) + ": it lies at " + Fixed(toward, 1) +
-               " degrees; the base turns from 0 (+X) through 90 (+Z) to 180 (-X)");
+           TrFormat("The base cannot turn to {1}: it lies at {2} degrees; the base turns from 0 "
+                    "(+X) through 90 (+Z) to 180 (-X)",
+                    {FormatPoint(target_), Fixed(toward, 1)}));
   }
 
   // A point beyond the reach is pulled in along the ray from the shoulder onto its edge.
@@ -92,14 +94,15 @@ class Planner {
       const double distance = std::hypot(double{c.reach}, double{c.height} - arm.H);
       const double reach = ReachAlong(c.reach, distance, arm);
       Refuse(Refusal::OutOfReach,
-             "Out of reach: " + FormatPoint(target_) + " is " + Fixed(distance, 1) +
-                 " cm from the shoulder; the arm reaches " + Fixed(reach, 1) + " cm");
+             TrFormat("Out of reach: {1} is {2} cm from the shoulder; the arm reaches {3} cm",
+                      {FormatPoint(target_), Fixed(distance, 1), Fixed(reach, 1)}));
       const double in = reach * (1 - 1e-4) / distance;
       aim = {aim.X * in, arm.H + (aim.Y - arm.H) * in, aim.Z * in};
     } else if (D < std::fabs(Ext{arm.L1} - arm.L2)) {
-      Refuse(Refusal::TooNear, "Too near: " + FormatPoint(target_) + " puts the wrist " +
-                                   Fixed(D, 1) + " cm from the shoulder; the arm folds to " +
-                                   Fixed(std::fabs(arm.L1 - arm.L2), 1) + " cm at the least");
+      Refuse(Refusal::TooNear,
+             TrFormat("Too near: {1} puts the wrist {2} cm from the shoulder; the arm folds to "
+                      "{3} cm at the least",
+                      {FormatPoint(target_), Fixed(D, 1), Fixed(std::fabs(arm.L1 - arm.L2), 1)}));
     }
   }
 
@@ -115,9 +118,9 @@ class Planner {
       if (s.steps[i] == travel && probe.position[i] == travel) continue;
       const long double needed = s.steps[i];
       if (plan_.accepted()) plan_.servo = i;
-      Refuse(Refusal::ServoLimit, "Servo " + std::to_string(i) + " would need position " +
-                                      Fixed(double(needed), 0) + "; its limit is " +
-                                      std::to_string(probe.position[i]));
+      Refuse(Refusal::ServoLimit, TrFormat("Servo {1} would need position {2}; its limit is {3}",
+                                           {std::to_string(i), Fixed(double(needed), 0),
+                                            std::to_string(probe.position[i])}));
     }
   }
 

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "arm_pose.h"
+#include "translate.h"
 
 namespace {
 
@@ -26,13 +27,13 @@ double& Axis(ToolPoint& p, int k) {
 std::string JogStopStatus(const MovePlan& refused) {
   switch (refused.refusal) {
     case Refusal::BelowTable:
-      return "Table reached";
+      return Tr("Table reached");
     case Refusal::ServoLimit:
-      return "Servo " + std::to_string(refused.servo) + " at its limit";
+      return TrFormat("Servo {1} at its limit", {std::to_string(refused.servo)});
     case Refusal::GeometryNotSet:
       return refused.reason;
     default:
-      return "Edge of the workspace";
+      return Tr("Edge of the workspace");
   }
 }
 
@@ -107,7 +108,7 @@ ByteString WorkspaceJog::AfterStep(ServoState& state, const ServoState& before, 
                                    bool wristFollows, float stepMm) {
   ByteString frames;
   if (!toolMode) {
-    status_ = HoldAboveTable(state, before.position, ws, wristFollows) ? "Table reached" : "";
+    status_ = HoldAboveTable(state, before.position, ws, wristFollows) ? Tr("Table reached") : "";
     return frames;
   }
   int32_t from[kServoCount + 1];

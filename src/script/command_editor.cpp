@@ -9,6 +9,7 @@
 #include "errors.h"
 #include "script_line.h"
 #include "timeline_window.h"
+#include "translate.h"
 #include "ui_command_editor.h"
 #include "updown_editor.h"
 #include "xstring_grid.h"
@@ -25,8 +26,9 @@ constexpr int kColDelete = 4;
 // sees it: "row 3, column Servo ID", the row by its Line cell, which moves with the row.
 uint8_t CellByte(const TXStringGrid& grid, int col, int row) {
   const QString line = grid.Cells(kColLine, row);
-  const std::string where = "row " + (line.isEmpty() ? std::to_string(row) : line.toStdString()) +
-                            ", column " + grid.Columns()[col]->Caption().toStdString();
+  const std::string where =
+      TrFormat("row {1}, column {2}", {line.isEmpty() ? std::to_string(row) : line.toStdString(),
+                                       grid.Columns()[col]->Caption().toStdString()});
   return WithDetail(where, [&] { return ScriptByte(grid.Cells(col, row).toStdString()); });
 }
 
@@ -69,7 +71,7 @@ void TfrmCommandEdit::FormCreate() {
   cellValueNum->SetIncrement(1);
 
   cellButDelete = new TButtonCellEditor(this);
-  cellButDelete->SetCaption(QStringLiteral("Delete"));
+  cellButDelete->SetCaption(tr("Delete"));
   cellButDelete->OnClick = [this](QObject* sender) { cellButDeleteClick(sender); };
 
   TXStringGrid* grid = commandSheet;
@@ -89,15 +91,15 @@ void TfrmCommandEdit::FormCreate() {
   const QColor fixedColor = grid->FixedColor();
   const QColor cellColor = grid->palette().color(QPalette::Base);
   const ColumnSetup setup[] = {
-      {"Line", 52, Qt::cyan, Qt::cyan, nullptr},
-      {"Command", 79, Qt::green, cellColor, cellComList},
-      {"Servo ID", 64, fixedColor, cellColor, cellIDList},
-      {"Value", 64, fixedColor, cellColor, cellValueNum},
-      {"Delete", 64, Qt::red, cellColor, cellButDelete},
+      {TrNoop("Line"), 52, Qt::cyan, Qt::cyan, nullptr},
+      {TrNoop("Command"), 79, Qt::green, cellColor, cellComList},
+      {TrNoop("Servo ID"), 64, fixedColor, cellColor, cellIDList},
+      {TrNoop("Value"), 64, fixedColor, cellColor, cellValueNum},
+      {TrNoop("Delete"), 64, Qt::red, cellColor, cellButDelete},
   };
   for (int col = 0; col < 5; ++col) {
     TXStringColumnItem* column = grid->Columns()[col];
-    column->SetCaption(QString::fromLatin1(setup[col].caption));
+    column->SetCaption(tr(setup[col].caption));
     column->SetWidth(setup[col].width);
     column->SetHeaderColor(setup[col].headerColor);
     column->SetColor(setup[col].color);

@@ -5,6 +5,7 @@
 
 #include "errors.h"
 #include "int_parse.h"
+#include "translate.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ Fields Split(std::string_view line) {
 TServoCommand Convert(std::string_view line) {
   const Fields fields = Split(line);
   if (fields.count < kFieldsUsed) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(fields.count) + ")");
+    throw std::out_of_range(
+        TrFormat("List index out of bounds ({1})", {std::to_string(fields.count)}));
   }
   TServoCommand command;
   command.letter = fields.text[0][0];
@@ -63,7 +65,7 @@ void AppendDecimal(std::string& text, uint8_t number) {
 }  // namespace
 
 EScriptRangeError::EScriptRangeError(int64_t value)
-    : EDetailedError("value " + std::to_string(value) + " is outside 0..255") {}
+    : EDetailedError(TrFormat("value {1} is outside 0..255", {std::to_string(value)})) {}
 
 uint8_t ScriptByte(std::string_view text) {
   const auto value = ParseInteger(text, IntSyntax::Script);
@@ -92,9 +94,15 @@ EFPError UnloadableLetterError(char letter, int number) {
   if (letter == '\r') name = "CR";
   if (letter == '\n') name = "LF";
   if (letter == kScriptEndOfFile) name = "Ctrl-Z";
-  const std::string which = number > 0 ? "Command " + std::to_string(number) : "The command";
-  return EFPError(which + " cannot be saved: its letter " + name +
-                  " would not load back from a script file");
+  if (number > 0) {
+    return EFPError(
+        TrFormat("Command {1} cannot be saved: its letter {2} would not load back "
+                 "from a script file",
+                 {std::to_string(number), name}));
+  }
+  return EFPError(
+      TrFormat("The command cannot be saved: its letter {1} would not load back from a script file",
+               {name}));
 }
 
 std::string FormatScriptLine(const TServoCommand& command) {

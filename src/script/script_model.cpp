@@ -10,6 +10,7 @@
 #include "file_process.h"
 #include "regular_file.h"
 #include "script_line.h"
+#include "translate.h"
 
 namespace {
 
@@ -80,7 +81,8 @@ class LineReader {
 // What the load error adds: the file and, when a line was at fault, its number and what was
 // wrong with it.
 std::string LoadDetail(const std::string& path, int line, const std::string& problem) {
-  return path + (line > 0 ? ", line " + std::to_string(line) : std::string()) + ": " + problem;
+  if (line <= 0) return path + ": " + problem;
+  return TrFormat("{1}, line {2}: {3}", {path, std::to_string(line), problem});
 }
 
 }  // namespace
@@ -93,7 +95,7 @@ int TRoboPath::add(std::unique_ptr<TServoCommand> command) {
 
 TServoCommand& TRoboPath::getItem(int index) const {
   if (index < 0 || index >= count()) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+    throw std::out_of_range(TrFormat("List index out of bounds ({1})", {std::to_string(index)}));
   }
   return *commands[static_cast<size_t>(index)];
 }
@@ -127,8 +129,9 @@ void TRoboPath::load(const TFileProcess& file) {
   } catch (const EDetailedError& e) {  // a number field that is no integer or no byte
     throw EFPError(kLoadError, LoadDetail(path, number, e.what()));
   } catch (const std::out_of_range&) {
-    throw EFPError(kLoadError,
-                   LoadDetail(path, number, blank ? "a blank line" : "fewer than three fields"));
+    throw EFPError(
+        kLoadError,
+        LoadDetail(path, number, blank ? Tr("a blank line") : Tr("fewer than three fields")));
   } catch (const std::exception& e) {
     throw EFPError(kLoadError, LoadDetail(path, 0, e.what()));
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "errors.h"
+#include "translate.h"
 
 class TFileProcess;
 class TfrmCommandEdit;
@@ -19,8 +20,9 @@ class EFPError : public EDetailedError {
   using EDetailedError::EDetailedError;
 };
 
-// Save refuses an empty script with this, before a file is chosen.
-inline constexpr const char* kEmptyScriptNotSaved = "The script is empty: nothing was saved";
+// Save refuses an empty script with this, before a file is chosen; shown through Tr().
+inline constexpr const char* kEmptyScriptNotSaved =
+    TrNoop("The script is empty: nothing was saved");
 
 struct TServoCommand {
   char letter = 'M';  // 'M' move, 'P' pause; any other letter is kept but not played

@@ -6,6 +6,7 @@
 #include "arm_pose.h"
 #include "errors.h"
 #include "script_line.h"
+#include "translate.h"
 
 std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const ServoState& start,
                                                const Workspace& ws) {
@@ -33,18 +34,19 @@ std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const Se
 
 std::string DescribeTableCrossing(const TRoboPath& script, const TableCrossing& crossing,
                                   const Workspace& ws) {
-  char figures[160];
-  std::snprintf(figures, sizeof figures,
-                ": takes the tool point under the table, to Y %.2f cm; the table plane is at Y "
-                "%g cm (minToolY)",
-                crossing.toolY, double{ws.minToolY});
-  return "line " + std::to_string(crossing.line) + ": " +
-         FormatScriptLine(script.getItem(crossing.line - 1)) + figures;
+  char toolY[64], tableY[64];
+  std::snprintf(toolY, sizeof toolY, "%.2f", crossing.toolY);
+  std::snprintf(tableY, sizeof tableY, "%g", double{ws.minToolY});
+  return TrFormat(
+      "line {1}: {2}: takes the tool point under the table, to Y {3} cm; the table "
+      "plane is at Y {4} cm (minToolY)",
+      {std::to_string(crossing.line), FormatScriptLine(script.getItem(crossing.line - 1)), toolY,
+       tableY});
 }
 
 void RefuseTableCrossing(const TRoboPath& script, const ServoState& start, const Workspace& ws) {
   if (const auto crossing = FindTableCrossing(script, start, ws)) {
-    throw EDetailedError("The script would take the tool point under the table",
+    throw EDetailedError(Tr("The script would take the tool point under the table"),
                          DescribeTableCrossing(script, *crossing, ws));
   }
 }

@@ -101,7 +101,7 @@ void TTimelineView::paintEvent(QPaintEvent*) {
   p.drawRect(plot);
 
   if (model_.commandStartMs.empty()) {
-    p.drawText(plot, Qt::AlignCenter, QStringLiteral("The script has no command to play."));
+    p.drawText(plot, Qt::AlignCenter, tr("The script has no command to play."));
   }
 
   p.setRenderHint(QPainter::Antialiasing);
@@ -126,7 +126,7 @@ void TTimelineView::paintEvent(QPaintEvent*) {
     }
     p.setPen(ServoColour(s));
     p.drawText(QRectF(plot.left() + (s - 1) * 56, 2, 56, 16), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("servo %1").arg(s));
+               tr("servo %1").arg(s));
   }
 
   // The table plane: a dashed line where the tool point passes through it, with a triangle

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "timeline_view.h"
+#include "translate.h"
 #include "ui_timeline_window.h"
 
 namespace {
@@ -79,11 +80,12 @@ bool TfrmTimeline::Refresh() {
   for (const TServoCommand& c : commands) script.add(std::make_unique<TServoCommand>(c));
   TimelineModel model =
       BuildTimelineModel(script, arm.start, arm.tables, arm.motion, arm.belowTable);
-  ui_->lbTotal->setText(QStringLiteral("Playing time: %1 s (%2), %3 commands")
-                            .arg(SecondsText(model.totalMs), arm.motion.smooth
-                                                                 ? QStringLiteral("smooth")
-                                                                 : QStringLiteral("classic"))
-                            .arg(commands.size()));
+  const QString mode = arm.motion.smooth ? tr("smooth") : tr("classic");
+  ui_->lbTotal->setText(QString::fromStdString(
+      FormatText(TrN("Playing time: {1} s ({2}), {3} command",
+                     "Playing time: {1} s ({2}), {3} commands", commands.size()),
+                 {SecondsText(model.totalMs).toStdString(), mode.toStdString(),
+                  std::to_string(commands.size())})));
   ui_->view->SetModel(std::move(model));
   return true;
 }
