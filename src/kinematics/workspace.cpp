@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 #include "errors.h"
@@ -14,9 +13,7 @@ using Ext = long double;
 constexpr Ext kPi = std::numbers::pi_v<long double>;
 
 std::string Fixed(double value, int decimals) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*f", decimals, value);
-  std::string s = text;
+  std::string s = FigureText(value, std::chars_format::fixed, decimals);
   if (s == "-0" || s == "-0.0" || s == "-0.00") s.erase(0, 1);
   return s;
 }
@@ -165,4 +162,10 @@ std::optional<std::string> UnsetGeometryKey(const ArmGeometry& arm) {
 
 std::string FormatPoint(const ToolPoint& p) {
   return "(" + Trimmed(p.X) + ", " + Trimmed(p.Y) + ", " + Trimmed(p.Z) + ")";
+}
+
+std::string FigureText(double value, std::chars_format format, int precision) {
+  char text[400];  // the longest double in fixed notation, with its decimals
+  const auto [end, error] = std::to_chars(text, text + sizeof text, value, format, precision);
+  return error == std::errc() ? std::string(text, end) : std::string("?");
 }

@@ -2,6 +2,7 @@
 // refuses the others. Forward kinematics (arm_pose.h) checks jogged poses the same way.
 #pragma once
 
+#include <charconv>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,10 @@ std::optional<std::string> UnsetGeometryKey(const ArmGeometry& arm);
 
 // "(15.5, 5, 0)": up to two decimals, trailing zeros dropped.
 std::string FormatPoint(const ToolPoint& p);
+
+// A figure of a message, as printf's "%.*f" (fixed) or "%.*g" (general) writes it in the C
+// locale: a locale with a decimal comma would make "(15,5, 5, 0)" of a point.
+std::string FigureText(double value, std::chars_format format, int precision);
 
 // A Move the arm cannot make: the message says why, with the figures.
 class EMoveRefused : public EDetailedError {

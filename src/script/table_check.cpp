@@ -1,7 +1,6 @@
 #include "table_check.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "arm_pose.h"
 #include "errors.h"
@@ -34,14 +33,12 @@ std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const Se
 
 std::string DescribeTableCrossing(const TRoboPath& script, const TableCrossing& crossing,
                                   const Workspace& ws) {
-  char toolY[64], tableY[64];
-  std::snprintf(toolY, sizeof toolY, "%.2f", crossing.toolY);
-  std::snprintf(tableY, sizeof tableY, "%g", double{ws.minToolY});
   return TrFormat(
       "line {1}: {2}: takes the tool point under the table, to Y {3} cm; the table "
       "plane is at Y {4} cm (minToolY)",
-      {std::to_string(crossing.line), FormatScriptLine(script.getItem(crossing.line - 1)), toolY,
-       tableY});
+      {std::to_string(crossing.line), FormatScriptLine(script.getItem(crossing.line - 1)),
+       FigureText(crossing.toolY, std::chars_format::fixed, 2),
+       FigureText(ws.minToolY, std::chars_format::general, 6)});
 }
 
 void RefuseTableCrossing(const TRoboPath& script, const ServoState& start, const Workspace& ws) {
