@@ -55,11 +55,19 @@ void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& 
   std::_Exit(1);
 }
 
+// Numbers in files, on the command line and in messages are written and read with a point
+// whatever the desktop's language: a German locale would make printf write "12,5" and strtod
+// read the shipped "12.5" as 12.
+void KeepPointDecimals() {
+  std::setlocale(LC_NUMERIC, "C");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   // Every text, the help included, follows the user's locale from here on.
   std::setlocale(LC_ALL, "");
+  KeepPointDecimals();
   const std::string localeDir = SharedDataDir(ProgramDir()) + "/locale";
   InitMessages(localeDir);
   // Options given before the command count as the command's own.
@@ -95,6 +103,7 @@ int main(int argc, char** argv) {
   }
   const QtMessageHandler previous = qInstallMessageHandler(NoDisplayAtStart);
   TVantrelApplication app(argc, argv);  // sets the locale that the catalogues follow
+  KeepPointDecimals();
   qInstallMessageHandler(previous);
   InitPortMessages(localeDir);
   InstallCatalogueTranslator(localeDir);
