@@ -20,6 +20,7 @@
 #include "smooth_move.h"
 #include "straight_line.h"
 #include "timeline_window.h"
+#include "translate.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
@@ -27,7 +28,10 @@
 
 namespace {
 // Names saved without an extension get ".vcp", so the first filter lists both.
-const QString kScriptFilter = QStringLiteral("Vantrel script (*.vco *.vcp);;All files (*)");
+QString ScriptFilter() {
+  return TfrmVantrel::tr("Vantrel script (*.vco *.vcp)") + QStringLiteral(";;") +
+         TfrmVantrel::tr("All files (*)");
+}
 // How often a long wait looks at the keys: Esc ends it within this.
 constexpr std::chrono::milliseconds kHaltPoll{20};
 }  // namespace
@@ -253,7 +257,7 @@ void TfrmVantrel::UpdateGauges() {
     if (shown_[k - 1] == now) continue;
     shown_[k - 1] = now;
     labels[k - 1]->setText(
-        QStringLiteral("servo%1: %2").arg(QString::number(s), QString::number(state.position[s])));
+        tr("servo%1: %2").arg(QString::number(s), QString::number(state.position[s])));
     DrawGauge(Gauge(k), GaugeValue(state.position[s]));
   }
 }
@@ -568,8 +572,12 @@ void TfrmVantrel::CommandStarting(int index, int) {
 
 bool TfrmVantrel::DiscardAllowed() {
   if (!script.Modified() || script.count() == 0) return true;
+  const int count = script.count();
+  // The English says the same for one command; other languages have a singular of their own.
   return UiSeam::Instance().question(
-      this, QStringLiteral("Discard the %1 unsaved commands?").arg(script.count()));
+      this, QString::fromStdString(FormatText(TrN("Discard the {1} unsaved commands?",
+                                                  "Discard the {1} unsaved commands?", count),
+                                              {std::to_string(count)})));
 }
 
 void TfrmVantrel::btClearScriptClick() {
@@ -580,7 +588,7 @@ void TfrmVantrel::btClearScriptClick() {
 
 void TfrmVantrel::btLoadClick() {
   if (!DiscardAllowed()) return;
-  const QString name = UiSeam::Instance().openFileName(this, kScriptFilter);
+  const QString name = UiSeam::Instance().openFileName(this, ScriptFilter());
   if (name.isEmpty()) return;
   FileProcess1.RecordSource = name.toStdString();
   FileProcess1.close();
@@ -591,7 +599,7 @@ void TfrmVantrel::btLoadClick() {
 void TfrmVantrel::btSaveClick() {
   // Asked for a file, an empty script would write nothing and leave an old file looking saved.
   if (script.count() == 0) throw EFPError(Tr(kEmptyScriptNotSaved));
-  const QString name = UiSeam::Instance().saveFileName(this, kScriptFilter, QStringLiteral("vcp"));
+  const QString name = UiSeam::Instance().saveFileName(this, ScriptFilter(), QStringLiteral("vcp"));
   if (name.isEmpty()) return;
   FileProcess1.RecordSource = name.toStdString();
   FileProcess1.close();

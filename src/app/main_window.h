@@ -187,5 +187,6 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   float minToolY_ = 0;
   float jogStep_ = 5;  // mm
   WorkspaceJog jog_;
-  QString jogStatus_;  // what the status line last heard from the jog
+  QString jogStatus_;      // what the status line last heard from the jog
+  QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
 };

@@ -8,15 +8,19 @@
 #include "ui_main_window.h"
 
 namespace {
-const QString kTitle = QStringLiteral("Vantrel control");
-const QString kNotConnected = QStringLiteral("Not connected: the arm was not moved");
-const QString kTickStopped = QStringLiteral("Tick stopped: press Options, then OK, to start it");
+// Looked up when shown, so they speak the language of the translator installed by then.
+QString NotConnected() {
+  return TfrmVantrel::tr("Not connected: the arm was not moved");
+}
+QString TickStopped() {
+  return TfrmVantrel::tr("Tick stopped: press Options, then OK, to start it");
+}
 }  // namespace
 
 void TfrmVantrel::ShowConnection() {
   const bool connected = ComPort1.Connected();
-  setWindowTitle(connected ? kTitle : kTitle + QStringLiteral(" - not connected"));
-  if (!connected && status.Text().startsWith(QStringLiteral("Connected to "))) status.Say({});
+  setWindowTitle(connected ? tr("Vantrel control") : tr("Vantrel control - not connected"));
+  if (!connected && !connectedSaid_.isEmpty() && status.Text() == connectedSaid_) status.Say({});
 }
 
 void TfrmVantrel::EndMotion() {
@@ -30,12 +34,13 @@ void TfrmVantrel::PortAppeared() {
   // Nothing the operator did before goes out now: the next frame waits for a new touch.
   StopJog();
   jogPad_->Release();
-  status.Say(QStringLiteral("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath())));
+  connectedSaid_ = tr("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath()));
+  status.Say(connectedSaid_);
   Timer1.Start();
 }
 
 void TfrmVantrel::RestartTick() {
-  if (status.Text() == kTickStopped) status.Say({});
+  if (status.Text() == TickStopped()) status.Say({});
   Timer1.Start();
 }
 
@@ -54,7 +59,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
   // leave them as they were.
   if (!ComPort1.Connected()) {
     RestoreSentPose();
-    status.Say(kNotConnected);
+    status.Say(NotConnected());
     stopRequested = 1;
     if (!Timer1.Enabled()) Timer1.Start();
     return;
@@ -64,7 +69,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
     WriteServoFrames(ComPort1, state, frames, *clock);
   } catch (const EComWriteTimeout&) {
     RestoreSentPose();
-    status.Say(kTickStopped);
+    status.Say(TickStopped());
     throw;
   } catch (...) {
     RestoreSentPose();
@@ -82,7 +87,7 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
 void TfrmVantrel::btPlayClick() {
   teach_->Stop();
   if (!ComPort1.Connected()) {
-    status.Say(kNotConnected);
+    status.Say(NotConnected());
     return;
   }
   RefuseTableCrossing(script, state, workspace());

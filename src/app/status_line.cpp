@@ -1,5 +1,6 @@
 #include "status_line.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 
@@ -40,8 +41,8 @@ void TStatusLine::SetActivity(const QString& text) {
 }
 
 void TStatusLine::Show() {
-  const QString text =
-      playing_ ? QStringLiteral("Playing.....") : (activity_.isEmpty() ? text_ : activity_);
+  const QString text = playing_ ? QCoreApplication::translate("Vantrel", "Playing.....")
+                                : (activity_.isEmpty() ? text_ : activity_);
   if (text.isEmpty()) {
     label_->hide();
     return;

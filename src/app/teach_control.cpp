@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 
+#include "translate.h"
+
 int TeachIntervalMs(const OptionStore& store) {
   // The store fills in the built-in value and keeps it in range.
   return store.ReadOptionInt("teachInterval");
@@ -48,5 +50,8 @@ void TTeachControl::StickRead(bool present) {
 }
 
 void TTeachControl::ShowStatus() {
-  say_(QStringLiteral("Teaching: %1 commands").arg(recorder_->commands()));
+  const int count = recorder_->commands();
+  // One English text for every count; other languages have a singular of their own.
+  say_(QString::fromStdString(FormatText(
+      TrN("Teaching: {1} commands", "Teaching: {1} commands", count), {std::to_string(count)})));
 }

@@ -40,7 +40,7 @@ bool TVantrelApplication::notify(QObject* receiver, QEvent* event) {
   } catch (const std::exception& e) {
     ShowErrorMessage(QString::fromStdString(e.what()), QString::fromStdString(DetailOf(e)));
   } catch (...) {
-    ShowErrorMessage(QStringLiteral("Unknown error"));
+    ShowErrorMessage(tr("Unknown error"));
   }
   return false;
 }

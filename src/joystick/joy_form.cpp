@@ -9,6 +9,7 @@
 
 #include "error_report.h"
 #include "errors.h"
+#include "translate.h"
 #include "ui_joy_form.h"
 
 namespace {
@@ -17,22 +18,27 @@ constexpr int kPollIntervalMs = 100;
 constexpr int kIdleIntervalMs = 15;
 constexpr int kTrackBarMax = 16;
 
-const char* const kTextStart =
+const char* const kTextStart = TrNoop(
     "Press Next-Button to calibrate your Joystick, or customize the Joystick-firebuttons. "
-    "Cancel returns you to Main-program";
-const char* const kTextStops =
+    "Cancel returns you to Main-program");
+const char* const kTextStops = TrNoop(
     "Move the Joystick as far as possible into every direction release it and then press the "
-    "next-button";
-const char* const kTextCentre =
+    "next-button");
+const char* const kTextCentre = TrNoop(
     "To avoid over-sensibility for Joystick-action we will now determine an \"unsensible "
     "range\" of Joystick-movement.Jiggle the Joystick round the center-position and press the "
-    "Next-Button";
-const char* const kTextDone =
+    "Next-Button");
+const char* const kTextDone = TrNoop(
     "The Joystick is now configured completely.Press OK to save configuration or Cancel to "
-    "abandon it";
-const char* const kTextNothingRead =
+    "abandon it");
+const char* const kTextNothingRead = TrNoop(
     "No joystick was read, so nothing was measured and the calibration is unchanged. Press "
-    "Cancel to return to the main program.";
+    "Cancel to return to the main program.");
+
+// Shown in the user's language.
+QString Text(const char* english) {
+  return QString::fromUtf8(Tr(english));
+}
 
 // Ties go to the even neighbour (the default rounding mode).
 int TrackBarPosition(uint16_t value, uint16_t maximum) {
@@ -85,11 +91,12 @@ void TfrmJoy::ShowPosition(const std::optional<JoystickReading>& reading) {
   positionShown_ = true;
   shownPosition_ = position;
   if (!position) {
-    ui->lblPos->setText(QStringLiteral("Position : no joystick connected"));
+    ui->lblPos->setText(tr("Position : no joystick connected"));
     return;
   }
-  ui->lblPos->setText(QStringLiteral("Position : ") +
-                      QString::asprintf("[%5d,%5d]", int{position->first}, int{position->second}));
+  ui->lblPos->setText(
+      tr("Position : %1")
+          .arg(QString::asprintf("[%5d,%5d]", int{position->first}, int{position->second})));
 }
 
 void TfrmJoy::SetPolling(bool on) {
@@ -124,7 +131,7 @@ void TfrmJoy::hideEvent(QHideEvent* event) {
 void TfrmJoy::FormShow() {
   idleTimer_.start();
   calibrationStep = 0;
-  ui->Memo1->setPlainText(QString::fromUtf8(kTextStart));
+  ui->Memo1->setPlainText(Text(kTextStart));
   stickRead_ = false;
   ui->butNext->setEnabled(true);
   ui->butOK->setEnabled(true);
@@ -165,7 +172,7 @@ void TfrmJoy::butNextClick() {
   switch (calibrationStep) {
     case 0:
       ui->butOK->setEnabled(false);
-      ui->Memo1->setPlainText(QString::fromUtf8(kTextStops));
+      ui->Memo1->setPlainText(Text(kTextStops));
       break;
     case 1:
       // With no stick to read the window stays as it is rather than being set to a guess.
@@ -174,7 +181,7 @@ void TfrmJoy::butNextClick() {
         calibration.joyCentXMin = calibration.joyCentXMax = reading->x;
         calibration.joyCentYMin = calibration.joyCentYMax = reading->y;
       }
-      ui->Memo1->setPlainText(QString::fromUtf8(kTextCentre));
+      ui->Memo1->setPlainText(Text(kTextCentre));
       break;
     case 2:
       ui->butOK->setEnabled(true);
@@ -182,9 +189,9 @@ void TfrmJoy::butNextClick() {
       // Without a single reading there is nothing to store: OK then keeps what it had.
       if (stickRead_) {
         butOKModalResult_ = Accepted;
-        ui->Memo1->setPlainText(QString::fromUtf8(kTextDone));
+        ui->Memo1->setPlainText(Text(kTextDone));
       } else {
-        ui->Memo1->setPlainText(QString::fromUtf8(kTextNothingRead));
+        ui->Memo1->setPlainText(Text(kTextNothingRead));
       }
       break;
     default:

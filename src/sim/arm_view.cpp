@@ -12,7 +12,7 @@ constexpr double kMargin = 8;
 }  // namespace
 
 TArmView::TArmView(QWidget* parent) : QWidget(parent, Qt::Tool) {
-  setWindowTitle(QStringLiteral("Virtual arm"));
+  setWindowTitle(tr("Virtual arm"));
   // Below the figures, room for two lines of a refused preview's reason.
   setFixedSize(2 * kViewSize + 30, kViewSize + 132);
 }
@@ -83,7 +83,7 @@ void TArmView::paintEvent(QPaintEvent*) {
   const QRectF side = sideView();
   p.setPen(Qt::gray);
   p.drawRect(side);
-  p.drawText(side.topLeft() + QPointF(4, -6), QStringLiteral("side"));
+  p.drawText(side.topLeft() + QPointF(4, -6), tr("side"));
   auto at = [&](const ArmPoint& a) { return SidePoint(a.reach, a.height); };
   const QPointF base = SidePoint(0, 0);
   p.setPen(QPen(QColor(190, 190, 180), 1));
@@ -104,7 +104,7 @@ void TArmView::paintEvent(QPaintEvent*) {
   const QRectF top(20 + kViewSize, 24, kViewSize, kViewSize);
   p.setPen(Qt::gray);
   p.drawRect(top);
-  p.drawText(top.topLeft() + QPointF(4, -6), QStringLiteral("top"));
+  p.drawText(top.topLeft() + QPointF(4, -6), tr("top"));
   const QPointF axis = top.center();
   const double radius = kViewSize / 2.0 - kMargin;
   const double topScale = radius / std::max(Reach(), 1e-9);
@@ -119,7 +119,7 @@ void TArmView::paintEvent(QPaintEvent*) {
 
   p.setPen(Qt::black);
   const ToolPoint tool = toolPoint();
-  p.drawText(QPointF(10, kViewSize + 46), QStringLiteral("tool point  X %1   Y %2   Z %3 cm")
+  p.drawText(QPointF(10, kViewSize + 46), tr("tool point  X %1   Y %2   Z %3 cm")
                                               .arg(tool.X, 0, 'f', 1)
                                               .arg(tool.Y, 0, 'f', 1)
                                               .arg(tool.Z, 0, 'f', 1));
@@ -127,7 +127,7 @@ void TArmView::paintEvent(QPaintEvent*) {
   for (int i = 1; i <= 6; ++i) servos += QStringLiteral("sv%1: %2   ").arg(i).arg(positions_[i]);
   p.drawText(QPointF(10, kViewSize + 66), servos.trimmed());
   p.drawText(QPointF(10, kViewSize + 86),
-             QStringLiteral("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_));
+             tr("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_));
   DrawPreview(p);
 }
 
