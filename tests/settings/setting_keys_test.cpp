@@ -2,11 +2,15 @@
 // missing keys and values out of range.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "error_report.h"
+#include "german_texts.h"
 #include "ini_file.h"
 #include "option_store.h"
 #include "settings_keys.h"
 #include "temp_dir.h"
+#include "translate.h"
 
 namespace {
 
@@ -36,20 +40,22 @@ TEST(SettingKeys, TheBuiltInValuesAreTheShippedFilesAndLieInRange) {
   EXPECT_EQ(FindSetting("SV3maxval")->name, "sv3Maxval");
 }
 
-// Each key's range and built-in value stand in both man pages; the English one also has the
-// words the Options dialog shows below the table.
+// Each key's words, range and built-in value stand in the man page of each language, the words
+// as the Options dialog shows them below the table.
 TEST(SettingKeys, TheManPagesGiveEveryKeysRangeAndDefault) {
   struct Page {
     const char* path;
+    bool german;
     const char* to;
     const char* builtInWord;
-    bool sameWords;
   };
-  const Page pages[] = {{"/resources/man/vantrel.1", " to ", "Default: ", true},
-                        {"/resources/man/de/vantrel.1", " bis ", "Vorgabe: ", false}};
+  const Page pages[] = {{"/resources/man/vantrel.1", false, " to ", "Default: "},
+                        {"/resources/man/de/vantrel.1", true, " bis ", "Vorgabe: "}};
   for (const Page& p : pages) {
     SCOPED_TRACE(p.path);
     const std::string page = ReadFile(kSource + p.path);
+    std::optional<GermanTexts> german;
+    if (p.german) german.emplace(SHIPPED_LOCALE_DIR);
     for (const SettingKey& key : SettingKeys()) {
       SCOPED_TRACE(key.name);
       const std::string head =
@@ -57,17 +63,15 @@ TEST(SettingKeys, TheManPagesGiveEveryKeysRangeAndDefault) {
       const size_t at = page.find("\n.TP\n" + head + "\n");
       ASSERT_NE(at, std::string::npos);
       const std::string entry = page.substr(at, page.find("\n.TP", at + 1) - at);
-      if (p.sameWords) {
-        std::string words = key.description;
-        for (size_t n = words.find("{N}"); n != std::string::npos; n = words.find("{N}")) {
-          words.replace(n, 3, "\\fIN\\fP");
-        }
-        for (size_t dash = words.find('-'); dash != std::string::npos;
-             dash = words.find('-', dash + 2)) {
-          words.replace(dash, 1, "\\-");
-        }
-        EXPECT_NE(entry.find(words), std::string::npos) << entry;
+      std::string words = p.german ? Tr(key.description) : key.description;
+      for (size_t n = words.find("{N}"); n != std::string::npos; n = words.find("{N}")) {
+        words.replace(n, 3, "\\fIN\\fP");
       }
+      for (size_t dash = words.find('-'); dash != std::string::npos;
+           dash = words.find('-', dash + 2)) {
+        words.replace(dash, 1, "\\-");
+      }
+      EXPECT_NE(entry.find(words), std::string::npos) << entry;
       if (key.number) {
         EXPECT_NE(entry.find(std::to_string(key.min) + p.to + std::to_string(key.max)),
                   std::string::npos)
