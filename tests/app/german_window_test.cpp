@@ -2,10 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
-#include <QPushButton>
 #include <clocale>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "catalogue_translator.h"
@@ -17,36 +15,23 @@
 
 namespace {
 
-// German for one test, as the program finds its catalogues in the build; English again after.
-class GermanWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (const char* language = std::getenv("LANGUAGE")) language_ = language;
-    locale_ = std::setlocale(LC_ALL, nullptr);
-    ::setenv("LANGUAGE", "de", 1);
-    // Through "C" both ways: setting the locale already set keeps the texts looked up so far.
+// German from the catalogues the build ships while it lives, English again after. The locale
+// goes through "C": set again to the same, it would keep the texts gettext looked up so far.
+struct German {
+  German() { Use("de", "C.UTF-8"); }
+  ~German() { Use(nullptr, before.c_str()); }
+  static void Use(const char* language, const char* locale) {
+    language ? ::setenv("LANGUAGE", language, 1) : ::unsetenv("LANGUAGE");
     std::setlocale(LC_ALL, "C");
-    ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-    InitPortMessages(SHIPPED_LOCALE_DIR);
-    InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
-  }
-  void TearDown() override {
-    if (language_) {
-      ::setenv("LANGUAGE", language_->c_str(), 1);
-    } else {
-      ::unsetenv("LANGUAGE");
-    }
-    std::setlocale(LC_ALL, "C");
-    std::setlocale(LC_ALL, locale_.c_str());
+    std::setlocale(LC_ALL, locale);
     InitPortMessages(SHIPPED_LOCALE_DIR);  // the port keeps its texts as looked up here
   }
-
- private:
-  std::optional<std::string> language_;
-  std::string locale_;
+  const std::string before = std::setlocale(LC_ALL, nullptr);
 };
 
-TEST_F(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
+TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
+  const German german;
+  InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
   ASSERT_EQ(h.errors.size(), 1);
@@ -55,7 +40,7 @@ TEST_F(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
   const std::pair<QAbstractButton*, const char*> buttons[] = {
       {w.ui->btLoad, "Laden"},     {w.ui->btSave, "Speichern"},  {w.ui->exit, "Beenden"},
       {w.ui->options, "Optionen"}, {w.ui->btTeach, "Einlernen"}, {w.ui->btSvAll, "Alle"}};
-  for (const auto& [button, german] : buttons) EXPECT_EQ(button->text(), german);
+  for (const auto& [button, text] : buttons) EXPECT_EQ(button->text(), text);
   EXPECT_EQ(w.ui->btPlay->toolTip(), "Abspielen");
   EXPECT_EQ(w.ui->GroupBox1->title(), "Servopositionen aufzeichnen");
   EXPECT_EQ(w.ui->lbServo1->text(), "Servo1: 127");
