@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
-#include <clocale>
-#include <cstdlib>
-#include <string>
+#include <optional>
 
 #include "catalogue_translator.h"
 #include "com_error.h"
+#include "german_texts.h"
 #include "jog_pad.h"
 #include "joy_form.h"
 #include "ui_main_window.h"
@@ -15,18 +14,14 @@
 
 namespace {
 
-// German from the catalogues the build ships while it lives, English again after. The locale
-// goes through "C": set again to the same, it would keep the texts gettext looked up so far.
+// German while it lives, the serial link's texts too, which it keeps as it looked them up.
 struct German {
-  German() { Use("de", "C.UTF-8"); }
-  ~German() { Use(nullptr, before.c_str()); }
-  static void Use(const char* language, const char* locale) {
-    language ? ::setenv("LANGUAGE", language, 1) : ::unsetenv("LANGUAGE");
-    std::setlocale(LC_ALL, "C");
-    std::setlocale(LC_ALL, locale);
-    InitPortMessages(SHIPPED_LOCALE_DIR);  // the port keeps its texts as looked up here
+  German() : texts(std::in_place, SHIPPED_LOCALE_DIR) { InitPortMessages(SHIPPED_LOCALE_DIR); }
+  ~German() {
+    texts.reset();
+    InitPortMessages(SHIPPED_LOCALE_DIR);
   }
-  const std::string before = std::setlocale(LC_ALL, nullptr);
+  std::optional<GermanTexts> texts;
 };
 
 TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
