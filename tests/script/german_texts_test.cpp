@@ -1,14 +1,13 @@
 // Under a German desktop the script, editor and workspace messages come out German, with
 // their figures in place, from the catalogue the build makes.
 #include <gmock/gmock.h>
-#include <libintl.h>
 
-#include <clocale>
-#include <cstdlib>
+#include <optional>
 
 #include "catalogue_translator.h"
 #include "command_editor.h"
 #include "file_process.h"
+#include "german_texts.h"
 #include "temp_dir.h"
 #include "workspace.h"
 #include "xstring_grid.h"
@@ -29,10 +28,7 @@ TEST(GermanTexts, MessagesComeOutGermanWithTheirFigures) {
   TFileProcess file;
   file.RecordSource = dir.File("a.vco");
   WriteFile(file.RecordSource, "M;1;5\r\nM;3;300\r\n");
-  const std::string locale = std::setlocale(LC_ALL, nullptr);
-  const std::string folder = ::bindtextdomain(kTextDomain, nullptr);
-  ::setenv("LANGUAGE", "de", 1);
-  std::setlocale(LC_ALL, "C.UTF-8");
+  std::optional<GermanTexts> german(std::in_place, SHIPPED_LOCALE_DIR);
   InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
   TfrmCommandEdit editor;
   editor.commandSheet->SetCells(1, 1, "M");
@@ -41,10 +37,7 @@ TEST(GermanTexts, MessagesComeOutGermanWithTheirFigures) {
       Failure([&] { TRoboPath().load(file); }), Failure([&] { editor.btOkClick(); }),
       PlanMove({99, 0, 0}, Workspace{{8, 12, 12, 6}, {}, 0}).reason,
       editor.windowTitle().toStdString()};
-  // English again for the other tests; binding the folder anew makes gettext forget the German.
-  ::unsetenv("LANGUAGE");
-  std::setlocale(LC_ALL, locale.c_str());
-  ::bindtextdomain(kTextDomain, folder.c_str());
+  german.reset();  // English again for the other tests
   EXPECT_THAT(texts, testing::ElementsAre(
                          "1001 :TRobopath: load | " + file.RecordSource +
                              ", Zeile 2: Wert 300 liegt außerhalb von 0..255",

@@ -1,29 +1,22 @@
 // The settings' and the serial link's messages in German, from the catalogue the build makes.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "com_send.h"
 #include "errors.h"
+#include "german_texts.h"
 #include "option_store.h"
 #include "settings_keys.h"
 #include "temp_dir.h"
-#include "translate.h"
 
 namespace {
 
 TEST(German, MessagesKeepTheirFigures) {
-  const char* language = std::getenv("LANGUAGE");
-  const std::string languageBefore = language ? language : "";
-  const std::string localeBefore = std::setlocale(LC_ALL, nullptr);
-  ::setenv("LANGUAGE", "de", 1);
-  EXPECT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  InitMessages(SHIPPED_LOCALE_DIR);
-
   TempDir dir;
+  std::optional<GermanTexts> german(std::in_place, SHIPPED_LOCALE_DIR);
   const std::string ini = dir.File("vantrel.ini");
   WriteFile(ini, "[Options]\nsv1Maxval=300\n");
   const OptionStore store(ini, OptionStore::Problems::Keep);
@@ -41,8 +34,7 @@ TEST(German, MessagesKeepTheirFigures) {
       {EComWriteTimeout(3, 24, "/dev/ttyUSB0").what(),
        "Zeitüberschreitung beim Schreiben auf die serielle Schnittstelle: 3 von 24 Byte gesendet"},
   };
-  language ? ::setenv("LANGUAGE", languageBefore.c_str(), 1) : ::unsetenv("LANGUAGE");
-  std::setlocale(LC_ALL, localeBefore.c_str());
+  german.reset();  // English again before a failure is reported
   for (const auto& [got, want] : cases) EXPECT_EQ(got, want);
 }
 
