@@ -7,7 +7,6 @@
 
 #include "applied_settings.h"
 #include "com_led.h"
-#include "dialog_seam.h"
 #include "error_report.h"
 #include "errors.h"
 #include "gauge_surface.h"
@@ -20,18 +19,12 @@
 #include "smooth_move.h"
 #include "straight_line.h"
 #include "timeline_window.h"
-#include "translate.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
 #include "window_placement.h"
 
 namespace {
-// Names saved without an extension get ".vcp", so the first filter lists both.
-QString ScriptFilter() {
-  return TfrmVantrel::tr("Vantrel script (*.vco *.vcp)") + QStringLiteral(";;") +
-         TfrmVantrel::tr("All files (*)");
-}
 // How often a long wait looks at the keys: Esc ends it within this.
 constexpr std::chrono::milliseconds kHaltPoll{20};
 }  // namespace
@@ -537,91 +530,6 @@ void TfrmVantrel::PumpDuringWait() {
   // Ticks stay out of the wait, as they would without the pump.
   const QSignalBlocker noTicks(&Timer1);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TfrmVantrel::btEditClick() {
-  script.edit();
-}
-
-void TfrmVantrel::btTeachClick() {
-  teach_->Toggle(state, *clock, TeachIntervalMs(options_->store()));
-}
-
-void TfrmVantrel::btTimelineClick() {
-  if (!timeline_) {
-    timeline_ = new TfrmTimeline(
-        [this] {
-          std::vector<TServoCommand> commands;
-          commands.reserve(script.commands.size());
-          for (const auto& c : script.commands) commands.push_back(*c);
-          return commands;
-        },
-        this);
-    // A click on a point opens the editor on its command, as Edit would: not while playing.
-    timeline_->onCommandClicked = [this](int index) {
-      if (ui->btEdit->isEnabled()) RunGuarded([&] { script.edit(index); });
-    };
-  }
-  timeline_->show();
-  timeline_->raise();
-}
-
-void TfrmVantrel::CommandStarting(int index, int) {
-  if (timeline_) timeline_->CommandStarting(index, *clock);
-}
-
-bool TfrmVantrel::DiscardAllowed() {
-  if (!script.Modified() || script.count() == 0) return true;
-  const int count = script.count();
-  // The English says the same for one command; other languages have a singular of their own.
-  return UiSeam::Instance().question(
-      this, QString::fromStdString(FormatText(TrN("Discard the {1} unsaved commands?",
-                                                  "Discard the {1} unsaved commands?", count),
-                                              {std::to_string(count)})));
-}
-
-void TfrmVantrel::btClearScriptClick() {
-  if (!DiscardAllowed()) return;
-  script.clear();
-  script.MarkClean();
-}
-
-void TfrmVantrel::btLoadClick() {
-  if (!DiscardAllowed()) return;
-  const QString name = UiSeam::Instance().openFileName(this, ScriptFilter());
-  if (name.isEmpty()) return;
-  FileProcess1.RecordSource = name.toStdString();
-  FileProcess1.close();
-  script.load(FileProcess1);
-  script.MarkClean();
-}
-
-void TfrmVantrel::btSaveClick() {
-  // Asked for a file, an empty script would write nothing and leave an old file looking saved.
-  if (script.count() == 0) throw EFPError(Tr(kEmptyScriptNotSaved));
-  const QString name = UiSeam::Instance().saveFileName(this, ScriptFilter(), QStringLiteral("vcp"));
-  if (name.isEmpty()) return;
-  FileProcess1.RecordSource = name.toStdString();
-  FileProcess1.close();
-  try {
-    script.save(FileProcess1);
-  } catch (...) {
-    FileProcess1.close();  // drops the half-written file; the old one stays
-    throw;
-  }
-  FileProcess1.close();
-  script.MarkClean();
-}
-
-void TfrmVantrel::ShowPlaying(bool playing) {
-  ui->btPlay->setEnabled(!playing);
-  ui->btClearScript->setEnabled(!playing);
-  // Both would replace the commands being played.
-  ui->btLoad->setEnabled(!playing);
-  ui->btEdit->setEnabled(!playing);
-  ui->btStop->setEnabled(playing);
-  status.SetPlaying(playing);
-  if (!playing && timeline_) timeline_->PlaybackEnded();
 }
 
 void TfrmVantrel::PumpEvents() {
