@@ -55,9 +55,8 @@ void NoDisplayAtStart(QtMsgType type, const QMessageLogContext&, const QString& 
   std::_Exit(1);
 }
 
-// Numbers in files, on the command line and in messages are written and read with a point
-// whatever the desktop's language: a German locale would make printf write "12,5" and strtod
-// read the shipped "12.5" as 12.
+// Figures in messages and on the command line keep their point whatever the desktop's
+// language: a German locale would make printf write the point (15.5, 5, 0) as "(15,5, 5, 0)".
 void KeepPointDecimals() {
   std::setlocale(LC_NUMERIC, "C");
 }
