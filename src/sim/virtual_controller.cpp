@@ -31,6 +31,34 @@ TVirtualServoController& TVirtualServoController::Instance() {
   return controller;
 }
 
+VirtualServoMap DefaultServoMap(const std::string& family) {
+  VirtualServoMap map;
+  struct Span {
+    const char* family;
+    int32_t firstChannel, low, high;
+  };
+  // A half turn: 500..2500 us, 1024..3072 of the STS's 4096 steps a turn, 125..875 of the
+  // LX-16A's 1000 steps over 240 degrees.
+  static const Span kSpans[] = {{"ssc32", 0, 500, 2500},
+                                {"maestro", 0, 500, 2500},
+                                {"minissc", 0, 0, 254},
+                                {"sts", 1, 1024, 3072},
+                                {"lx16a", 1, 125, 875}};
+  for (const Span& span : kSpans) {
+    if (family != span.family) continue;
+    for (int i = 1; i <= 6; ++i) {
+      map.channel[i] = span.firstChannel + i - 1;
+      map.low[i] = span.low;
+      map.high[i] = span.high;
+    }
+  }
+  return map;
+}
+
+TVirtualServoController::TVirtualServoController() : board_(MakeFrameBoard()) {
+  for (int i = 1; i <= 6; ++i) ChannelOf(i).present = ChannelOf(i).target = 127;
+}
+
 TVirtualServoController::~TVirtualServoController() {
   Stop();
 }
@@ -54,10 +82,8 @@ int TVirtualServoController::Start(std::string* slavePath) {
   }
   master_ = master;
   wake_ = wake;
-  {
-    std::lock_guard lock(mutex_);
-    decoder_.Reset();
-  }
+  // Answers go out without waiting: a host that never reads loses them, as on a real line.
+  ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
   *slavePath = name;
   listener_ = std::thread([this] { Listen(); });
   return 0;
@@ -74,13 +100,89 @@ void TVirtualServoController::Stop() {
 }
 
 void TVirtualServoController::SetAddresses(const int32_t address[7]) {
+  VirtualServoMap map;
+  for (int i = 1; i <= 6; ++i) map.channel[i] = static_cast<uint8_t>(address[i]);
+  SetBoard("vantrel", map);
+}
+
+void TVirtualServoController::SetBoard(const std::string& family, const VirtualServoMap& map) {
   std::lock_guard lock(mutex_);
-  std::copy(address, address + 7, address_);
+  const std::string name = IsBoardFamily(family) ? family : "vantrel";
+  int32_t pose[7] = {};
+  for (int i = 1; i <= 6; ++i) pose[i] = PositionOf(i, ChannelOf(i).present);
+  if (name != family_) {
+    family_ = name;
+    board_ = MakeVirtualBoard(name);
+  }
+  map_ = map;
+  for (int i = 1; i <= 6; ++i) {
+    BoardChannel& c = ChannelOf(i);
+    c.present = c.target = UnitsOf(i, pose[i]);
+  }
+}
+
+void TVirtualServoController::SetPose(const int32_t position[7]) {
+  std::lock_guard lock(mutex_);
+  for (int i = 1; i <= 6; ++i) {
+    BoardChannel& c = ChannelOf(i);
+    c.present = c.target = UnitsOf(i, position[i]);
+  }
+}
+
+void TVirtualServoController::ForgetTargets() {
+  std::lock_guard lock(mutex_);
+  for (int i = 1; i <= 6; ++i) ChannelOf(i).present = ChannelOf(i).target = 0;
+}
+
+bool TVirtualServoController::MoveByHand(int servo, int32_t position) {
+  bool moved = false;
+  std::function<void()> notify;
+  {
+    std::lock_guard lock(mutex_);
+    moved = board_->MoveByHand(map_.channel[servo], UnitsOf(servo, position));
+    notify = onChange_;
+  }
+  if (moved && notify) notify();
+  return moved;
+}
+
+void TVirtualServoController::SetHealth(int servo, int32_t celsius, bool overload) {
+  std::lock_guard lock(mutex_);
+  ChannelOf(servo).celsius = celsius;
+  ChannelOf(servo).overload = overload;
+}
+
+void TVirtualServoController::SetAnswering(int servo, bool answers) {
+  std::lock_guard lock(mutex_);
+  ChannelOf(servo).answers = answers;
+}
+
+int32_t TVirtualServoController::UnitsOf(int servo, int32_t position) const {
+  const int64_t span = map_.high[servo] - map_.low[servo];
+  return static_cast<int32_t>(map_.low[servo] + (span * position + (span >= 0 ? 127 : -127)) / 254);
+}
+
+int32_t TVirtualServoController::PositionOf(int servo, int32_t units) const {
+  const int64_t span = map_.high[servo] - map_.low[servo];
+  if (span == 0) return 0;
+  const int64_t scaled = (int64_t{units} - map_.low[servo]) * 254;
+  // Rounded to the nearest position, halves away from zero.
+  const int64_t half = (scaled >= 0) == (span > 0) ? span / 2 : -span / 2;
+  return static_cast<int32_t>((scaled + half) / span);
 }
 
 TVirtualServoController::Snapshot TVirtualServoController::State() const {
   std::lock_guard lock(mutex_);
-  return state_;
+  Snapshot s;
+  for (int i = 1; i <= 6; ++i) {
+    const BoardChannel& c = board_->channel(map_.channel[i]);
+    s.position[i] = PositionOf(i, c.present);
+    s.limp[i] = !c.torque;
+  }
+  s.frames = board_->moves();
+  s.badFrames = board_->badCommands();
+  s.queries = board_->queries();
+  return s;
 }
 
 void TVirtualServoController::SetListener(std::function<void()> listener) {
@@ -91,17 +193,9 @@ void TVirtualServoController::SetListener(std::function<void()> listener) {
 uint64_t TVirtualServoController::WaitForFrames(
     uint64_t seen, std::chrono::steady_clock::time_point deadline) const {
   std::unique_lock lock(mutex_);
-  auto count = [this] { return state_.frames + state_.badFrames; };
+  auto count = [this] { return board_->moves() + board_->badCommands(); };
   taken_.wait_until(lock, deadline, [&] { return count() != seen; });
   return count();
-}
-
-void TVirtualServoController::Take(const DecodedFrame& frame) {
-  // Called with the mutex held. A frame for an address no servo has is counted but moves
-  // nothing, as a real controller would ignore it.
-  for (int i = 1; i <= 6; ++i) {
-    if (static_cast<uint8_t>(address_[i]) == frame.address()) state_.position[i] = frame.position;
-  }
 }
 
 void TVirtualServoController::Listen() {
@@ -117,16 +211,15 @@ void TVirtualServoController::Listen() {
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) {
         std::function<void()> notify;
+        std::string reply;
         {
           std::lock_guard lock(mutex_);
-          const uint64_t good = decoder_.goodFrames();
-          const uint64_t bad = decoder_.badFrames();
-          decoder_.Feed(std::string_view(buffer, static_cast<size_t>(n)),
-                        [this](const DecodedFrame& frame) { Take(frame); });
           // The counts run on over reopenings of the port.
-          state_.frames += decoder_.goodFrames() - good;
-          state_.badFrames += decoder_.badFrames() - bad;
+          reply = board_->Take(std::string_view(buffer, static_cast<size_t>(n)));
           notify = onChange_;
+        }
+        if (!reply.empty()) {
+          [[maybe_unused]] const ssize_t sent = ::write(master_, reply.data(), reply.size());
         }
         taken_.notify_all();
         if (notify) notify();

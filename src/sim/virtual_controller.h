@@ -1,6 +1,7 @@
-// A servo controller played in software: the port name "sim" opens the slave side of a
-// pseudo-terminal like any serial device, and this controller listens on the master side,
-// decoding the frames and keeping each servo's last position.
+// A servo board played in software: the port name "sim" opens the slave side of a
+// pseudo-terminal like any serial device, and this controller listens on the master side as a
+// board of the family set (Vantrel's frames unless told otherwise), keeping each servo's
+// position and answering the board's queries.
 #pragma once
 
 #include <atomic>
@@ -8,11 +9,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 
-#include "frame_decoder.h"
+#include "virtual_board.h"
 
 // True for the virtual controller's port name, "sim" in any letter case.
 bool IsVirtualPortName(const std::string& port);
@@ -21,17 +23,32 @@ bool IsVirtualPortName(const std::string& port);
 // port of that name opens the controller's pseudo-terminal. Safe to call more than once.
 void RegisterVirtualServoController();
 
+// Where each servo sits on the board: its channel (or bus id) and the board's units for
+// positions 0 and 254.
+struct VirtualServoMap {
+  int32_t channel[7] = {0, 1, 2, 3, 4, 5, 6};
+  int32_t low[7] = {0, 0, 0, 0, 0, 0, 0};
+  int32_t high[7] = {0, 254, 254, 254, 254, 254, 254};
+};
+
+// The board's own map when the settings give none: channels from 0 on for the PWM boards,
+// ids from 1 on for bus servos, a half turn across positions 0..254.
+VirtualServoMap DefaultServoMap(const std::string& family);
+
 class TVirtualServoController {
  public:
   struct Snapshot {
+    // Where the servos are (a limp one where the hand left it), in positions.
     int32_t position[7] = {0, 127, 127, 127, 127, 127, 127};
-    uint64_t frames = 0;
-    uint64_t badFrames = 0;
+    uint64_t frames = 0;     // servo positions taken
+    uint64_t badFrames = 0;  // broken or unknown commands
+    uint64_t queries = 0;    // queries answered
+    bool limp[7] = {};
   };
 
   static TVirtualServoController& Instance();
 
-  TVirtualServoController() = default;
+  TVirtualServoController();
   ~TVirtualServoController();
   TVirtualServoController(const TVirtualServoController&) = delete;
   TVirtualServoController& operator=(const TVirtualServoController&) = delete;
@@ -45,6 +62,20 @@ class TVirtualServoController {
 
   // Servo i answers frames whose address byte is the low byte of address[i] (i = 1..6).
   void SetAddresses(const int32_t address[7]);
+  // A board of `family` with the servos on it as `map` says; the servos keep their positions.
+  // Unknown families play Vantrel's frames.
+  void SetBoard(const std::string& family, const VirtualServoMap& map);
+  const std::string& family() const { return family_; }
+  // Puts the servos at `position[1..6]` as if the arm had been left there.
+  void SetPose(const int32_t position[7]);
+  // A PWM board just powered: no target yet, so its queries report 0.
+  void ForgetTargets();
+  // Bus servos: a limp servo follows the hand to `position`; false when it is not limp.
+  bool MoveByHand(int servo, int32_t position);
+  // Bus servos: what the servo reports of its health; one that does not answer is not on the
+  // bus.
+  void SetHealth(int servo, int32_t celsius, bool overload);
+  void SetAnswering(int servo, bool answers);
   Snapshot State() const;
   // Runs on the listening thread after each read that held frames or broken bytes.
   void SetListener(std::function<void()> listener);
@@ -54,15 +85,17 @@ class TVirtualServoController {
 
  private:
   void Listen();
-  void Take(const DecodedFrame& frame);
+  int32_t UnitsOf(int servo, int32_t position) const;
+  int32_t PositionOf(int servo, int32_t units) const;
+  BoardChannel& ChannelOf(int servo) { return board_->channel(map_.channel[servo]); }
 
   int master_ = -1;
   int wake_ = -1;
   std::thread listener_;
   mutable std::mutex mutex_;
   mutable std::condition_variable taken_;
-  FrameDecoder decoder_;  // listening thread only
-  Snapshot state_;
-  int32_t address_[7] = {0, 1, 2, 3, 4, 5, 6};
+  std::string family_ = "vantrel";
+  std::unique_ptr<VirtualBoard> board_;
+  VirtualServoMap map_;
   std::function<void()> onChange_;
 };
