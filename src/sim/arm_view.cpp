@@ -1,5 +1,6 @@
 #include "arm_view.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -8,6 +9,9 @@ namespace {
 
 constexpr int kViewSize = 200;
 constexpr double kMargin = 8;
+// How near a joint a press must be to take it, in pixels.
+constexpr double kGrip = 10;
+constexpr int kHandServos[] = {1, 2, 4, 3};
 
 }  // namespace
 
@@ -70,6 +74,54 @@ QPointF TArmView::SidePoint(double reach, double height) const {
   const double left = inner.center().x() - r * scale;
   const double bottom = inner.center().y() + (high - low) * scale / 2;
   return {left + (reach + r) * scale, bottom - (height - low) * scale};
+}
+
+QPointF TArmView::HandlePoint(int servo, const int32_t positions[7]) const {
+  const ArmPose pose =
+      PoseFromPositions(std::span<const int32_t, 7>(positions, 7), h_, l1_, l2_, l3_);
+  if (servo == 3) {
+    const QRectF top(20 + kViewSize, 24, kViewSize, kViewSize);
+    const double reach =
+        (kViewSize / 2.0 - kMargin) * std::max(pose.tool.reach, 0.0) / std::max(Reach(), 1e-9);
+    return top.center() +
+           QPointF(reach * std::cos(pose.baseTurn), -reach * std::sin(pose.baseTurn));
+  }
+  const ArmPoint& end = servo == 1 ? pose.elbow : servo == 2 ? pose.wrist : pose.tool;
+  return SidePoint(end.reach, end.height);
+}
+
+void TArmView::mousePressEvent(QMouseEvent* event) {
+  dragged_ = 0;
+  for (int servo : kHandServos) {
+    const QPointF d = HandlePoint(servo, positions_) - event->position();
+    if (std::hypot(d.x(), d.y()) <= kGrip) {
+      dragged_ = servo;
+      return;
+    }
+  }
+}
+
+void TArmView::mouseMoveEvent(QMouseEvent* event) {
+  if (dragged_ == 0) return;
+  // The position that brings the joint nearest the pointer, as a hand turns it.
+  int32_t trial[7];
+  std::copy(positions_, positions_ + 7, trial);
+  int32_t best = positions_[dragged_];
+  double nearest = HUGE_VAL;
+  for (int32_t p = 0; p <= 254; ++p) {
+    trial[dragged_] = p;
+    const QPointF d = HandlePoint(dragged_, trial) - event->position();
+    const double distance = std::hypot(d.x(), d.y());
+    if (distance < nearest) {
+      nearest = distance;
+      best = p;
+    }
+  }
+  if (best != positions_[dragged_]) Q_EMIT handMoved(dragged_, best);
+}
+
+void TArmView::mouseReleaseEvent(QMouseEvent*) {
+  dragged_ = 0;
 }
 
 void TArmView::paintEvent(QPaintEvent*) {

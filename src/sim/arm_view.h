@@ -43,9 +43,19 @@ class TArmView : public QWidget {
   // whole reach of the arm, up, down, forward and back, fill the view.
   QRectF sideView() const;
   QPointF SidePoint(double reach, double height) const;
+  // Where a joint a hand can take is drawn: the end of the link servo 1, 2 or 4 turns in the
+  // side view, the arm's end in the top view for servo 3; for `positions`.
+  QPointF HandlePoint(int servo, const int32_t positions[7]) const;
+
+ Q_SIGNALS:
+  // A joint dragged as a hand would turn it: servo 1..4 to `position`.
+  void handMoved(int servo, int32_t position);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   double Reach() const { return l1_ + l2_ + l3_; }
@@ -57,6 +67,7 @@ class TArmView : public QWidget {
   uint64_t paints_ = 0;
   double h_ = 0, l1_ = 0, l2_ = 0, l3_ = 0;
   double table_ = 0;
+  int dragged_ = 0;  // the servo a drag turns, 0 when none
   std::optional<MovePlan> preview_;
   QString previewReason_;
 };

@@ -27,6 +27,10 @@ void TArmViewLink::Follow(bool on, QWidget* owner, const ServoTables& tables,
     // refresh at a time however fast frames come.
     auto pending = std::make_shared<std::atomic<bool>>(false);
     QPointer<TArmView> view = view_;
+    // A limp bus servo follows a drag of its joint; a held one does not give way.
+    QObject::connect(view_, &TArmView::handMoved, view_, [](int servo, int32_t position) {
+      TVirtualServoController::Instance().MoveByHand(servo, position);
+    });
     controller.SetListener([this, view, pending] {
       if (pending->exchange(true)) return;
       QMetaObject::invokeMethod(

@@ -198,6 +198,20 @@ uint64_t TVirtualServoController::WaitForFrames(
   return count();
 }
 
+std::string TVirtualServoController::Take(std::string_view bytes) {
+  std::function<void()> notify;
+  std::string reply;
+  {
+    std::lock_guard lock(mutex_);
+    // The counts run on over reopenings of the port.
+    reply = board_->Take(bytes);
+    notify = onChange_;
+  }
+  taken_.notify_all();
+  if (notify) notify();
+  return reply;
+}
+
 void TVirtualServoController::Listen() {
   char buffer[4096];
   for (;;) {
@@ -210,19 +224,10 @@ void TVirtualServoController::Listen() {
     if (fds[0].revents & POLLIN) {
       const ssize_t n = ::read(master_, buffer, sizeof buffer);
       if (n > 0) {
-        std::function<void()> notify;
-        std::string reply;
-        {
-          std::lock_guard lock(mutex_);
-          // The counts run on over reopenings of the port.
-          reply = board_->Take(std::string_view(buffer, static_cast<size_t>(n)));
-          notify = onChange_;
-        }
+        const std::string reply = Take(std::string_view(buffer, static_cast<size_t>(n)));
         if (!reply.empty()) {
           [[maybe_unused]] const ssize_t sent = ::write(master_, reply.data(), reply.size());
         }
-        taken_.notify_all();
-        if (notify) notify();
         continue;
       }
     }

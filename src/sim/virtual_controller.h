@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "virtual_board.h"
@@ -77,6 +78,8 @@ class TVirtualServoController {
   void SetHealth(int servo, int32_t celsius, bool overload);
   void SetAnswering(int servo, bool answers);
   Snapshot State() const;
+  // Bytes from the line, as the listening thread hands them on; gives the board's answer.
+  std::string Take(std::string_view bytes);
   // Runs on the listening thread after each read that held frames or broken bytes.
   void SetListener(std::function<void()> listener);
   // Blocks until the count of frames and broken frames taken differs from `seen`, or until
