@@ -2,13 +2,23 @@
 
 #include <algorithm>
 
-int FramesPerTick(const LineFormat& line, int tickMs) {
+#include "board_factory.h"
+
+int FramesPerTick(const LineFormat& line, int tickMs, const Board& board) {
   // Everything in half bits, so one and a half stop bits stay exact.
   const int64_t halfBitsPerByte =
       2 * (1 + line.dataBits + (line.parity ? 1 : 0)) + line.stopHalfBits;
   if (line.baud <= 0 || tickMs <= 0 || halfBitsPerByte <= 0) return 1;
   const int64_t bytes = 2 * line.baud * tickMs / (1000 * halfBitsPerByte);
-  return static_cast<int>(std::clamp<int64_t>(bytes / kFrameSize, 1, kServoCount));
+  int servos = 1;
+  while (servos < kServoCount && static_cast<int64_t>(board.TickBytes(servos + 1)) <= bytes) {
+    ++servos;
+  }
+  return servos;
+}
+
+int FramesPerTick(const LineFormat& line, int tickMs) {
+  return FramesPerTick(line, tickMs, *MakeBoard({}));
 }
 
 LineBudget::LineBudget(int framesPerTick)

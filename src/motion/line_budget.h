@@ -1,11 +1,12 @@
-// The line's budget: a one-way serial line carries baud / (start + data + parity + stop bits)
-// bytes a second, so a tick of a smooth move can send only so many frames before the next
-// tick is due. When more servos changed than fit, they are served in turn.
+// The line's budget: a serial line carries baud / (start + data + parity + stop bits) bytes a
+// second, so a tick of a smooth move can send only so many servos before the next tick is due. When
+// more servos changed than fit, they are served in turn.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "board.h"
 #include "motion_plan.h"
 
 // The character format of the line: 1 start bit, `dataBits`, one parity bit or none, and
@@ -17,8 +18,11 @@ struct LineFormat {
   int stopHalfBits = 2;
 };
 
-// Whole frames the line carries in one tick of `tickMs` (9600 baud, 8N1, 20 ms: 19.2 bytes,
-// four frames); never less than one, so a slow line still moves the arm, one servo a tick.
+// The servos whose commands the line carries in one tick of `tickMs`, counted in the board's
+// own bytes (9600 baud, 8N1, 20 ms: 19.2 bytes, four of the program's frames); never less than
+// one, so a slow line still moves the arm, one servo a tick.
+int FramesPerTick(const LineFormat& line, int tickMs, const Board& board);
+// The same for the program's own four-byte frames.
 int FramesPerTick(const LineFormat& line, int tickMs);
 
 // Chooses the servos a tick sends. Only a servo whose wanted position differs from the one

@@ -1,0 +1,17 @@
+#include "bus_packet.h"
+
+uint8_t InvertedSum(std::string_view bytes) {
+  unsigned sum = 0;
+  for (const char c : bytes) sum += static_cast<uint8_t>(c);
+  return static_cast<uint8_t>(~sum);
+}
+
+std::string_view SkipEcho(std::string_view received, std::string_view query, bool& echoPending) {
+  echoPending = false;
+  if (received.starts_with(query)) return received.substr(query.size());
+  if (!received.empty() && query.starts_with(received)) {
+    echoPending = true;
+    return {};
+  }
+  return received;
+}
