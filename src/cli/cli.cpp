@@ -32,6 +32,7 @@ struct Command {
 };
 
 const OptionSpec kPlayOptions[] = {{"--speed", true}, {"--repeat", true}};
+const OptionSpec kServeOptions[] = {{"--arm", true}};
 
 // The commands' help, shown through Tr(); option and command names stay as they are.
 constexpr const char* kPlayHelp = TrNoop(
@@ -58,12 +59,21 @@ constexpr const char* kCheckHelp = TrNoop(
     "commands playback would skip, and the first line that would take the tool point\n"
     "under the table (play refuses such a script). The status is 1 when the file cannot\n"
     "be loaded.");
+constexpr const char* kServeHelp = TrNoop(
+    "Connects the arm and the MQTT broker of mqttHost and serves it until Ctrl-C or SIGTERM\n"
+    "(status 0). The arm's state goes out retained on vantrel/ARM/state as it changes, and\n"
+    "vantrel/ARM/online says true (false once it is gone). With mqttControl=1 JSON commands\n"
+    "on vantrel/ARM/cmd move the arm through the same limits as the window, each answered\n"
+    "on vantrel/ARM/reply. A lost broker is reconnected, and no command from before the loss\n"
+    "is run.");
+constexpr const char* kServeOptionsHelp =
+    TrNoop("  --arm NAME       serve the arm as NAME instead of mqttArm, for this run only");
 constexpr const char* kPortsHelp = TrNoop(
     "Lists the serial ports found on this machine with their stable names and USB\n"
     "device names, and the virtual controller \"sim\"; the port of the settings is\n"
     "marked with *.");
 
-const std::array<Command, 5> kCommands{{
+const std::array<Command, 6> kCommands{{
     {"play", TrNoop("FILE.vco"), 1, 1, true, TrNoop("play a script on the arm"), kPlayHelp, RunPlay,
      false, kPlayOptions, TrNoop("[--speed PCT] [--repeat N|forever]"), kPlayOptionsHelp},
     {"move", TrNoop("X Y Z"), 3, 3, false, TrNoop("move the tool point to X, Y, Z in centimetres"),
@@ -73,6 +83,8 @@ const std::array<Command, 5> kCommands{{
      kCheckHelp, RunCheck},
     {"ports", "", 0, 0, false, TrNoop("list the serial ports of this machine"), kPortsHelp,
      RunPorts},
+    {"serve", "", 0, 0, true, TrNoop("serve the arm on the MQTT broker"), kServeHelp, RunServe,
+     false, kServeOptions, TrNoop("[--arm NAME]"), kServeOptionsHelp},
 }};
 
 // The options every command takes; --quiet is added where it has a meaning.

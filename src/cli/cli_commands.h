@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -22,6 +23,7 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env);
 int RunCheck(const ParsedArgs& args, CliEnvironment& env);
 int RunPorts(const ParsedArgs& args, CliEnvironment& env);
 int RunHome(const ParsedArgs& args, CliEnvironment& env);
+int RunServe(const ParsedArgs& args, CliEnvironment& env);
 
 // The settings of this run: the --settings file or the window's. An explicitly named file
 // that is not there is an error, and so is any file that is there but cannot be read; the
@@ -71,6 +73,12 @@ class CliArm {
 // line) is run as it stands instead of the planner's move.
 int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env,
               std::span<const Pose> path = {});
+
+// The motion of SendArmTo on `clock`, without a word: false when `halted` stopped it, the arm
+// holding the pose last sent. `framesSent`, when given, receives the count of frames sent.
+bool DriveArmTo(CliArm& arm, const Pose& target, const ByteString& frames, ScheduleClock& clock,
+                std::function<bool()> halted, std::span<const Pose> path = {},
+                uint64_t* framesSent = nullptr);
 
 // Loads the script file into `script`, as the window's Load does.
 void LoadScriptFile(const std::string& path, TRoboPath& script);

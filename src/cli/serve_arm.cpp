@@ -1,0 +1,200 @@
+#include "serve_arm.h"
+
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <system_error>
+
+#include "applied_settings.h"
+#include "errors.h"
+#include "halting_clock.h"
+#include "home_pose.h"
+#include "move_to_point.h"
+#include "playback.h"
+#include "table_check.h"
+#include "translate.h"
+
+namespace {
+
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0 || !*name) return "vantrel";
+  return name;
+}
+
+// Locale-free, so that the coordinate reads back as the number sent.
+std::string CoordinateText(double value) {
+  char text[64];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  return std::string(text, end);
+}
+
+// Playback for the broker: no window, no progress; a halt ends the wait in progress.
+class ServePlayback : public PlaybackHost {
+ public:
+  ServePlayback(CliArm& arm, ScheduleClock& clock, const HaltCheck& halted, uint64_t& framesSent,
+                int& line, int& stopRequested)
+      : arm_(arm),
+        runClock_(clock, halted, ScheduleClock::Duration::max()),
+        framesSent_(framesSent),
+        line_(line),
+        stopRequested_(stopRequested) {}
+
+  ServoState& servoState() override { return arm_.state; }
+  const ServoTables& servoTables() const override { return arm_.tables; }
+  void StopTick() override {}
+  void StartTick() override {}
+  void UpdateGauges() override {}
+  void ShowPlaying(bool) override {}
+  ScheduleClock& Clock() override { return runClock_; }
+  MotionConfig Motion() const override { return arm_.motion; }
+  void SendFrames(const ByteString& frames) override {
+    if (runClock_.Halted()) return;  // once halted, nothing more goes out
+    arm_.Send(frames, runClock_);
+    framesSent_ += frames.size() / kFrameSize;
+  }
+  void PumpEvents() override {
+    if (runClock_.Halted()) stopRequested_ = 1;
+  }
+  void CommandStarting(int index, int) override { line_ = index + 1; }
+
+ private:
+  CliArm& arm_;
+  HaltingClock runClock_;
+  uint64_t& framesSent_;
+  int& line_;
+  int& stopRequested_;
+};
+
+// The script text as the window's Load reads a file: through a file of its own, so that a
+// bad line is refused with the same words.
+void LoadScriptText(const std::string& text, TRoboPath& script) {
+  char path[] = "/tmp/vantrel-script-XXXXXX";
+  const int fd = ::mkstemp(path);
+  if (fd < 0) throw std::system_error(errno, std::generic_category(), "mkstemp");
+  struct Removed {
+    const char* path;
+    ~Removed() { ::unlink(path); }
+  } removed{path};
+  std::string_view left = text;
+  while (!left.empty()) {
+    const ssize_t n = ::write(fd, left.data(), left.size());
+    if (n <= 0) {
+      ::close(fd);
+      throw std::system_error(errno, std::generic_category(), "write");
+    }
+    left.remove_prefix(static_cast<size_t>(n));
+  }
+  ::close(fd);
+  LoadScriptFile(path, script);
+}
+
+}  // namespace
+
+BrokerSettings BrokerSettingsOf(const OptionStore& settings) {
+  BrokerSettings broker;
+  broker.host = settings.ReadOption("mqttHost");
+  broker.port = static_cast<int>(settings.ReadOptionInt("mqttPort"));
+  broker.arm = settings.ReadOption("mqttArm");
+  if (broker.arm.empty()) broker.arm = HostName();
+  broker.user = settings.ReadOption("mqttUser");
+  broker.password = settings.ReadOption("mqttPassword");
+  broker.caFile = settings.ReadOption("mqttCaFile");
+  return broker;
+}
+
+SessionOptions SessionOptionsOf(const OptionStore& settings) {
+  SessionOptions options;
+  options.control = settings.ReadOptionInt("mqttControl") == 1;
+  options.maxAge = std::chrono::seconds(settings.ReadOptionInt("mqttMaxAge"));
+  return options;
+}
+
+void ServeClock::SleepUntil(TimePoint when) {
+  while (!signals_.StopRequested()) {
+    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(when - Now()).count();
+    if (left <= 0) return;
+    const timespec span{static_cast<time_t>(left / 1000000000),
+                        static_cast<long>(left % 1000000000)};
+    pollfd fds[2] = {{signals_.StopFd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    const int ready = ::ppoll(fds, 2, &span, nullptr);
+    if (ready < 0 && errno != EINTR) {
+      throw std::system_error(errno, std::generic_category(), "ppoll");
+    }
+    if (ready > 0 && (fds[1].revents & POLLIN)) return;  // a message: the caller looks at it
+  }
+}
+
+ServeArm::ServeArm(CliArm& arm, const OptionStore& settings, ScheduleClock& clock)
+    : arm_(arm), settings_(settings), clock_(clock) {}
+
+void ServeArm::Drive(const ServoState& moved, const ByteString& frames, const HaltCheck& halted,
+                     std::span<const Pose> path) {
+  uint64_t sent = 0;
+  DriveArmTo(arm_, PoseOf(moved), frames, clock_, halted, path, &sent);
+  framesSent_ += sent;
+}
+
+void ServeArm::MovePose(const std::array<int, 6>& pose, const HaltCheck& halted) {
+  ServoPose target{};
+  for (int i = 1; i <= kServoCount; ++i) target[i] = pose[i - 1];
+  ServoState moved = arm_.state;
+  const ByteString frames = GoToPose(moved, arm_.tables, target);
+  Drive(moved, frames, halted);
+}
+
+void ServeArm::MoveTo(const std::array<double, 3>& xyz, const HaltCheck& halted) {
+  ServoState moved = arm_.state;
+  const ByteString frames =
+      MoveWithin(CoordinateText(xyz[0]), CoordinateText(xyz[1]), CoordinateText(xyz[2]),
+                 WorkspaceOf(settings_), moved, MoveRule::Refuse);
+  Drive(moved, frames, halted);
+}
+
+void ServeArm::Home(const HaltCheck& halted) {
+  ServoState home = arm_.state;
+  const ByteString frames = GoToPose(home, arm_.tables, HomePose(settings_));
+  Drive(home, frames, halted);
+}
+
+void ServeArm::Play(const std::string& text, int speedPercent, int repeat,
+                    const HaltCheck& halted) {
+  TRoboPath script;
+  LoadScriptText(text, script);
+  RefuseTableCrossing(script, arm_.state, WorkspaceOf(settings_));
+  PlayOptions options;
+  options.speedPercent = speedPercent;
+  options.repeat = repeat;
+  int stopRequested = 0;
+  playing_ = true;
+  struct Done {
+    ServeArm& arm;
+    ~Done() {
+      arm.playing_ = false;
+      arm.line_ = 0;
+    }
+  } done{*this};
+  ServePlayback host(arm_, clock_, halted, framesSent_, line_, stopRequested);
+  PlayScript(script, host, stopRequested, options);
+}
+
+void ServeArm::Continue() {
+  throw EDetailedError(Tr("Nothing is waiting to be continued"));
+}
+
+RemoteState ServeArm::State() const {
+  RemoteState state;
+  for (int i = 1; i <= kServoCount; ++i) state.pose[i - 1] = arm_.state.position[i];
+  state.connected = arm_.port.Connected();
+  state.playing = playing_;
+  state.line = line_;
+  return state;
+}
+
+std::chrono::milliseconds ServeArm::Tick() const {
+  return std::chrono::milliseconds(std::max(1, arm_.motion.tickMs));
+}
