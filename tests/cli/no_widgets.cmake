@@ -1,0 +1,11 @@
+# Fails when the list of libraries in LINKS holds Qt's widget library.
+file(READ ${LINKS} links)
+if(NOT links MATCHES "vantrel_cli")
+  message(FATAL_ERROR "${LINKS} does not list the libraries of vantrel_cli")
+endif()
+foreach(library IN LISTS links)
+  if(library MATCHES "^Qt[0-9]*::Widgets$")
+    message(FATAL_ERROR "vantrel_cli links the widget library ${library}; it links: ${links}")
+  endif()
+endforeach()
+message(STATUS "vantrel_cli links no widget library: ${links}")
