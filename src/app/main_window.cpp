@@ -2,17 +2,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QScreen>
 
 #include "applied_settings.h"
-#include "com_led.h"
 #include "error_report.h"
 #include "errors.h"
-#include "gauge_surface.h"
+#include "gauge_panel.h"
 #include "home_pose.h"
 #include "joy_form.h"
-#include "joy_mapping.h"
+#include "key_router.h"
 #include "move_to_point.h"
 #include "options_form.h"
 #include "servo_link.h"
@@ -22,7 +20,6 @@
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
-#include "window_placement.h"
 
 namespace {
 // How often a long wait looks at the keys: Esc ends it within this.
@@ -44,11 +41,6 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   small.setStyleHint(QFont::SansSerif);
   small.setPixelSize(10);
   setFont(small);
-  // The servo labels stand 58 pixels apart; the system sans-serif is wider than the classic
-  // one, so they use its narrow cut where the system has one.
-  QFont narrow = small;
-  narrow.setStretch(QFont::SemiCondensed);
-  for (QLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) label->setFont(narrow);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -64,40 +56,20 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   ComPort1.OnReconnect = [this](TCustomComPort*) { PortAppeared(); };
   ComPort1.OnAfterOpen = ComPort1.OnAfterClose = [this](TCustomComPort*) { ShowConnection(); };
 
-  // The gauge panel takes its colours from a palette, not a style sheet: under a style sheet
-  // each tick's redraw of the needles and captions cost several times as much.
-  QPalette panel = ui->Panel1->palette();
-  panel.setColor(QPalette::Window, QColor(206, 239, 236));
-  panel.setColor(QPalette::WindowText, Qt::black);
-  ui->Panel1->setPalette(panel);
-  // What moves each tick (needles, captions, lamps) paints its own background, so the panel
-  // and the dials beneath are not redrawn with it.
-  for (const auto& [gauge, dial] :
-       {std::pair{ui->gauge1, ui->bkgauge1}, std::pair{ui->gauge2, ui->bkgauge2},
-        std::pair{ui->gauge3, ui->bkgauge3}}) {
-    gauge->SetDial(dial->pixmap());
-  }
-  for (TCaptionLabel* label : {ui->lbServo1, ui->lbServo2, ui->lbServo3}) {
-    label->SetOpaque(true);
-    // Nothing lays the captions out: a fixed size spares the panel a layout request, and
-    // the loop a wake-up, with every new text.
-    label->setFixedSize(label->size());
-  }
+  gauges_ =
+      std::make_unique<TGaugePanel>(TGaugePanel::Parts{ui->Panel1,
+                                                       {ui->bkgauge1, ui->bkgauge2, ui->bkgauge3},
+                                                       {ui->gauge1, ui->gauge2, ui->gauge3},
+                                                       {ui->lbServo1, ui->lbServo2, ui->lbServo3},
+                                                       ui->lbGroup},
+                                    ComPort1);
+  ComLed1 = gauges_->txLamp();
+  ComLed2 = gauges_->rxLamp();
 
-  ComLed1 = new TComLed(ui->Panel1);
-  ComLed1->setGeometry(189, 46, 20, 19);
-  ComLed1->SetKind(lkRedLight);
-  ComLed1->SetLedSignal(lsTx);
-  ComLed1->SetComPort(&ComPort1);
-  ComLed2 = new TComLed(ui->Panel1);
-  ComLed2->setGeometry(215, 46, 20, 19);
-  ComLed2->SetKind(lkGreenLight);
-  ComLed2->SetLedSignal(lsRx);
-  ComLed2->SetComPort(&ComPort1);
-  ComLed1->SetOpaque(true);
-  ComLed2->SetOpaque(true);
-
-  jogPad_ = new TfrmJogPad(this);
+  jog_ = std::make_unique<TJogController>(this, state, status,
+                                          [this](uint16_t buttons, double axisX, double axisY) {
+                                            JoystickToDirections(buttons, axisX, axisY);
+                                          });
   teach_ = std::make_unique<TTeachControl>(
       ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
   // Timelines opened from the editor picture the script on this arm, from where it stands.
@@ -109,11 +81,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   connect(&poseTimer_, &QTimer::timeout, this,
           [this] { poseKeeper_.FlushIfDue(TPoseKeeper::Clock::now()); });
   ConnectControls();
-  // Keys go to the focus widget first, so watching it and the window (for keys typed with no
-  // focus widget and keys left to it) sees every key typed here; the rest of the program's
-  // events, the ticks among them, pass by without a filter.
-  installEventFilter(this);
-  connect(qApp, &QApplication::focusChanged, this, &TfrmVantrel::WatchFocus);
+  RouteKeys();
 
   try {
     FormCreate(settingsPath);
@@ -122,12 +90,17 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
     ShowErrorMessage(QString::fromStdString(e.what()), QString::fromStdString(DetailOf(e)));
   }
   // Also after a failed start: the pad is needed once the options name a working port.
-  if (options_ && joy_) RunGuarded([this] { ShowJogPadAtStart(); });
+  if (options_ && joy_) {
+    RunGuarded([this] {
+      jog_->ShowPadAtStart(ParseJogPadMode(options_->ReadOption("jogPad")),
+                           joy_->JoystickAttached());
+    });
+  }
 }
 
 TfrmVantrel::~TfrmVantrel() {
   // Closing the window moves the focus; the part of it that watches focus is gone by then.
-  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+  keys_.reset();
   // The port closes after the window's other parts are gone: it must not tell them.
   ComPort1.OnAfterOpen = ComPort1.OnAfterClose = nullptr;
   ComPort1.OnDeviceLost = ComPort1.OnReconnect = nullptr;
@@ -137,8 +110,7 @@ TfrmVantrel::~TfrmVantrel() {
   // Newest first: the joystick form, then the options form, which writes the settings file.
   joy_.reset();
   options_.reset();
-  delete ComLed1;
-  delete ComLed2;
+  gauges_.reset();  // the lamps leave the port before it goes
 }
 
 void TfrmVantrel::FormCreate(const std::string& settingsPath) {
@@ -147,7 +119,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   joy_->onJoystick = [this](uint16_t buttons, double axisX, double axisY) {
     JoystickToDirections(buttons, axisX, axisY);
   };
-  joy_->onNoJoystick = [this] { StopJog(); };
+  joy_->onNoJoystick = [this] { jog_->Stop(); };
   joy_->SetPolling(false);
   script.clear();
   // A port that does not open is reported once the rest of start-up has run.
@@ -192,10 +164,7 @@ void TfrmVantrel::ConnectControls() {
   on(ui->btEdit, &QToolButton::clicked, [this] { btEditClick(); });
   on(ui->btLoad, &QPushButton::clicked, [this] { btLoadClick(); });
   on(ui->btSave, &QPushButton::clicked, [this] { btSaveClick(); });
-  connect(ui->cbJogTool, &QCheckBox::toggled, this, [this](bool on) {
-    jog_.toolMode = on;
-    StopJog();
-  });
+  connect(ui->cbJogTool, &QCheckBox::toggled, this, [this](bool on) { jog_->SetToolMode(on); });
   for (QLineEdit* box : {ui->Xcoord, ui->Ycoord, ui->Zcoord}) {
     on(box, &QLineEdit::textChanged, [this] { UpdatePreview(); });
   }
@@ -222,50 +191,26 @@ void TfrmVantrel::ApplySettings() {
   state.servoIncr = settings.servoIncr;
   arm = settings.arm;
   minToolY_ = settings.minToolY;
-  jogStep_ = settings.jogStep;
+  jog_->SetStep(settings.jogStep);
   Timer1.SetInterval(settings.servoComInterval);
   FollowPort();
   UpdateArmView();
   if (portError) std::rethrow_exception(portError);
 }
 
-void TfrmVantrel::FollowPort() {
-  const std::string path = ComPort1.DevicePath();
-  if (path == poseKeeper_.portPath()) return;
-  SetStartPose(state, StartPose(options_->store(), path));
-  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
-  poseKeeper_.Follow(PoseFolder(), path, state);
-}
-
-TGaugeSurface* TfrmVantrel::Gauge(int k) const {
-  TGaugeSurface* gauges[] = {ui->gauge1, ui->gauge2, ui->gauge3};
-  return gauges[k - 1];
-}
-
 void TfrmVantrel::UpdateGauges() {
-  QLabel* labels[] = {ui->lbServo1, ui->lbServo2, ui->lbServo3};
-  for (int k = 1; k <= 3; ++k) {
-    const int s = state.jogGroup + k;
-    const Shown now{s, state.position[s]};
-    if (shown_[k - 1] == now) continue;
-    shown_[k - 1] = now;
-    labels[k - 1]->setText(
-        tr("servo%1: %2").arg(QString::number(s), QString::number(state.position[s])));
-    DrawGauge(Gauge(k), GaugeValue(state.position[s]));
-  }
+  gauges_->Update(state);
 }
 
 void TfrmVantrel::Timer1Timer() {
-  if (state.runState == 1) ReadJogInput();
+  if (state.runState == 1) jog_->ReadInput(*joy_, *teach_);
   const ServoState before = state;
   for (int i = 1; i <= kServoCount; ++i) {
     StepServo(state, i);
     ClampServo(state, servoTables(), i);
   }
-  const bool horizontalMode = ui->cbHoriz->isChecked() && !jog_.toolMode;
-  const ByteString toolFrames =
-      jog_.AfterStep(state, before, workspace(), horizontalMode, jogStep_);
-  ShowJogStatus();
+  const bool horizontalMode = ui->cbHoriz->isChecked() && !jog_->toolMode();
+  const ByteString toolFrames = jog_->AfterStep(before, workspace(), horizontalMode);
   teach_->Tick(state);
   UpdateGauges();
   std::function<ByteString()> horizontal;
@@ -278,124 +223,29 @@ void TfrmVantrel::Timer1Timer() {
   // tick never starves the window.
 }
 
-void TfrmVantrel::ReadJogInput() {
-  // While the pad is used it wins over a real stick; let go, the stick is read again.
-  if (jogPad_->Engaged()) {
-    const JogPadInput input = jogPad_->TakeInput();
-    JoystickToDirections(input.buttons, input.axisX, input.axisY);
-    return;
-  }
-  const auto reading = joy_->PollJoystick();
-  teach_->StickRead(reading.has_value());
-  if (reading && jogPadMode_ == JogPadMode::Auto && !jogPadByKey_) jogPad_->hide();
-}
-
-void TfrmVantrel::ShowJogPadAtStart() {
-  jogPadMode_ = ParseJogPadMode(options_->ReadOption("jogPad"));
-  if (jogPadMode_ == JogPadMode::Always ||
-      (jogPadMode_ == JogPadMode::Auto && !joy_->JoystickAttached())) {
-    ShowJogPad();
-  }
-}
-
-void TfrmVantrel::ShowJogPad() {
-  jogPad_->adjustSize();
-  PlaceWindowBeside(jogPad_, this, {Side::Left});
-  jogPad_->show();
-}
-
-void TfrmVantrel::ToggleJogPad() {
-  if (jogPad_->isVisible()) {
-    jogPad_->hide();
-    return;
-  }
-  jogPadByKey_ = true;
-  ShowJogPad();
-}
-
 void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
-  if (jog_.toolMode) {
-    // The stick moves the tool point: X and Y as pushed, the first two buttons Z.
-    const JogInputDirections d = JogDirectionsOf(buttons, axisX, axisY);
-    jog_.direction = {d.x, d.y, d.buttons};
-    return;
-  }
-  ::JoystickToDirections(state, buttons, axisX, axisY);
-  if (state.jogGroup == shownGroup_) return;
-  shownGroup_ = state.jogGroup;
-  ui->lbGroup->setText(state.jogGroup == 0 ? QStringLiteral("0") : QStringLiteral("1"));
+  jog_->Steer(buttons, axisX, axisY);
+  gauges_->ShowGroup(state.jogGroup);
 }
 
 void TfrmVantrel::LoadJoystickCalibration() {
   joy_->LoadJoystickCalibration(options_->store());
 }
 
-bool TfrmVantrel::IsCoordinateBox(const QWidget* widget) const {
-  // A Move target typed there must not add commands to the script.
-  return widget == ui->Xcoord || widget == ui->Ycoord || widget == ui->Zcoord;
-}
-
-bool TfrmVantrel::IsTextBox(const QWidget* widget) const {
-  if (IsCoordinateBox(widget)) return true;
-  // A spin box types into the line edit inside it.
-  for (const QWidget* box :
-       {static_cast<QWidget*>(ui->sbSpeed), static_cast<QWidget*>(ui->sbRepeat)}) {
-    if (widget == box || (widget && widget->parentWidget() == box)) return true;
-  }
-  return false;
-}
-
-void TfrmVantrel::WatchFocus(QWidget* old, QWidget* now) {
-  if (old && old != this) old->removeEventFilter(this);
-  // Esc halts from every window of the program, so every focus widget is watched; a window
-  // without one gets the keys itself.
-  if (!now) now = QApplication::activeWindow();
-  if (now && now != this) now->installEventFilter(this);
-}
-
-bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    // Seen on its first delivery only; a dialog still closes on it.
-    QWidget* target = QApplication::focusWidget();
-    if (!target) target = QApplication::activeWindow();
-    if (watched == target) Halt();
-    return QWidget::eventFilter(watched, event);
-  }
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Home &&
-      watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this &&
-      !IsTextBox(static_cast<QWidget*>(watched))) {
-    // Taken where it is first seen; in a text box it keeps its meaning there.
-    RunGuarded([this] { btHomeClick(); });
-    return true;
-  }
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_F5) {
-      ToggleJogPad();
-      return true;
-    }
-    if (key == Qt::Key_F6) {
-      ui->cbJogTool->toggle();
-      return true;
-    }
-    if (key == Qt::Key_F8) {
-      RunGuarded([this] { btTeachClick(); });
-      return true;
-    }
-  }
-  if (event->type() == QEvent::KeyPress) {
-    // The key goes to the focus widget first (then to its parents): act on that first delivery
-    // only, and only for keys typed in this window. The key is never consumed.
-    QWidget* target = QApplication::focusWidget();
-    if (!target) target = QApplication::activeWindow();
-    if (watched == target && target && target->window() == this && !IsTextBox(target)) {
-      const QString key = static_cast<QKeyEvent*>(event)->text();
-      RunGuarded([&] { FormKeyPress(key); });
-    }
-  }
-  return QWidget::eventFilter(watched, event);
+void TfrmVantrel::RouteKeys() {
+  TKeyRouter::Actions actions;
+  actions.halt = [this] { Halt(); };
+  actions.home = [this] { RunGuarded([this] { btHomeClick(); }); };
+  actions.toggleJogPad = [this] { ToggleJogPad(); };
+  actions.toggleJogTool = [this] { ui->cbJogTool->toggle(); };
+  actions.teach = [this] { RunGuarded([this] { btTeachClick(); }); };
+  actions.keyPress = [this](const QString& key) { RunGuarded([&] { FormKeyPress(key); }); };
+  // Keys typed there are text: a Move target typed in the coordinate boxes must not add
+  // commands to the script, nor a speed or a repeat count.
+  keys_ = std::make_unique<TKeyRouter>(
+      this,
+      std::vector<const QWidget*>{ui->Xcoord, ui->Ycoord, ui->Zcoord, ui->sbSpeed, ui->sbRepeat},
+      std::move(actions));
 }
 
 void TfrmVantrel::FormKeyPress(const QString& key) {
@@ -536,36 +386,4 @@ void TfrmVantrel::PumpEvents() {
   // Handles what is pending without waiting for more: with the tick off (interval 0) a
   // waiting pump would stall playback until the operator moved the mouse.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TfrmVantrel::UpdateArmView() {
-  armLink_.Follow(IsVirtualPortName(ComPort1.Port()), this, servoTables(), arm);
-  if (armView()) armView()->SetTable(minToolY_);
-}
-
-void TfrmVantrel::StopJog() {
-  StopJogging(state);
-  jog_.direction = {};
-}
-
-void TfrmVantrel::ShowJogStatus() {
-  const QString now = QString::fromStdString(jog_.status());
-  if (now == jogStatus_) return;
-  // Only what the jog said is taken back; other standing messages stay.
-  if (!now.isEmpty() || status.Text() == jogStatus_) status.Say(now);
-  jogStatus_ = now;
-}
-
-void TfrmVantrel::UpdatePreview() {
-  TArmView* view = armView();
-  if (!view) return;
-  try {
-    const ToolPoint target =
-        ParseTarget(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                    ui->Zcoord->text().toStdString());
-    view->SetPreview(PlanMove(target, workspace()));
-  } catch (const std::exception&) {
-    // Not a point yet, or one the arm cannot be solved for: nothing to draw.
-    view->ClearPreview();
-  }
 }

@@ -13,7 +13,7 @@
 #include "com_port.h"
 #include "file_process.h"
 #include "halting_clock.h"
-#include "jog_pad.h"
+#include "jog_controller.h"
 #include "playback.h"
 #include "pose_store.h"
 #include "script_model.h"
@@ -28,6 +28,8 @@ namespace Ui {
 class TfrmVantrel;
 }
 class TComLed;
+class TGaugePanel;
+class TKeyRouter;
 class TfrmJoy;
 class TfrmVTOptions;
 class TGaugeSurface;
@@ -95,11 +97,11 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   TfrmVTOptions* options() const { return options_.get(); }
   TfrmJoy* joystick() const { return joy_.get(); }
   TArmView* armView() const { return armLink_.view(); }
-  TfrmJogPad* jogPad() const { return jogPad_; }
+  TfrmJogPad* jogPad() const { return jog_->pad(); }
   TTeachControl& teach() { return *teach_; }
   TfrmTimeline* timeline() const { return timeline_; }
   // F5: shows the jog pad beside the window, or hides it.
-  void ToggleJogPad();
+  void ToggleJogPad() { jog_->TogglePad(); }
   // The arm, its limits and the table plane, as last applied.
   Workspace workspace() const { return {arm, servoTables(), minToolY_}; }
   TComLed* ComLed1 = nullptr;
@@ -107,7 +109,6 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   TStatusLine status;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -125,9 +126,6 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void RestoreSentPose();
   void ConnectControls();
   void UpdateArmView();
-  bool IsCoordinateBox(const QWidget* widget) const;
-  // Keys typed there are text: the coordinate boxes and the speed and repeat boxes.
-  bool IsTextBox(const QWidget* widget) const;
   // A run of the arm (playback, Move, Home) begins: an earlier Esc no longer counts.
   void BeginRun();
   // Move and Home: classic sends `frames` (all six) at once; smooth moves the servos together
@@ -140,20 +138,12 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
   void FollowPort();
-  void WatchFocus(QWidget* old, QWidget* now);
-  // The tick's input: the jog pad while it is used, else joystick 0.
-  void ReadJogInput();
-  void ShowJogPadAtStart();
-  void ShowJogPad();
-  // No joint and no tool-point direction: nothing moves on the next tick.
-  void StopJog();
-  // "Table reached" and the like on the status line while a jog is held back.
-  void ShowJogStatus();
+  // The keys of this window, and Esc in every window of the program.
+  void RouteKeys();
   // The arm view's outline of the point typed into the coordinate boxes.
   void UpdatePreview();
   // Asks before a changed, non-empty script is thrown away; true to go on.
   bool DiscardAllowed();
-  TGaugeSurface* Gauge(int k) const;
 
   // How playback moves the arm, as the settings last applied say.
   MotionConfig motion_;
@@ -168,25 +158,13 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   // The pose sent, remembered for the port; written at most once a second.
   TPoseKeeper poseKeeper_;
   QTimer poseTimer_;
-  TfrmJogPad* jogPad_ = nullptr;
+  std::unique_ptr<TGaugePanel> gauges_;
+  std::unique_ptr<TJogController> jog_;
+  std::unique_ptr<TKeyRouter> keys_;
   std::unique_ptr<TTeachControl> teach_;
   TfrmTimeline* timeline_ = nullptr;
-  JogPadMode jogPadMode_ = JogPadMode::Auto;
-  // Opened with F5: a stick plugged in then does not hide it.
-  bool jogPadByKey_ = false;
-  // What each label and gauge shows, servo and position; the tick redraws only changes.
-  struct Shown {
-    int servo = 0;
-    int32_t position = 0;
-    bool operator==(const Shown&) const = default;
-  };
-  std::array<Shown, 3> shown_{};
   // The positions the controller last received (the start values before any write).
   std::array<int32_t, kServoCount + 1> sent_{};
-  int shownGroup_ = 0;
   float minToolY_ = 0;
-  float jogStep_ = 5;  // mm
-  WorkspaceJog jog_;
-  QString jogStatus_;      // what the status line last heard from the jog
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
 };

@@ -25,15 +25,13 @@ void TfrmVantrel::ShowConnection() {
 
 void TfrmVantrel::EndMotion() {
   Timer1.Stop();
-  StopJog();
-  jogPad_->Release();
+  jog_->Release();
   stopRequested = 1;  // a script playing ends
 }
 
 void TfrmVantrel::PortAppeared() {
   // Nothing the operator did before goes out now: the next frame waits for a new touch.
-  StopJog();
-  jogPad_->Release();
+  jog_->Release();
   connectedSaid_ = tr("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath()));
   status.Say(connectedSaid_);
   Timer1.Start();
