@@ -92,4 +92,61 @@ TEST(VirtualController, WaitingForFramesWakesOnArrivalOrAtTheDeadline) {
   EXPECT_EQ(c.State().position[3], 42);
 }
 
+struct LineCase {
+  const char* family;
+  ByteString question;
+  ByteString answer;  // for servo 1 set to 200, 2075 us or 2637 / 716 steps
+};
+
+const LineCase kLineCases[] = {
+    {"ssc32", "QP 0\r", "\xCF"},
+    {"maestro", ByteString("\x90\x00", 2), "\x6C\x20"},
+    // The adapter hands the question back before the answer.
+    {"sts", "\xFF\xFF\x01\x04\x02\x38\x02\xBE",
+     ByteString("\xFF\xFF\x01\x04\x02\x38\x02\xBE\xFF\xFF\x01\x04\x00\x4D\x0A\xA3", 16)},
+    {"lx16a", "\x55\x55\x01\x03\x1C\xDF", "\x55\x55\x01\x05\x1C\xCC\x02\x0F"},
+};
+
+class VirtualBoardLine : public testing::TestWithParam<LineCase> {
+ protected:
+  ByteString Ask(TComPort& port, const ByteString& question, size_t count) {
+    port.SendText(question);
+    ByteString answer(count + 1, '\0');
+    answer.resize(static_cast<size_t>(port.ReceiveBytes(answer.data(), int(answer.size()))));
+    return answer;
+  }
+};
+
+TEST_P(VirtualBoardLine, AnswersOnThePortWhereTheArmWasLeft) {
+  const LineCase& c = GetParam();
+  TVirtualServoController& controller = TVirtualServoController::Instance();
+  controller.SetBoard(c.family, DefaultServoMap(c.family));
+  const int32_t left[7] = {0, 200, 30, 127, 127, 127, 127};
+  controller.SetPose(left);
+  TComPort port;
+  port.SetPort("sim");
+  port.Timeouts().SetReadTotalConstant(300);
+  port.SetConnected(true);
+  EXPECT_EQ(Ask(port, c.question, c.answer.size()), c.answer);
+  EXPECT_EQ(controller.State().position[2], 30);
+  if (std::string(c.family) == "ssc32") {
+    // Just powered: no target yet, no pulse.
+    controller.ForgetTargets();
+    EXPECT_EQ(Ask(port, c.question, 1), ByteString(1, '\0'));
+  } else if (c.answer.size() > c.question.size()) {
+    // A servo not on the bus: nothing but the echo comes back.
+    controller.SetAnswering(1, false);
+    const ByteString echo = c.family == std::string("sts") ? c.question : ByteString();
+    EXPECT_EQ(Ask(port, c.question, c.answer.size()), echo);
+    controller.SetAnswering(1, true);
+  }
+  port.SetConnected(false);
+  controller.SetBoard("vantrel", {});
+}
+
+INSTANTIATE_TEST_SUITE_P(AnsweringFamilies, VirtualBoardLine, testing::ValuesIn(kLineCases),
+                         [](const testing::TestParamInfo<LineCase>& info) {
+                           return std::string(info.param.family);
+                         });
+
 }  // namespace
