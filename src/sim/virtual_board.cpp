@@ -77,18 +77,20 @@ std::unique_ptr<VirtualBoard> MakeMiniSscBoard() {
   return std::make_unique<MiniSscBoard>();
 }
 
-bool IsBoardFamily(const std::string& family) {
-  for (const char* name : {"vantrel", "ssc32", "maestro", "minissc", "sts", "lx16a"}) {
-    if (family == name) return true;
+std::unique_ptr<VirtualBoard> MakeVirtualBoard(BoardFamily family) {
+  switch (family) {
+    case BoardFamily::Ssc32:
+      return MakeAsciiBoard();
+    case BoardFamily::Maestro:
+      return MakeMaestroBoard();
+    case BoardFamily::MiniSsc:
+      return MakeMiniSscBoard();
+    case BoardFamily::Sts:
+      return MakeStsBoard();
+    case BoardFamily::Lx16a:
+      return MakeLx16aBoard();
+    case BoardFamily::Vantrel:
+      break;
   }
-  return false;
-}
-
-std::unique_ptr<VirtualBoard> MakeVirtualBoard(const std::string& family) {
-  if (family == "ssc32") return MakeAsciiBoard();
-  if (family == "maestro") return MakeMaestroBoard();
-  if (family == "minissc") return MakeMiniSscBoard();
-  if (family == "sts") return MakeStsBoard();
-  if (family == "lx16a") return MakeLx16aBoard();
   return MakeFrameBoard();
 }

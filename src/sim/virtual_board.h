@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "board.h"
+
 // What one channel (a PWM output or a bus servo id) holds, in the board's own units as the
 // settings give them: microseconds for the PWM boards, steps for bus servos, the position byte
 // for the frame boards.
@@ -58,10 +60,7 @@ class VirtualBoard {
   uint64_t queries_ = 0;
 };
 
-// The family names the settings use: vantrel, ssc32, maestro, minissc, sts, lx16a.
-bool IsBoardFamily(const std::string& family);
-// A board of `family`; unknown names give the vantrel board.
-std::unique_ptr<VirtualBoard> MakeVirtualBoard(const std::string& family);
+std::unique_ptr<VirtualBoard> MakeVirtualBoard(BoardFamily family);
 
 std::unique_ptr<VirtualBoard> MakeFrameBoard();
 std::unique_ptr<VirtualBoard> MakeMiniSscBoard();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 
 #include "virtual_devices.h"
 
@@ -31,32 +32,11 @@ TVirtualServoController& TVirtualServoController::Instance() {
   return controller;
 }
 
-VirtualServoMap DefaultServoMap(const std::string& family) {
-  VirtualServoMap map;
-  struct Span {
-    const char* family;
-    int32_t firstChannel, low, high;
-  };
-  // A half turn: 500..2500 us, 1024..3072 of the STS's 4096 steps a turn, 125..875 of the
-  // LX-16A's 1000 steps over 240 degrees.
-  static const Span kSpans[] = {{"ssc32", 0, 500, 2500},
-                                {"maestro", 0, 500, 2500},
-                                {"minissc", 0, 0, 254},
-                                {"sts", 1, 1024, 3072},
-                                {"lx16a", 1, 125, 875}};
-  for (const Span& span : kSpans) {
-    if (family != span.family) continue;
-    for (int i = 1; i <= 6; ++i) {
-      map.channel[i] = span.firstChannel + i - 1;
-      map.low[i] = span.low;
-      map.high[i] = span.high;
-    }
-  }
-  return map;
-}
-
 TVirtualServoController::TVirtualServoController() : board_(MakeFrameBoard()) {
-  for (int i = 1; i <= 6; ++i) ChannelOf(i).present = ChannelOf(i).target = 127;
+  for (int i = 1; i <= 6; ++i) {
+    config_.servos[i] = {i, 0, 254};
+    ChannelOf(i).present = ChannelOf(i).target = 127;
+  }
 }
 
 TVirtualServoController::~TVirtualServoController() {
@@ -100,21 +80,17 @@ void TVirtualServoController::Stop() {
 }
 
 void TVirtualServoController::SetAddresses(const int32_t address[7]) {
-  VirtualServoMap map;
-  for (int i = 1; i <= 6; ++i) map.channel[i] = static_cast<uint8_t>(address[i]);
-  SetBoard("vantrel", map);
+  BoardConfig config;
+  for (int i = 1; i <= 6; ++i) config.servos[i] = {static_cast<uint8_t>(address[i]), 0, 254};
+  SetBoard(config);
 }
 
-void TVirtualServoController::SetBoard(const std::string& family, const VirtualServoMap& map) {
+void TVirtualServoController::SetBoard(const BoardConfig& config) {
   std::lock_guard lock(mutex_);
-  const std::string name = IsBoardFamily(family) ? family : "vantrel";
   int32_t pose[7] = {};
   for (int i = 1; i <= 6; ++i) pose[i] = PositionOf(i, ChannelOf(i).present);
-  if (name != family_) {
-    family_ = name;
-    board_ = MakeVirtualBoard(name);
-  }
-  map_ = map;
+  if (config.family != config_.family) board_ = MakeVirtualBoard(config.family);
+  config_ = config;
   for (int i = 1; i <= 6; ++i) {
     BoardChannel& c = ChannelOf(i);
     c.present = c.target = UnitsOf(i, pose[i]);
@@ -139,7 +115,7 @@ bool TVirtualServoController::MoveByHand(int servo, int32_t position) {
   std::function<void()> notify;
   {
     std::lock_guard lock(mutex_);
-    moved = board_->MoveByHand(map_.channel[servo], UnitsOf(servo, position));
+    moved = board_->MoveByHand(config_.servos[servo].channel, UnitsOf(servo, position));
     notify = onChange_;
   }
   if (moved && notify) notify();
@@ -158,24 +134,21 @@ void TVirtualServoController::SetAnswering(int servo, bool answers) {
 }
 
 int32_t TVirtualServoController::UnitsOf(int servo, int32_t position) const {
-  const int64_t span = map_.high[servo] - map_.low[servo];
-  return static_cast<int32_t>(map_.low[servo] + (span * position + (span >= 0 ? 127 : -127)) / 254);
+  const BoardServo& s = config_.servos[servo];
+  return s.low + static_cast<int32_t>(std::lround((int64_t{s.high} - s.low) * position / 254.0));
 }
 
 int32_t TVirtualServoController::PositionOf(int servo, int32_t units) const {
-  const int64_t span = map_.high[servo] - map_.low[servo];
-  if (span == 0) return 0;
-  const int64_t scaled = (int64_t{units} - map_.low[servo]) * 254;
-  // Rounded to the nearest position, halves away from zero.
-  const int64_t half = (scaled >= 0) == (span > 0) ? span / 2 : -span / 2;
-  return static_cast<int32_t>((scaled + half) / span);
+  const BoardServo& s = config_.servos[servo];
+  if (s.high == s.low) return 0;
+  return static_cast<int32_t>(std::lround((int64_t{units} - s.low) * 254.0 / (s.high - s.low)));
 }
 
 TVirtualServoController::Snapshot TVirtualServoController::State() const {
   std::lock_guard lock(mutex_);
   Snapshot s;
   for (int i = 1; i <= 6; ++i) {
-    const BoardChannel& c = board_->channel(map_.channel[i]);
+    const BoardChannel& c = board_->channel(config_.servos[i].channel);
     s.position[i] = PositionOf(i, c.present);
     s.limp[i] = !c.torque;
   }

@@ -24,18 +24,6 @@ bool IsVirtualPortName(const std::string& port);
 // port of that name opens the controller's pseudo-terminal. Safe to call more than once.
 void RegisterVirtualServoController();
 
-// Where each servo sits on the board: its channel (or bus id) and the board's units for
-// positions 0 and 254.
-struct VirtualServoMap {
-  int32_t channel[7] = {0, 1, 2, 3, 4, 5, 6};
-  int32_t low[7] = {0, 0, 0, 0, 0, 0, 0};
-  int32_t high[7] = {0, 254, 254, 254, 254, 254, 254};
-};
-
-// The board's own map when the settings give none: channels from 0 on for the PWM boards,
-// ids from 1 on for bus servos, a half turn across positions 0..254.
-VirtualServoMap DefaultServoMap(const std::string& family);
-
 class TVirtualServoController {
  public:
   struct Snapshot {
@@ -63,10 +51,9 @@ class TVirtualServoController {
 
   // Servo i answers frames whose address byte is the low byte of address[i] (i = 1..6).
   void SetAddresses(const int32_t address[7]);
-  // A board of `family` with the servos on it as `map` says; the servos keep their positions.
-  // Unknown families play Vantrel's frames.
-  void SetBoard(const std::string& family, const VirtualServoMap& map);
-  const std::string& family() const { return family_; }
+  // A board as `config` describes it, the servos where they were.
+  void SetBoard(const BoardConfig& config);
+  BoardFamily family() const { return config_.family; }
   // Puts the servos at `position[1..6]` as if the arm had been left there.
   void SetPose(const int32_t position[7]);
   // A PWM board just powered: no target yet, so its queries report 0.
@@ -90,15 +77,14 @@ class TVirtualServoController {
   void Listen();
   int32_t UnitsOf(int servo, int32_t position) const;
   int32_t PositionOf(int servo, int32_t units) const;
-  BoardChannel& ChannelOf(int servo) { return board_->channel(map_.channel[servo]); }
+  BoardChannel& ChannelOf(int servo) { return board_->channel(config_.servos[servo].channel); }
 
   int master_ = -1;
   int wake_ = -1;
   std::thread listener_;
   mutable std::mutex mutex_;
   mutable std::condition_variable taken_;
-  std::string family_ = "vantrel";
   std::unique_ptr<VirtualBoard> board_;
-  VirtualServoMap map_;
+  BoardConfig config_;
   std::function<void()> onChange_;
 };

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "family_board.h"
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -72,14 +74,14 @@ TEST(ArmView, DraggingAJointTurnsItsServoAsAHandWould) {
 
 TEST(VirtualController, OnlyALimpBusServoGivesWayToTheHand) {
   TVirtualServoController c;
-  c.SetBoard("sts", DefaultServoMap("sts"));
+  c.SetBoard(FamilyBoard("sts"));
   EXPECT_FALSE(c.MoveByHand(2, 40));
   // Torque off on the bus: the servo gives way and the view shows it limp where it was left.
   c.Take(std::string("\xFF\xFF\x02\x04\x03\x28\x00\xCE", 8));
   EXPECT_TRUE(c.MoveByHand(2, 40));
   EXPECT_EQ(c.State().position[2], 40);
   EXPECT_TRUE(c.State().limp[2]);
-  c.SetBoard("ssc32", DefaultServoMap("ssc32"));
+  c.SetBoard(FamilyBoard("ssc32"));
   EXPECT_FALSE(c.MoveByHand(2, 90));
   EXPECT_EQ(c.State().position[2], 40);
 }

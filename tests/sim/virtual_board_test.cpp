@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "family_board.h"
+
 namespace {
 
 std::string Hex(const std::string& bytes) {
@@ -65,7 +67,7 @@ class VirtualBoardBytes : public testing::TestWithParam<Case> {};
 
 TEST_P(VirtualBoardBytes, DecodesAndAnswersAsTheBoard) {
   const Case& c = GetParam();
-  auto board = MakeVirtualBoard(c.family);
+  auto board = MakeVirtualBoard(*ParseBoardFamily(c.family));
   std::string input = c.input;
   if (std::string(c.family) != "ssc32") {
     std::erase(input, ' ');
@@ -91,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(EveryFamily, VirtualBoardBytes, testing::ValuesIn(kCase
 TEST(VirtualBoard, ALimpBusServoFollowsTheHandAndDrivesBackToItsGoalWithTorque) {
   for (const char* family : {"sts", "lx16a"}) {
     SCOPED_TRACE(family);
-    auto board = MakeVirtualBoard(family);
+    auto board = MakeVirtualBoard(*ParseBoardFamily(family));
     board->channel(1).target = board->channel(1).present = 500;
     EXPECT_FALSE(board->MoveByHand(1, 300));  // held by its torque
     board->channel(1).torque = false;
@@ -102,7 +104,7 @@ TEST(VirtualBoard, ALimpBusServoFollowsTheHandAndDrivesBackToItsGoalWithTorque) 
     EXPECT_TRUE(board->channel(1).torque);
     EXPECT_EQ(board->channel(1).present, 500);
   }
-  EXPECT_FALSE(MakeVirtualBoard("maestro")->MoveByHand(0, 300));
+  EXPECT_FALSE(MakeVirtualBoard(BoardFamily::Maestro)->MoveByHand(0, 300));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "family_board.h"
+
 #include <QCoreApplication>
 #include <chrono>
 #include <thread>
@@ -120,7 +122,7 @@ class VirtualBoardLine : public testing::TestWithParam<LineCase> {
 TEST_P(VirtualBoardLine, AnswersOnThePortWhereTheArmWasLeft) {
   const LineCase& c = GetParam();
   TVirtualServoController& controller = TVirtualServoController::Instance();
-  controller.SetBoard(c.family, DefaultServoMap(c.family));
+  controller.SetBoard(FamilyBoard(c.family));
   const int32_t left[7] = {0, 200, 30, 127, 127, 127, 127};
   controller.SetPose(left);
   TComPort port;
@@ -141,7 +143,7 @@ TEST_P(VirtualBoardLine, AnswersOnThePortWhereTheArmWasLeft) {
     controller.SetAnswering(1, true);
   }
   port.SetConnected(false);
-  controller.SetBoard("vantrel", {});
+  controller.SetBoard(FamilyBoard("vantrel"));
 }
 
 INSTANTIATE_TEST_SUITE_P(AnsweringFamilies, VirtualBoardLine, testing::ValuesIn(kLineCases),
