@@ -60,6 +60,7 @@ void FuzzScriptFile(std::string_view data);
 void FuzzSettingsFile(std::string_view data);
 void FuzzFrameDecoder(std::string_view data);
 void FuzzMove(std::string_view data);
+void FuzzRemoteCommand(std::string_view data);
 void FuzzSsc32Reply(std::string_view data);
 void FuzzMaestroReply(std::string_view data);
 void FuzzStsReply(std::string_view data);

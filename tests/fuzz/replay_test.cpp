@@ -23,11 +23,12 @@ struct Harness {
 };
 
 const Harness kHarnesses[] = {
-    {"int_syntax", FuzzIntSyntax},       {"script_line", FuzzScriptLine},
-    {"script_file", FuzzScriptFile},     {"settings_file", FuzzSettingsFile},
-    {"frame_decoder", FuzzFrameDecoder}, {"move", FuzzMove},
-    {"ssc32_reply", FuzzSsc32Reply},     {"maestro_reply", FuzzMaestroReply},
-    {"sts_reply", FuzzStsReply},         {"lx16a_reply", FuzzLx16aReply},
+    {"int_syntax", FuzzIntSyntax},         {"script_line", FuzzScriptLine},
+    {"script_file", FuzzScriptFile},       {"settings_file", FuzzSettingsFile},
+    {"frame_decoder", FuzzFrameDecoder},   {"move", FuzzMove},
+    {"ssc32_reply", FuzzSsc32Reply},       {"maestro_reply", FuzzMaestroReply},
+    {"sts_reply", FuzzStsReply},           {"lx16a_reply", FuzzLx16aReply},
+    {"remote_command", FuzzRemoteCommand},
 };
 
 void PrintTo(const Harness& harness, std::ostream* out) {
