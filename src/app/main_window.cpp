@@ -20,6 +20,7 @@
 #include "ui_main_window.h"
 #include "vantrel_application.h"
 #include "virtual_controller.h"
+#include "window_remote.h"
 
 namespace {
 // How often a long wait looks at the keys: Esc ends it within this.
@@ -138,6 +139,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   ui->lbMessage->hide();
   state.runState = 1;
   ShowConnection();
+  RunGuarded([&] { remote_ = TWindowRemote::Create(*this, options_->store()); });
   if (portError) std::rethrow_exception(portError);
 }
 

@@ -34,6 +34,7 @@ class TfrmJoy;
 class TfrmVTOptions;
 class TGaugeSurface;
 class TfrmTimeline;
+class TWindowRemote;
 
 class TfrmVantrel : public QWidget, public PlaybackHost {
   Q_OBJECT
@@ -167,4 +168,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   std::array<int32_t, kServoCount + 1> sent_{};
   float minToolY_ = 0;
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
+  // The arm on the broker; last, so it goes first, while what it drives is still there.
+  friend class TWindowRemote;
+  std::unique_ptr<TWindowRemote> remote_;
 };

@@ -70,8 +70,8 @@ class ServePlayback : public PlaybackHost {
   int& stopRequested_;
 };
 
-// The script text as the window's Load reads a file: through a file of its own, so that a
-// bad line is refused with the same words.
+}  // namespace
+
 void LoadScriptText(const std::string& text, TRoboPath& script) {
   char path[] = "/tmp/vantrel-script-XXXXXX";
   const int fd = ::mkstemp(path);
@@ -92,8 +92,6 @@ void LoadScriptText(const std::string& text, TRoboPath& script) {
   ::close(fd);
   LoadScriptFile(path, script);
 }
-
-}  // namespace
 
 BrokerSettings BrokerSettingsOf(const OptionStore& settings) {
   BrokerSettings broker;

@@ -14,6 +14,10 @@ BrokerSettings BrokerSettingsOf(const OptionStore& settings);
 // mqttControl and mqttMaxAge.
 SessionOptions SessionOptionsOf(const OptionStore& settings);
 
+// A script sent as text, read as the window's Load reads a file: through a file of its own,
+// so that a bad line is refused with the same words.
+void LoadScriptText(const std::string& text, TRoboPath& script);
+
 // The steady clock, its waits ending when `signals` asks for a stop or `wakeFd` turns readable.
 class ServeClock : public CliClock {
  public:

@@ -95,7 +95,7 @@ class Reader {
       std::string name = String();
       if (value.Member(name)) Fail(TrFormat("'{1}' given twice", {name}));
       Expect(':');
-      value.members.emplace_back(std::move(name), Value(depth + 1));
+      value.members.push_back({std::move(name), Value(depth + 1)});
     } while (Take(','));
     Expect('}');
   }

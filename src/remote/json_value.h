@@ -6,13 +6,14 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 class JsonError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+struct JsonMember;
 
 struct JsonValue {
   enum class Kind { Null, Bool, Number, String, Array, Object };
@@ -21,11 +22,16 @@ struct JsonValue {
   double number = 0;
   std::string text;  // a string's value
   std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;  // in the order given
+  std::vector<JsonMember> members;  // in the order given
   // The value as it stood in the input, for echoing an id back unchanged.
   std::string raw;
 
   const JsonValue* Member(std::string_view name) const;
+};
+
+struct JsonMember {
+  std::string name;
+  JsonValue value;
 };
 
 // Raises JsonError with the reason and the byte offset where the input went wrong.

@@ -76,7 +76,8 @@ void RemoteSession::Run(const RemoteCommand& command) {
   const HaltCheck halted = [this] { return BetweenTicks(); };
   try {
     switch (command.kind) {
-      case Kind::Halt:  // nothing moves; the arm stays as it is
+      case Kind::Halt:
+        arm_.Halt();
         break;
       case Kind::Speed:
         speed_ = command.speedPercent;

@@ -30,6 +30,8 @@ class RemoteArm {
                     const HaltCheck& halted) = 0;
   // Takes up a script waiting to be continued.
   virtual void Continue() = 0;
+  // A halt while no command of the session moves the arm: whatever else moves it stops.
+  virtual void Halt() {}
   // Pose, read-back, connected, moving, playing and line; the session adds speed and error.
   virtual RemoteState State() const = 0;
   virtual std::chrono::milliseconds Tick() const = 0;

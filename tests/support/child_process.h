@@ -23,6 +23,8 @@ class ChildProcess {
   int Wait(std::chrono::milliseconds timeout);
 
   pid_t pid() const { return pid_; }
+  // Standard output as it comes, for a caller that reads it itself.
+  int OutFd() const { return out_; }
   std::string out;
   std::string err;
 
