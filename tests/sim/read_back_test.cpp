@@ -121,4 +121,36 @@ TEST(ReadBack, AHotOrOverloadedServoRaisesTheAlarmAndAPoseNeedsEveryServo) {
   EXPECT_EQ(MeasuredPose(reading), std::nullopt);
 }
 
+class HostAndBoard : public testing::TestWithParam<const char*> {};
+
+// The host's bytes for a tick, its torque switch and its questions, against the virtual board of
+// the same family: what one side writes the other reads.
+TEST_P(HostAndBoard, WhatTheHostSendsTheBoardTakesAndWhatTheBoardAnswersTheHostReads) {
+  const BoardConfig config = FamilyBoard(GetParam());
+  const auto host = MakeBoard(config);
+  TVirtualServoController board;
+  board.SetBoard(config);
+  const ServoTarget targets[] = {{1, 0}, {2, 254}, {3, 17}, {4, 127}, {5, 200}, {6, 99}};
+  const ByteString tick = host->EncodeTick(targets);
+  // Only the half-duplex adapter hands anything back: the echo.
+  EXPECT_EQ(board.Take(tick), config.family == BoardFamily::Sts ? tick : ByteString());
+  const auto state = board.State();
+  EXPECT_EQ(state.badFrames, 0u);
+  for (const ServoTarget& t : targets) EXPECT_EQ(state.position[t.servo], t.position) << t.servo;
+
+  for (const BoardQuery& query : host->Queries(QueryKind::Pose)) {
+    const ReplyResult reply = host->DecodeReply(query, board.Take(query.bytes));
+    ASSERT_TRUE(reply.ok()) << query.servo;
+    // The ASCII board answers in tens of microseconds, a little over a position.
+    EXPECT_NEAR(reply.reading.servos[query.servo].position.value(),
+                targets[query.servo - 1].position, config.family == BoardFamily::Ssc32 ? 1 : 0);
+  }
+  const ByteString off = host->TorqueCommand(false);
+  board.Take(off);
+  EXPECT_EQ(board.State().limp[3], !off.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFamily, HostAndBoard,
+                         testing::Values("vantrel", "ssc32", "maestro", "minissc", "sts", "lx16a"));
+
 }  // namespace
