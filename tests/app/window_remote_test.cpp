@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <thread>
 
 #include "mosquitto_broker.h"
 #include "window_harness.h"
@@ -27,7 +28,8 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
   TfrmVantrel& w = StartIdle(h, {{"mqttHost", "127.0.0.1"},
                                  {"mqttPort", std::to_string(broker.port())},
                                  {"mqttArm", "desk"},
-                                 {"mqttControl", "1"}});
+                                 {"mqttControl", "1"},
+                                 {"mqttMaxAge", "1"}});
   ASSERT_EQ(Await(probe, "vantrel/desk/online", "true"), "true");
   EXPECT_NE(Await(probe, "vantrel/desk/state", "\"connected\":true"), "");
 
@@ -44,6 +46,12 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
   EXPECT_EQ(Await(probe, "vantrel/desk/reply", "\"id\":2"),
             R"({"id":2,"ok":false,"error":"busy with another motion"})");
   w.state.runState = 1;
+
+  // A command that waited past mqttMaxAge while the window was busy elsewhere is not run.
+  probe.Publish("vantrel/desk/cmd", R"({"id":3,"do":"home"})");
+  std::this_thread::sleep_for(1200ms);
+  EXPECT_NE(Await(probe, "vantrel/desk/reply", "\"id\":3").find("longer than mqttMaxAge"),
+            std::string::npos);
   EXPECT_EQ(h.pty.Drain(50ms), "");
 }
 

@@ -31,7 +31,7 @@ class Child : public ChildProcess {
 TEST(Program, HelpListsTheSubcommands) {
   Child child({"--help"});
   ASSERT_EQ(child.Wait(10s), 0);
-  for (const char* line : {"play FILE.vco", "move X Y Z", "check FILE.vco", "ports"}) {
+  for (const char* line : {"play FILE.vco", "move X Y Z", "check FILE.vco", "ports", "serve"}) {
     EXPECT_NE(child.out.find(std::string("  ") + line), std::string::npos) << child.out;
   }
   EXPECT_EQ(child.err, "");

@@ -183,6 +183,18 @@ TEST_F(ServeTest, AHaltEndsALongMoveWithinOneTick) {
   ASSERT_FALSE(arrivals.empty());
   // One tick is 20 ms; the frame of the tick in progress may still go out.
   EXPECT_LT(arrivals.back() - asked, 60ms);
+
+  // A pause of a script ends as soon as the halt comes; the line after it is never sent.
+  probe_.Publish(Topic("slow", "cmd"),
+                 R"({"id":"p","do":"play","script":"M;1;130\r\nP;0;255\r\nM;1;10\r\n"})");
+  ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), "\"line\":2", 5s).payload, "");
+  const size_t frames = line.Arrivals().size();
+  EXPECT_EQ(Ask("slow", "h2", "\"do\":\"halt\""), Ok("h2"));
+  EXPECT_NE(probe_.WaitFor(Topic("slow", "reply"), R"({"id":"p","ok":false,"error":"halted"})", 1s)
+                .payload,
+            "");
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(line.Arrivals().size(), frames);
   EXPECT_EQ(Stop(*arm), 0) << arm->err;
 }
 
