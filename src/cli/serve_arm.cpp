@@ -90,7 +90,18 @@ void LoadScriptText(const std::string& text, TRoboPath& script) {
     left.remove_prefix(static_cast<size_t>(n));
   }
   ::close(fd);
-  LoadScriptFile(path, script);
+  try {
+    LoadScriptFile(path, script);
+  } catch (EDetailedError& e) {
+    // The file is ours, not the sender's: its name would only puzzle.
+    std::string detail = e.detail();
+    const std::string name = path;
+    for (size_t at = detail.find(name); at != std::string::npos; at = detail.find(name, at)) {
+      detail.replace(at, name.size(), Tr("the script sent"));
+    }
+    e.SetDetail(detail);
+    throw;
+  }
 }
 
 BrokerSettings BrokerSettingsOf(const OptionStore& settings) {

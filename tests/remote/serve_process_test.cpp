@@ -101,7 +101,9 @@ TEST_F(ServeTest, RefusalsAnswerWithTheReasonAndMoveNothing) {
   EXPECT_EQ(Ask("solo", "r", "\"do\":\"dance\""), reply + "\"'dance' is not a command\"}");
   EXPECT_EQ(Ask("solo", "r", "\"do\":\"home\",\"now\":1"), reply + "\"'home' takes no 'now'\"}");
   EXPECT_EQ(Ask("solo", "r", "\"do\":\"move\",\"xyz\":[500,0,0]").rfind(reply, 0), 0u);
-  EXPECT_EQ(Ask("solo", "r", "\"do\":\"play\",\"script\":\"M;1;300\\r\\n\"").rfind(reply, 0), 0u);
+  EXPECT_EQ(
+      Ask("solo", "r", "\"do\":\"play\",\"script\":\"M;1;300\\r\\n\""),
+      reply + "\"1001 :TRobopath: load - the script sent, line 1: value 300 is outside 0..255\"}");
 
   size_t from = probe_.Messages().size();
   probe_.Publish(Topic("solo", "cmd"), "{\"do\":");
