@@ -74,8 +74,9 @@ class CliPlayback : public PlaybackHost {
 
   void CommandStarting(int index, int) override {
     index_ = index;
+    // Quiet, the progress text is never shown: making it would cost more than the frame.
+    if (progress_.mode() == Progress::Mode::Quiet) return;
     commandStart_ = clock_.Now();
-    commandText_ = FormatScriptLine(script_.getItem(index));
     progress_.Command(Text());
   }
 
@@ -83,7 +84,7 @@ class CliPlayback : public PlaybackHost {
   // "command 12 of 240, M;3;140"
   std::string Where() const {
     return TrFormat("command {1} of {2}, {3}",
-                    {std::to_string(index_ + 1), std::to_string(script_.count()), commandText_});
+                    {std::to_string(index_ + 1), std::to_string(script_.count()), CommandText()});
   }
   int64_t ElapsedMs() { return duration_cast<milliseconds>(clock_.Now() - start_).count(); }
   uint64_t framesSent() const { return framesSent_; }
@@ -101,12 +102,16 @@ class CliPlayback : public PlaybackHost {
     return stopped_;
   }
 
+  std::string CommandText() const {
+    return index_ < script_.count() ? FormatScriptLine(script_.getItem(index_)) : std::string();
+  }
+
   std::string Text() {
     const auto now = clock_.Now();
     const auto i = static_cast<size_t>(index_);
     const int64_t inCommand = duration_cast<milliseconds>(now - commandStart_).count();
     const int64_t left = std::max(waitsLeft_[i + 1], waitsLeft_[i] - inCommand);
-    return ProgressText(index_ + 1, script_.count(), commandText_,
+    return ProgressText(index_ + 1, script_.count(), CommandText(),
                         duration_cast<milliseconds>(now - start_).count(), left);
   }
 
@@ -121,7 +126,6 @@ class CliPlayback : public PlaybackHost {
   HaltingClock runClock_;
   int index_ = 0;
   ScheduleClock::TimePoint commandStart_{};
-  std::string commandText_;
   bool stopped_ = false;
   uint64_t framesSent_ = 0;
 };
