@@ -75,8 +75,12 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
   }
   std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   const auto due = poseKeeper_.Sent(frames, servoTables(), TPoseKeeper::Clock::now());
+  // While frames keep coming, the first one after the pose is due writes it, right after its
+  // own write; the timer, a second later, only keeps the pose the last frame left. Fired
+  // when due, it would write the file at any moment, also just as the next frame is due.
   if (due && !poseTimer_.isActive()) {
-    poseTimer_.start(std::chrono::ceil<std::chrono::milliseconds>(*due));
+    poseTimer_.start(
+        std::chrono::ceil<std::chrono::milliseconds>(*due + TPoseKeeper::kWriteInterval));
   }
   status.Say({});  // the arm has moved: what the bar said is over
   RestartTick();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value) {
   auto command = std::make_unique<TServoCommand>();
@@ -31,8 +32,11 @@ namespace {
 
 using TimePoint = ScheduleClock::TimePoint;
 
-void PlayMove(PlaybackHost& host, Timeline& timeline, const PlayOptions& options, int servo,
-              int value) {
+// Sets the servo and sends its frame; answers the wait that follows it, counted from when the
+// frame was due.
+std::pair<TimePoint, ScheduleClock::Duration> SendMove(PlaybackHost& host, Timeline& timeline,
+                                                       const PlayOptions& options, int servo,
+                                                       int value) {
   ServoState& state = host.servoState();
   // The wait follows the distance to the raw value, even when the clamp stops short of it.
   const int64_t distance = std::llabs(int64_t{state.position[servo]} - value);
@@ -42,8 +46,7 @@ void PlayMove(PlaybackHost& host, Timeline& timeline, const PlayOptions& options
   const ByteString frame = ServoFrameOf(state, host.servoTables(), servo);
   const TimePoint due = timeline.FrameDue();
   host.SendFrames(frame);
-  timeline.WaitFrom(due,
-                    kPauseAfterWrite + options.Scaled(std::chrono::milliseconds(distance * 20)));
+  return {due, kPauseAfterWrite + options.Scaled(std::chrono::milliseconds(distance * 20))};
 }
 
 }  // namespace
@@ -74,7 +77,11 @@ void PlayClassic(const TRoboPath& script, PlaybackHost& host, Timeline& timeline
     if (c.letter == 'P') {
       timeline.Wait(options.Scaled(std::chrono::seconds(c.value)));
     } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
-      PlayMove(host, timeline, options, c.servoId, c.value);
+      const auto [due, wait] = SendMove(host, timeline, options, c.servoId, c.value);
+      // What the frame set going (the repaint of the gauges and lamps) runs while the arm
+      // travels; left to the pumps after the wait, it would hold up the next frame.
+      host.PumpEvents();
+      timeline.WaitFrom(due, wait);
     }
     host.PumpEvents();
     host.PumpEvents();

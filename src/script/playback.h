@@ -58,7 +58,8 @@ void RecordAll(TRoboPath& script, const ServoState& state);
 void RecordPause(TRoboPath& script);
 
 // Walks the script from the top, options.repeat times. `stopRequested` is set by the Stop button
-// while the events are pumped; it is checked after each command. Each wait runs from the time the
+// while the events are pumped (once right after each frame, twice after each command); it is
+// checked after each command. Each wait runs from the time the
 // frame before it was due (its due time, the pause after the write and the travel time), not from
 // when the work around it ended, so that work never adds up over a script; no frame leaves
 // before it is due. When the host's motion is smooth, the script plays as smooth_playback.h
