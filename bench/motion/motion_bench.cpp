@@ -57,11 +57,13 @@ void BM_PlannerPerTick(benchmark::State& state) {
     for (int move = 0; move < 20; ++move) {
       const MotionPlan plan(move % 2 ? high : low, move % 2 ? low : high, limits, kTickMs);
       LineBudget line(4);
-      line.Reset(plan.start());
+      Pose sent = plan.start();
       for (int k = 1; k <= plan.ticks(); ++k) {
         const Pose pose = plan.poseAt(k);
         std::array<int, kServoCount> servos{};
-        checksum += line.Pick(pose, servos) + pose[1];
+        const int count = line.Pick(pose, sent, servos);
+        for (int i = 0; i < count; ++i) sent[servos[i]] = pose[servos[i]];
+        checksum += count + pose[1];
       }
       moveTicks += plan.ticks();
     }

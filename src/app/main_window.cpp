@@ -14,8 +14,6 @@
 #include "move_to_point.h"
 #include "options_form.h"
 #include "servo_link.h"
-#include "smooth_move.h"
-#include "straight_line.h"
 #include "timeline_window.h"
 #include "ui_main_window.h"
 #include "vantrel_application.h"
@@ -75,7 +73,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
       ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
   // Timelines opened from the editor picture the script on this arm, from where it stands.
   SetTimelineArmSource([this] {
-    return TimelineArm{state, servoTables(), Motion(), TablePlaneOf(workspace())};
+    return TimelineArm{gate_.received(), gate_.settings(), ui->sbSpeed->value(),
+                       TablePlaneOf(workspace())};
   });
   poseTimer_.setSingleShot(true);
   poseTimer_.setTimerType(Qt::PreciseTimer);  // never early, so the pose is due when it fires
@@ -132,7 +131,6 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   }
   FollowPort();  // also when the settings stopped before the port
   UpdateGauges();
-  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   LoadJoystickCalibration();
   show();
   Timer1.Start();
@@ -182,6 +180,9 @@ void TfrmVantrel::ApplySettings() {
   const AppliedSettings settings = ReadAppliedSettings(options_->store());
   motion_ = settings.motion;
   moveLine_ = settings.moveLine;
+  arm = settings.arm;
+  minToolY_ = settings.minToolY;
+  gate_.Configure({workspace(), motion_, moveLine_});
   // The rest applies whether the port opens or not; one that does not opens when it appears.
   std::exception_ptr portError;
   try {
@@ -191,8 +192,6 @@ void TfrmVantrel::ApplySettings() {
     ComPort1.OpenWhenPresent();
   }
   state.servoIncr = settings.servoIncr;
-  arm = settings.arm;
-  minToolY_ = settings.minToolY;
   jog_->SetStep(settings.jogStep);
   Timer1.SetInterval(settings.servoComInterval);
   FollowPort();
@@ -211,18 +210,39 @@ void TfrmVantrel::Timer1Timer() {
     StepServo(state, i);
     ClampServo(state, servoTables(), i);
   }
+  const ServoState stepped = state;
   const bool horizontalMode = ui->cbHoriz->isChecked() && !jog_->toolMode();
-  const ByteString toolFrames = jog_->AfterStep(before, workspace(), horizontalMode);
-  teach_->Tick(state);
+  jog_->AfterStep(before, workspace(), horizontalMode);
+  const std::vector<int> servos = TickServos(stepped, horizontalMode);
   UpdateGauges();
-  std::function<ByteString()> horizontal;
-  if (horizontalMode) {
-    horizontal = [this] { return HorizontalFrame(state, options_->tables()); };
+  try {
+    if (!gate_.Jog(PoseOf(state), servos)) RestoreSentPose();
+  } catch (...) {
+    RestoreSentPose();
+    throw;
   }
-  SendFrames(toolFrames + BuildTickFrames(state, servoTables(), horizontal));
+  if (!Timer1.Enabled()) RestartTick();
+  // Teaching records what the arm received, not what the stick asked for.
+  teach_->Tick(ReceivedState());
   // Handling one pending event here is left to Qt: this handler returns to the event loop,
   // which serves every pending click, key and repaint before the next timer event, so a long
   // tick never starves the window.
+}
+
+std::vector<int> TfrmVantrel::TickServos(const ServoState& stepped, bool horizontalMode) {
+  std::vector<int> servos;
+  // The tool jog sets servos 1 to 4 after the step; those it changed go first.
+  for (int i = 1; i <= 4 && jog_->toolMode(); ++i) {
+    if (state.position[i] != stepped.position[i]) servos.push_back(i);
+  }
+  for (int i = 1; i <= kServoCount; ++i) {
+    if (horizontalMode && i == 4) {
+      if (!HorizontalFrame(state, servoTables()).empty()) servos.push_back(4);
+    } else if (state.direction[i] != 0) {
+      servos.push_back(i);
+    }
+  }
+  return servos;
 }
 
 void TfrmVantrel::JoystickToDirections(uint16_t buttons, double axisX, double axisY) {
@@ -300,70 +320,31 @@ void TfrmVantrel::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmVantrel::btmoveClick() {
-  BeginRun();
-  Timer1.Stop();
+  if (BusyRefused()) return;
+  // Solved and checked before anything stops: a refused Move leaves jogging as it was.
+  const std::string x = ui->Xcoord->text().toStdString();
+  const std::string y = ui->Ycoord->text().toStdString();
+  const std::string z = ui->Zcoord->text().toStdString();
   ServoState solved = state;
-  ByteString frames;
-  try {
-    frames = MoveWithin(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                        ui->Zcoord->text().toStdString(), workspace(), solved, MoveRule::Refuse);
-  } catch (const EMoveRefused&) {
-    RestartTick();  // refused, nothing happened: jogging goes on
-    throw;
-  }
+  MoveWithin(x, y, z, workspace(), solved, MoveRule::Refuse);
+  const ToolPoint target = ParseTarget(x, y, z);
+  BeginRun();
   if (armView()) armView()->ClearPreview();  // the arm goes where the outline was
-  const ToolPoint target =
-      ParseTarget(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                  ui->Zcoord->text().toStdString());
-  if (!GoAlongLine(solved, target)) GoTo(solved, frames);
-  RestartTick();
-}
-
-bool TfrmVantrel::GoAlongLine(const ServoState& solved, const ToolPoint& target) {
-  if (!motion_.smooth || !moveLine_) return false;
-  // As long as the servos' limits would make the move, and no more than 5 mm a tick.
-  const ToolPoint from = ToolPointFromPositions(state.position, arm);
-  const MotionPlan joints(PoseOf(state), PoseOf(solved), LimitsOf(servoTables(), motion_),
-                          motion_.tickMs);
-  const LinePlan line =
-      PlanLine(from, target, workspace(), LineTicks(Distance(from, target), joints.ticks()));
-  if (!line.refused.accepted()) {
-    RestartTick();
-    throw EMoveRefused(line.refused.reason);
-  }
-  const std::vector<Pose> poses = LinePoses(line, PoseOf(solved));
-  std::copy(std::begin(solved.direction), std::end(solved.direction), std::begin(state.direction));
-  const QSignalBlocker noTicks(&Timer1);
-  MoveThrough(*this, motion_, poses, [this] { return halt_ || stopRequested == 1; });
-  return true;
+  GoTo(PoseOf(solved), target, solved.direction);
 }
 
 void TfrmVantrel::btHomeClick() {
+  if (BusyRefused()) return;
   BeginRun();
-  Timer1.Stop();
   ServoState home = state;
-  const ByteString frames = GoToPose(home, servoTables(), HomePose(options_->store()));
-  GoTo(home, frames);
-  RestartTick();
-}
-
-void TfrmVantrel::GoTo(const ServoState& solved, const ByteString& frames) {
-  std::copy(std::begin(solved.direction), std::end(solved.direction), std::begin(state.direction));
-  if (!motion_.smooth) {
-    std::copy(std::begin(solved.position), std::end(solved.position), std::begin(state.position));
-    UpdateGauges();
-    SendFrames(frames);
-    return;
-  }
-  // The tick would jog the servos beside the move: it waits until the move is over.
-  const QSignalBlocker noTicks(&Timer1);
-  MoveSmoothly(*this, motion_, PoseOf(solved), [this] { return halt_ || stopRequested == 1; });
+  GoToPose(home, servoTables(), HomePose(options_->store()));
+  GoTo(PoseOf(home), std::nullopt, home.direction);
 }
 
 void TfrmVantrel::btStopClick() {
+  // The gate looks after every wait: a smooth move holds within a tick, a classic one ends
+  // after the wait of the command in progress.
   stopRequested = 1;
-  // Smooth playback holds the arm where it is; classic ends after the command in progress.
-  if (motion_.smooth) halt_ = true;
 }
 
 void TfrmVantrel::Halt() {
@@ -372,7 +353,6 @@ void TfrmVantrel::Halt() {
 }
 
 void TfrmVantrel::BeginRun() {
-  if (state.runState == 2) return;  // a Move or Home clicked while playing is part of that run
   halt_ = false;
   stopRequested = 0;
   haltClock_.Reset();

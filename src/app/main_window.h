@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "arm_gate.h"
 #include "arm_view_link.h"
 #include "com_port.h"
 #include "file_process.h"
@@ -36,7 +37,7 @@ class TGaugeSurface;
 class TfrmTimeline;
 class TWindowRemote;
 
-class TfrmVantrel : public QWidget, public PlaybackHost {
+class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   Q_OBJECT
 
  public:
@@ -46,9 +47,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   ~TfrmVantrel() override;
 
   void ApplySettings();
-  void UpdateGauges() override;
+  void UpdateGauges();
   void Timer1Timer();
-  void SendFrames(const ByteString& frames) override;
   void JoystickToDirections(uint16_t buttons, double axisX, double axisY);
   void LoadJoystickCalibration();
   void FormKeyPress(const QString& key);
@@ -72,16 +72,22 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   // Shows the timeline of the script.
   void btTimelineClick();
 
+  const ServoTables& servoTables() const;
+
   // PlaybackHost
-  ServoState& servoState() override { return state; }
-  const ServoTables& servoTables() const override;
   void StopTick() override { Timer1.Stop(); }
   void StartTick() override { RestartTick(); }
   void ShowPlaying(bool playing) override;
   void PumpEvents() override;
-  ScheduleClock& Clock() override { return *clock; }
-  MotionConfig Motion() const override { return motion_; }
   void CommandStarting(int index, int count) override;
+
+  // ArmLine: the gate's way to the port. A write goes out in one piece, the gauges follow
+  // it and the tick runs again after it.
+  bool Write(const ByteString& frames) override;
+  ScheduleClock& Clock() override { return *clock; }
+  void Received(const Pose& before, const Pose& now) override;
+  bool Halted() override { return halt_ || stopRequested == 1; }
+  ArmGate& gate() { return gate_; }
 
   ServoState state;
   TComPort ComPort1;
@@ -125,16 +131,23 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   void RestartTick();
   // The positions go back to what the controller last received.
   void RestoreSentPose();
+  // The live state with the positions the arm received.
+  ServoState ReceivedState() const;
   void ConnectControls();
   void UpdateArmView();
+  // While the arm plays or moves, nothing else may start a motion.
+  void ShowBusy(bool busy);
   // A run of the arm (playback, Move, Home) begins: an earlier Esc no longer counts.
   void BeginRun();
-  // Move and Home: classic sends `frames` (all six) at once; smooth moves the servos together
-  // from where they are to the positions of `solved`, until Esc halts them.
-  void GoTo(const ServoState& solved, const ByteString& frames);
-  // With moveLine in smooth motion: the tool point goes to `target` along a straight line, or
-  // the Move is refused before anything moves. False when the Move is not one for a line.
-  bool GoAlongLine(const ServoState& solved, const ToolPoint& target);
+  // Move and Home: the arm to `target` through the gate, the tick held off meanwhile; the
+  // positions shown are then what the arm received. The jog directions become `directions`
+  // once the move has begun: a refused one leaves jogging as it was.
+  void GoTo(const Pose& target, const std::optional<ToolPoint>& along,
+            const int32_t (&directions)[kServoCount + 1]);
+  // True, with the reason on the status line, while a motion runs: a second one is refused.
+  bool BusyRefused();
+  // The servos the tick sends: those the tool jog moved, then the jogged ones in servo order.
+  std::vector<int> TickServos(const ServoState& stepped, bool horizontalMode);
   // Lets keys and clicks in during a long wait, with no tick.
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
@@ -164,8 +177,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost {
   std::unique_ptr<TKeyRouter> keys_;
   std::unique_ptr<TTeachControl> teach_;
   TfrmTimeline* timeline_ = nullptr;
-  // The positions the controller last received (the start values before any write).
-  std::array<int32_t, kServoCount + 1> sent_{};
+  // Every motion of the arm goes through it; it knows what the arm received.
+  ArmGate gate_{*this};
   float minToolY_ = 0;
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
   // The arm on the broker; last, so it goes first, while what it drives is still there.

@@ -1,5 +1,8 @@
-// The window and the arm: the pose a port's arm was left in, and the arm view of the virtual
-// controller with the outline of the point typed into the coordinate boxes.
+// The window and the arm: the pose a port's arm was left in, Move and Home through the gate,
+// one motion at a time, and the arm view of the virtual controller with the outline of the
+// point typed into the coordinate boxes.
+#include <QScopeGuard>
+
 #include "home_pose.h"
 #include "main_window.h"
 #include "move_to_point.h"
@@ -10,8 +13,14 @@
 void TfrmVantrel::FollowPort() {
   const std::string path = ComPort1.DevicePath();
   if (path == poseKeeper_.portPath()) return;
-  SetStartPose(state, StartPose(options_->store(), path));
-  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
+  // The arm is taken to stand where the gate holds it: within the limits.
+  gate_.Place(StartPose(options_->store(), path));
+  SetStartPose(state, gate_.received());
+  // The virtual arm stands where this one is taken to stand, not in the middle.
+  if (IsVirtualPortName(ComPort1.Port())) {
+    TVirtualServoController::Instance().SetPose(state.position);
+    if (armView()) armLink_.Refresh();
+  }
   poseKeeper_.Follow(PoseFolder(), path, state);
 }
 
@@ -32,4 +41,48 @@ void TfrmVantrel::UpdatePreview() {
     // Not a point yet, or one the arm cannot be solved for: nothing to draw.
     view->ClearPreview();
   }
+}
+
+bool TfrmVantrel::BusyRefused() {
+  if (state.runState != 2 && !gate_.busy()) return false;
+  status.Say(QString::fromStdString(EArmBusy().what()));
+  return true;
+}
+
+void TfrmVantrel::ShowBusy(bool busy) {
+  for (QWidget* control : std::initializer_list<QWidget*>{ui->btmove, ui->btHome, ui->btTeach,
+                                                          ui->btLoad, ui->btEdit}) {
+    control->setEnabled(!busy);
+  }
+}
+
+void TfrmVantrel::GoTo(const Pose& target, const std::optional<ToolPoint>& along,
+                       const int32_t (&directions)[kServoCount + 1]) {
+  Timer1.Stop();
+  // The tick would jog the servos beside the move: it waits until the move is over.
+  const QSignalBlocker noTicks(&Timer1);
+  ShowBusy(true);
+  const auto idle = qScopeGuard([this] { ShowBusy(false); });
+  int32_t jogging[kServoCount + 1];
+  std::copy(std::begin(state.direction), std::end(state.direction), std::begin(jogging));
+  std::copy(std::begin(directions), std::end(directions), std::begin(state.direction));
+  const auto refused = [&] {
+    // Nothing moved: jogging goes on as it was.
+    std::copy(std::begin(jogging), std::end(jogging), std::begin(state.direction));
+    RestartTick();
+  };
+  try {
+    gate_.MoveTo(target, along);
+  } catch (const EMoveRefused&) {
+    refused();
+    throw;
+  } catch (const EArmBusy&) {
+    refused();
+    throw;
+  } catch (...) {
+    RestoreSentPose();
+    throw;
+  }
+  RestoreSentPose();
+  RestartTick();
 }

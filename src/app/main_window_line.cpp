@@ -43,37 +43,30 @@ void TfrmVantrel::RestartTick() {
 }
 
 void TfrmVantrel::RestoreSentPose() {
-  std::copy(sent_.begin(), sent_.end(), std::begin(state.position));
+  std::copy(gate_.received().begin(), gate_.received().end(), std::begin(state.position));
   UpdateGauges();
 }
 
-void TfrmVantrel::SendFrames(const ByteString& frames) {
-  if (frames.empty()) {
-    // Nothing goes out: a running timer keeps its period, a stopped one starts.
-    if (!Timer1.Enabled()) RestartTick();
-    return;
-  }
-  // The positions shown are what the controller received: frames that did not all go out
-  // leave them as they were.
+ServoState TfrmVantrel::ReceivedState() const {
+  ServoState received = state;
+  std::copy(gate_.received().begin(), gate_.received().end(), std::begin(received.position));
+  return received;
+}
+
+bool TfrmVantrel::Write(const ByteString& frames) {
   if (!ComPort1.Connected()) {
-    RestoreSentPose();
     status.Say(NotConnected());
     stopRequested = 1;
     if (!Timer1.Enabled()) Timer1.Start();
-    return;
+    return false;
   }
   Timer1.Stop();
   try {
     WriteServoFrames(ComPort1, state, frames, *clock);
   } catch (const EComWriteTimeout&) {
-    RestoreSentPose();
     status.Say(TickStopped());
     throw;
-  } catch (...) {
-    RestoreSentPose();
-    throw;
   }
-  std::copy(std::begin(state.position), std::end(state.position), sent_.begin());
   const auto due = poseKeeper_.Sent(frames, servoTables(), TPoseKeeper::Clock::now());
   // While frames keep coming, the first one after the pose is due writes it, right after its
   // own write; the timer, a second later, only keeps the pose the last frame left. Fired
@@ -84,6 +77,18 @@ void TfrmVantrel::SendFrames(const ByteString& frames) {
   }
   status.Say({});  // the arm has moved: what the bar said is over
   RestartTick();
+  return true;
+}
+
+void TfrmVantrel::Received(const Pose& before, const Pose& now) {
+  // The gauges follow what each write took to the arm; a jog's other servos keep their step.
+  for (int s = 1; s <= kServoCount; ++s) {
+    if (now[s] != before[s]) state.position[s] = now[s];
+  }
+  UpdateGauges();
+  // In a run, what the write set going (the gauges' repaint, the lamp) is handled while the
+  // arm travels; left to the pumps after the wait, it would hold up the next frame.
+  if (gate_.busy()) PumpEvents();
 }
 
 void TfrmVantrel::btPlayClick() {
@@ -92,10 +97,11 @@ void TfrmVantrel::btPlayClick() {
     status.Say(NotConnected());
     return;
   }
-  RefuseTableCrossing(script, state, workspace());
+  if (BusyRefused()) return;
+  RefuseTableCrossing(script, gate_.received(), gate_.settings());
   BeginRun();
   PlayOptions play;
   play.speedPercent = ui->sbSpeed->value();
   play.repeat = ui->sbRepeat->value();
-  PlayScript(script, *this, stopRequested, play);
+  PlayScript(script, gate_, *this, play);
 }

@@ -22,7 +22,8 @@ void TfrmVantrel::btEditClick() {
 }
 
 void TfrmVantrel::btTeachClick() {
-  teach_->Toggle(state, *clock, TeachIntervalMs(options_->store()));
+  if (BusyRefused()) return;
+  teach_->Toggle(ReceivedState(), *clock, TeachIntervalMs(options_->store()));
 }
 
 void TfrmVantrel::btTimelineClick() {
@@ -92,11 +93,12 @@ void TfrmVantrel::btSaveClick() {
 }
 
 void TfrmVantrel::ShowPlaying(bool playing) {
+  state.runState = playing ? 2 : 1;
+  // The jog directions the script found would otherwise go on when it ends.
+  if (playing) jog_->Stop();
+  ShowBusy(playing);
   ui->btPlay->setEnabled(!playing);
   ui->btClearScript->setEnabled(!playing);
-  // Both would replace the commands being played.
-  ui->btLoad->setEnabled(!playing);
-  ui->btEdit->setEnabled(!playing);
   ui->btStop->setEnabled(playing);
   status.SetPlaying(playing);
   if (!playing && timeline_) timeline_->PlaybackEnded();

@@ -20,16 +20,10 @@ namespace {
 class SentScriptPlayback : public PlaybackHost {
  public:
   SentScriptPlayback(PlaybackHost& window, int& line) : window_(window), line_(line) {}
-  ServoState& servoState() override { return window_.servoState(); }
-  const ServoTables& servoTables() const override { return window_.servoTables(); }
-  void UpdateGauges() override { window_.UpdateGauges(); }
-  void SendFrames(const ByteString& frames) override { window_.SendFrames(frames); }
   void PumpEvents() override { window_.PumpEvents(); }
-  ScheduleClock& Clock() override { return window_.Clock(); }
   void StopTick() override { window_.StopTick(); }
   void StartTick() override { window_.StartTick(); }
   void ShowPlaying(bool playing) override { window_.ShowPlaying(playing); }
-  MotionConfig Motion() const override { return window_.Motion(); }
   void CommandStarting(int index, int) override { line_ = index + 1; }
 
  private:
@@ -83,7 +77,7 @@ void TWindowRemote::Wake() {
 
 void TWindowRemote::Run(const HaltCheck& halted, const std::function<void()>& motion) {
   // A smooth Move or Home of the window's own holds the tick's signals while it runs.
-  if (window_.state.runState == 2 || window_.Timer1.signalsBlocked()) {
+  if (window_.state.runState == 2 || window_.gate().busy()) {
     throw EDetailedError(Tr("busy with another motion"));
   }
   if (QApplication::activeModalWidget()) throw EDetailedError(Tr("the window has a dialog open"));
@@ -101,13 +95,11 @@ void TWindowRemote::Run(const HaltCheck& halted, const std::function<void()>& mo
 
 void TWindowRemote::MovePose(const std::array<int, 6>& pose, const HaltCheck& halted) {
   Run(halted, [&] {
-    window_.Timer1.Stop();
     ServoState solved = window_.state;
     ServoPose target{};
     for (int i = 1; i <= kServoCount; ++i) target[i] = pose[i - 1];
-    const ByteString frames = GoToPose(solved, window_.servoTables(), target);
-    window_.GoTo(solved, frames);
-    window_.RestartTick();
+    GoToPose(solved, window_.servoTables(), target);
+    window_.GoTo(PoseOf(solved), std::nullopt, solved.direction);
   });
 }
 
@@ -115,21 +107,16 @@ void TWindowRemote::MoveTo(const std::array<double, 3>& xyz, const HaltCheck& ha
   Run(halted, [&] {
     const std::string x = Coordinate(xyz[0]), y = Coordinate(xyz[1]), z = Coordinate(xyz[2]);
     ServoState solved = window_.state;
-    const ByteString frames = MoveWithin(x, y, z, window_.workspace(), solved, MoveRule::Refuse);
-    window_.Timer1.Stop();
-    if (!window_.GoAlongLine(solved, ParseTarget(x, y, z))) window_.GoTo(solved, frames);
-    window_.RestartTick();
+    MoveWithin(x, y, z, window_.workspace(), solved, MoveRule::Refuse);
+    window_.GoTo(PoseOf(solved), ParseTarget(x, y, z), solved.direction);
   });
 }
 
 void TWindowRemote::Home(const HaltCheck& halted) {
   Run(halted, [&] {
-    window_.Timer1.Stop();
     ServoState home = window_.state;
-    const ByteString frames =
-        GoToPose(home, window_.servoTables(), HomePose(window_.options()->store()));
-    window_.GoTo(home, frames);
-    window_.RestartTick();
+    GoToPose(home, window_.servoTables(), HomePose(window_.options()->store()));
+    window_.GoTo(PoseOf(home), std::nullopt, home.direction);
   });
 }
 
@@ -137,7 +124,7 @@ void TWindowRemote::Play(const std::string& text, int speedPercent, int repeat,
                          const HaltCheck& halted) {
   TRoboPath script;
   LoadScriptText(text, script);
-  RefuseTableCrossing(script, window_.state, window_.workspace());
+  RefuseTableCrossing(script, window_.gate().received(), window_.gate().settings());
   Run(halted, [&] {
     PlayOptions options;
     options.speedPercent = speedPercent;
@@ -147,7 +134,7 @@ void TWindowRemote::Play(const std::string& text, int speedPercent, int repeat,
       int& line;
       ~Done() { line = 0; }
     } done{line_};
-    PlayScript(script, host, window_.stopRequested, options);
+    PlayScript(script, window_.gate(), host, options);
   });
 }
 
@@ -169,5 +156,5 @@ RemoteState TWindowRemote::State() const {
 }
 
 std::chrono::milliseconds TWindowRemote::Tick() const {
-  return std::chrono::milliseconds(std::max(1, window_.Motion().tickMs));
+  return std::chrono::milliseconds(std::max(1, window_.gate().settings().motion.tickMs));
 }

@@ -3,10 +3,10 @@
 
 #include "applied_settings.h"
 #include "cli_commands.h"
+#include "playback.h"
 #include "playing_time.h"
 #include "progress.h"
 #include "script_line.h"
-#include "smooth_playback.h"
 #include "table_check.h"
 #include "translate.h"
 
@@ -19,10 +19,9 @@ struct ServoRange {
   int clippedAbove = 0;  // commands the upper limit lowers
 };
 
-int64_t PlayingTime(const TRoboPath& script, const ServoState& start, const ServoTables& tables,
-                    const MotionConfig& motion) {
+int64_t PlayingTime(const TRoboPath& script, const Pose& start, const GateSettings& settings) {
   int64_t total = 0;
-  for (const int64_t wait : CommandWaits(script, start, tables, motion)) total += wait;
+  for (const int64_t wait : CommandWaits(script, start, settings)) total += wait;
   return total;
 }
 
@@ -53,15 +52,16 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
   TRoboPath script;
   LoadScriptFile(path, script);
 
-  ServoState start;
-  SetStartPositions(start);
+  Pose start{};
+  start.fill(kStartPosition);
   const ServoTables& tables = settings.tables;
+  GateSettings gate = RunGateSettings(settings);
   // The mode of the settings first, then the other one.
-  MotionConfig motion = ReadAppliedSettings(settings).motion;
-  const bool smooth = motion.smooth;
-  const std::string time = FormatDuration(PlayingTime(script, start, tables, motion));
-  motion.smooth = !smooth;
-  const std::string other = FormatDuration(PlayingTime(script, start, tables, motion));
+  const bool smooth = gate.motion.smooth;
+  const std::string time = FormatDuration(PlayingTime(script, start, gate));
+  gate.motion.smooth = !smooth;
+  const std::string other = FormatDuration(PlayingTime(script, start, gate));
+  gate.motion.smooth = smooth;
   // The mode of the settings named first, and the time in the other mode after it.
   const char* summary =
       smooth ? Tr("{1}: {2}, {3} to play from the start positions (smooth; {4} classic)")
@@ -115,9 +115,8 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
     std::fprintf(env.out, "%s\n", line.c_str());
   }
   for (const std::string& s : skipped) std::fprintf(env.out, "%s\n", s.c_str());
-  const Workspace ws = WorkspaceOf(settings);
-  if (const auto crossing = FindTableCrossing(script, start, ws)) {
-    std::fprintf(env.out, "%s\n", DescribeTableCrossing(script, *crossing, ws).c_str());
+  if (const auto crossing = FindTableCrossing(script, start, gate)) {
+    std::fprintf(env.out, "%s\n", DescribeTableCrossing(script, *crossing, gate.workspace).c_str());
   }
   return kExitOk;
 }

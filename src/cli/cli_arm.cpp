@@ -57,6 +57,11 @@ std::string RunPortName(const OptionStore& settings, const ParsedArgs& args) {
   return args.HasValue("--port") ? args.Value("--port") : settings.ReadOption("comPort");
 }
 
+GateSettings RunGateSettings(const OptionStore& settings) {
+  const AppliedSettings applied = ReadAppliedSettings(settings);
+  return {WorkspaceOf(settings), applied.motion, applied.moveLine};
+}
+
 ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args) {
   RegisterVirtualServoController();
   return StartPose(settings, DevicePathOf(RunPortName(settings, args)));
@@ -69,6 +74,7 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   tables = settings.tables;
   arm = applied.arm;
   motion = applied.motion;
+  gate = RunGateSettings(settings);
   state.servoIncr = applied.servoIncr;
   SetStartPose(state, StartPose(settings, DevicePathOf(portName)));
   PlaceServoPort(port);
@@ -79,6 +85,8 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   if (virtual_) {
     TVirtualServoController& controller = TVirtualServoController::Instance();
     controller.SetAddresses(tables.Address);
+    // The virtual arm stands where this run takes the arm to stand.
+    controller.SetPose(state.position);
     const auto before = controller.State();
     framesBefore_ = before.frames;
     badFramesBefore_ = before.badFrames;

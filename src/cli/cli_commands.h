@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "arm_gate.h"
 #include "cli.h"
 #include "cli_args.h"
 #include "com_port.h"
@@ -34,6 +36,9 @@ OptionStore LoadRunSettings(const ParsedArgs& args, const CliEnvironment& env);
 // comPort, or the --port given for this run.
 std::string RunPortName(const OptionStore& settings, const ParsedArgs& args);
 
+// The workspace and how moves run, as the settings say, for the gate.
+GateSettings RunGateSettings(const OptionStore& settings);
+
 // The pose the arm on the run's port starts from: the one remembered for it, else home.
 ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args);
 
@@ -59,6 +64,8 @@ class CliArm {
   ServoTables tables;
   ArmGeometry arm;
   MotionConfig motion;
+  // The workspace and how moves run, for the gate the arm's motions go through.
+  GateSettings gate;
 
  private:
   bool virtual_ = false;
@@ -67,17 +74,16 @@ class CliArm {
   uint64_t badFramesBefore_ = 0;
 };
 
-// Takes the arm to `target`: in classic motion with `frames` (all six) in one write, in smooth
-// motion through the planner, Ctrl-C halting it where it is (status 130). Prints the
-// positions sent and answers the exit status. A `path` worked out tick by tick (a straight
-// line) is run as it stands instead of the planner's move.
-int SendArmTo(CliArm& arm, const Pose& target, const ByteString& frames, CliEnvironment& env,
-              std::span<const Pose> path = {});
+// Takes the arm to `target` through the gate, as the window's Move (along a straight line to
+// `along` where the settings ask for one) and Home do, Ctrl-C halting it where it is (status
+// 130). Prints the positions the arm received and answers the exit status.
+int SendArmTo(CliArm& arm, const Pose& target, CliEnvironment& env,
+              const std::optional<ToolPoint>& along = std::nullopt);
 
 // The motion of SendArmTo on `clock`, without a word: false when `halted` stopped it, the arm
 // holding the pose last sent. `framesSent`, when given, receives the count of frames sent.
-bool DriveArmTo(CliArm& arm, const Pose& target, const ByteString& frames, ScheduleClock& clock,
-                std::function<bool()> halted, std::span<const Pose> path = {},
+bool DriveArmTo(CliArm& arm, const Pose& target, ScheduleClock& clock, std::function<bool()> halted,
+                const std::optional<ToolPoint>& along = std::nullopt,
                 uint64_t* framesSent = nullptr);
 
 // Loads the script file into `script`, as the window's Load does.

@@ -6,6 +6,6 @@ int RunHome(const ParsedArgs& args, CliEnvironment& env) {
   const OptionStore settings = LoadRunSettings(args, env);
   CliArm arm(settings, RunPortName(settings, args));
   ServoState home = arm.state;
-  const ByteString frames = GoToPose(home, arm.tables, HomePose(settings));
-  return SendArmTo(arm, PoseOf(home), frames, env);
+  GoToPose(home, arm.tables, HomePose(settings));
+  return SendArmTo(arm, PoseOf(home), env);
 }

@@ -1,11 +1,12 @@
 // vantrel move X Y Z: the window's Move with the coordinates from the command line.
 
+#include <optional>
+
 #include "applied_settings.h"
 #include "cli_commands.h"
 #include "errors.h"
 #include "home_pose.h"
 #include "move_to_point.h"
-#include "straight_line.h"
 #include "translate.h"
 
 int RunMove(const ParsedArgs& args, CliEnvironment& env) {
@@ -18,32 +19,19 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env) {
   // reach or an arm that cannot be solved leave the arm untouched.
   ServoState moved;
   SetStartPose(moved, RunStartPose(settings, args));
-  ByteString frames;
   MovePlan plan;
   try {
-    frames = MoveWithin(xyz[0], xyz[1], xyz[2], ws, moved,
-                        clamp ? MoveRule::Clamp : MoveRule::Refuse, &plan);
+    MoveWithin(xyz[0], xyz[1], xyz[2], ws, moved, clamp ? MoveRule::Clamp : MoveRule::Refuse,
+               &plan);
   } catch (const EConvertError& e) {
     throw UsageError(e.detail().empty() ? e.what() : e.what() + (" - " + e.detail()));
   }
 
-  // With moveLine a smooth Move goes along the straight line, refused before the port opens
-  // when the line leaves the workspace.
-  const AppliedSettings applied = ReadAppliedSettings(settings);
-  std::vector<Pose> path;
-  if (applied.motion.smooth && applied.moveLine && !clamp) {
-    ServoState start;
-    SetStartPose(start, RunStartPose(settings, args));
-    const ToolPoint from = ToolPointFromPositions(start.position, ws.arm);
-    const ToolPoint to = ParseTarget(xyz[0], xyz[1], xyz[2]);
-    const MotionPlan joints(PoseOf(start), PoseOf(moved), LimitsOf(ws.tables, applied.motion),
-                            applied.motion.tickMs);
-    const LinePlan line = PlanLine(from, to, ws, LineTicks(Distance(from, to), joints.ticks()));
-    if (!line.refused.accepted()) throw EMoveRefused(line.refused.reason);
-    path = LinePoses(line, PoseOf(moved));
-  }
+  // A clamped point goes straight to its solution; any other may go along a straight line.
+  std::optional<ToolPoint> along;
+  if (!clamp) along = ParseTarget(xyz[0], xyz[1], xyz[2]);
   CliArm arm(settings, RunPortName(settings, args));
-  const int status = SendArmTo(arm, PoseOf(moved), frames, env, path);
+  const int status = SendArmTo(arm, PoseOf(moved), env, along);
   if (clamp) {
     if (!plan.accepted()) {
       std::fprintf(env.out, "%s\n", TrFormat("clamped: {1}", {plan.reason}).c_str());

@@ -13,7 +13,6 @@
 #include "com_error.h"
 #include "error_report.h"
 #include "halting_clock.h"
-#include "home_pose.h"
 #include "int_parse.h"
 #include "playback.h"
 #include "playing_time.h"
@@ -28,16 +27,18 @@ using namespace std::chrono_literals;
 using std::chrono::duration_cast;
 using std::chrono::milliseconds;
 
-class CliPlayback : public PlaybackHost {
+// The run's port as the gate writes to it, and where playback has got to on standard error.
+class CliPlayback : public PlaybackHost, public ArmLine {
  public:
   CliPlayback(CliArm& arm, const TRoboPath& script, CliClock& clock, Progress& progress,
-              int& stopRequested, const PlayOptions& options)
+              const PlayOptions& options)
       : arm_(arm),
         script_(script),
         clock_(clock),
         progress_(progress),
-        stopRequested_(stopRequested),
-        waitsLeft_(ScaledWaitsLeft(script, arm, options)),
+        // The same dry run as the timeline's, at the speed played.
+        waitsLeft_(
+            WaitsLeft(CommandWaits(script, PoseOf(arm.state), arm.gate, options.speedPercent))),
         start_(clock.Now()),
         // A terminal's line is redrawn once a second while a wait lasts.
         runClock_(
@@ -46,30 +47,19 @@ class CliPlayback : public PlaybackHost {
                                                       : ScheduleClock::Duration::max(),
             [this] { progress_.Tick(Text()); }) {}
 
-  ServoState& servoState() override { return arm_.state; }
-  const ServoTables& servoTables() const override { return arm_.tables; }
-  // No tick runs here, no gauges, no buttons.
-  void StopTick() override {}
-  void StartTick() override {}
-  void UpdateGauges() override {}
-  void ShowPlaying(bool) override {}
   ScheduleClock& Clock() override { return runClock_; }
-  MotionConfig Motion() const override { return arm_.motion; }
+  bool Halted() override { return Stopping(); }
 
-  void SendFrames(const ByteString& frames) override {
-    if (Stopping()) return;  // once stopped, nothing more goes out
+  bool Write(const ByteString& frames) override {
     try {
       arm_.Send(frames, runClock_);
     } catch (const EComPort& e) {
       // A stop cut the write to a line that took nothing more: stopped, not failed.
       if (e.systemError != ECANCELED || !Stopping()) throw;
-      return;
+      return false;
     }
     framesSent_ += frames.size() / kFrameSize;
-  }
-
-  void PumpEvents() override {
-    if (Stopping()) stopRequested_ = 1;
+    return true;
   }
 
   void CommandStarting(int index, int) override {
@@ -90,13 +80,6 @@ class CliPlayback : public PlaybackHost {
   uint64_t framesSent() const { return framesSent_; }
 
  private:
-  static std::vector<int64_t> ScaledWaitsLeft(const TRoboPath& script, const CliArm& arm,
-                                              const PlayOptions& options) {
-    std::vector<int64_t> left = WaitsLeft(CommandWaits(script, arm.state, arm.tables, arm.motion));
-    for (int64_t& ms : left) ms = ms * 100 / options.speedPercent;
-    return left;
-  }
-
   bool Stopping() {
     if (clock_.StopRequested()) stopped_ = true;
     return stopped_;
@@ -119,7 +102,6 @@ class CliPlayback : public PlaybackHost {
   const TRoboPath& script_;
   CliClock& clock_;
   Progress& progress_;
-  int& stopRequested_;
   const std::vector<int64_t> waitsLeft_;
   const ScheduleClock::TimePoint start_;
   // Playback's time: the run's clock until a stop, then far ahead of it.
@@ -163,9 +145,7 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   TRoboPath script;
   LoadScriptFile(args.positional[0], script);
   // Refused before the port opens, as the window refuses it before it plays.
-  ServoState start;
-  SetStartPose(start, RunStartPose(settings, args));
-  RefuseTableCrossing(script, start, WorkspaceOf(settings));
+  RefuseTableCrossing(script, RunStartPose(settings, args), RunGateSettings(settings));
 
   // The stop is armed before the port opens, so Ctrl-C never leaves the port half set up.
   std::optional<SignalClock> signalClock;
@@ -178,10 +158,12 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   Progress progress(env.err, quiet      ? Progress::Mode::Quiet
                              : terminal ? Progress::Mode::Redraw
                                         : Progress::Mode::Lines);
-  int stopRequested = 0;
-  CliPlayback host(arm, script, clock, progress, stopRequested, options);
+  CliPlayback host(arm, script, clock, progress, options);
+  ArmGate gate(host);
+  gate.Configure(arm.gate);
+  gate.Place(PoseOf(arm.state));
   try {
-    PlayScript(script, host, stopRequested, options);
+    PlayScript(script, gate, host, options);
   } catch (...) {
     progress.Finish();
     throw;

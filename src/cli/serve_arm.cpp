@@ -34,31 +34,24 @@ std::string CoordinateText(double value) {
 }
 
 // Playback for the broker: no window, no progress; a halt ends the wait in progress.
-class ServePlayback : public PlaybackHost {
+class ServePlayback : public PlaybackHost, public ArmLine {
  public:
   ServePlayback(CliArm& arm, ScheduleClock& clock, const HaltCheck& halted, uint64_t& framesSent,
-                int& line, int& stopRequested)
+                int& line)
       : arm_(arm),
         runClock_(clock, halted, ScheduleClock::Duration::max()),
         framesSent_(framesSent),
-        line_(line),
-        stopRequested_(stopRequested) {}
+        line_(line) {}
 
-  ServoState& servoState() override { return arm_.state; }
-  const ServoTables& servoTables() const override { return arm_.tables; }
-  void StopTick() override {}
-  void StartTick() override {}
-  void UpdateGauges() override {}
-  void ShowPlaying(bool) override {}
   ScheduleClock& Clock() override { return runClock_; }
-  MotionConfig Motion() const override { return arm_.motion; }
-  void SendFrames(const ByteString& frames) override {
-    if (runClock_.Halted()) return;  // once halted, nothing more goes out
+  bool Halted() override { return runClock_.Halted(); }
+  bool Write(const ByteString& frames) override {
     arm_.Send(frames, runClock_);
     framesSent_ += frames.size() / kFrameSize;
+    return true;
   }
-  void PumpEvents() override {
-    if (runClock_.Halted()) stopRequested_ = 1;
+  void Received(const Pose&, const Pose& now) override {
+    for (int s = 1; s <= kServoCount; ++s) arm_.state.position[s] = now[s];
   }
   void CommandStarting(int index, int) override { line_ = index + 1; }
 
@@ -67,7 +60,6 @@ class ServePlayback : public PlaybackHost {
   HaltingClock runClock_;
   uint64_t& framesSent_;
   int& line_;
-  int& stopRequested_;
 };
 
 }  // namespace
@@ -141,10 +133,10 @@ void ServeClock::SleepUntil(TimePoint when) {
 ServeArm::ServeArm(CliArm& arm, const OptionStore& settings, ScheduleClock& clock)
     : arm_(arm), settings_(settings), clock_(clock) {}
 
-void ServeArm::Drive(const ServoState& moved, const ByteString& frames, const HaltCheck& halted,
-                     std::span<const Pose> path) {
+void ServeArm::Drive(const ServoState& moved, const HaltCheck& halted,
+                     const std::optional<ToolPoint>& along) {
   uint64_t sent = 0;
-  DriveArmTo(arm_, PoseOf(moved), frames, clock_, halted, path, &sent);
+  DriveArmTo(arm_, PoseOf(moved), clock_, halted, along, &sent);
   framesSent_ += sent;
 }
 
@@ -152,33 +144,32 @@ void ServeArm::MovePose(const std::array<int, 6>& pose, const HaltCheck& halted)
   ServoPose target{};
   for (int i = 1; i <= kServoCount; ++i) target[i] = pose[i - 1];
   ServoState moved = arm_.state;
-  const ByteString frames = GoToPose(moved, arm_.tables, target);
-  Drive(moved, frames, halted);
+  GoToPose(moved, arm_.tables, target);
+  Drive(moved, halted);
 }
 
 void ServeArm::MoveTo(const std::array<double, 3>& xyz, const HaltCheck& halted) {
   ServoState moved = arm_.state;
-  const ByteString frames =
-      MoveWithin(CoordinateText(xyz[0]), CoordinateText(xyz[1]), CoordinateText(xyz[2]),
-                 WorkspaceOf(settings_), moved, MoveRule::Refuse);
-  Drive(moved, frames, halted);
+  const std::string x = CoordinateText(xyz[0]), y = CoordinateText(xyz[1]),
+                    z = CoordinateText(xyz[2]);
+  MoveWithin(x, y, z, WorkspaceOf(settings_), moved, MoveRule::Refuse);
+  Drive(moved, halted, ParseTarget(x, y, z));
 }
 
 void ServeArm::Home(const HaltCheck& halted) {
   ServoState home = arm_.state;
-  const ByteString frames = GoToPose(home, arm_.tables, HomePose(settings_));
-  Drive(home, frames, halted);
+  GoToPose(home, arm_.tables, HomePose(settings_));
+  Drive(home, halted);
 }
 
 void ServeArm::Play(const std::string& text, int speedPercent, int repeat,
                     const HaltCheck& halted) {
   TRoboPath script;
   LoadScriptText(text, script);
-  RefuseTableCrossing(script, arm_.state, WorkspaceOf(settings_));
+  RefuseTableCrossing(script, PoseOf(arm_.state), arm_.gate);
   PlayOptions options;
   options.speedPercent = speedPercent;
   options.repeat = repeat;
-  int stopRequested = 0;
   playing_ = true;
   struct Done {
     ServeArm& arm;
@@ -187,8 +178,11 @@ void ServeArm::Play(const std::string& text, int speedPercent, int repeat,
       arm.line_ = 0;
     }
   } done{*this};
-  ServePlayback host(arm_, clock_, halted, framesSent_, line_, stopRequested);
-  PlayScript(script, host, stopRequested, options);
+  ServePlayback host(arm_, clock_, halted, framesSent_, line_);
+  ArmGate gate(host);
+  gate.Configure(arm_.gate);
+  gate.Place(PoseOf(arm_.state));
+  PlayScript(script, gate, host, options);
 }
 
 void ServeArm::Continue() {

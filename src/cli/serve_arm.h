@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "cli_clock.h"
 #include "cli_commands.h"
@@ -48,8 +49,8 @@ class ServeArm : public RemoteArm {
   uint64_t framesSent() const { return framesSent_; }
 
  private:
-  void Drive(const ServoState& moved, const ByteString& frames, const HaltCheck& halted,
-             std::span<const Pose> path = {});
+  void Drive(const ServoState& moved, const HaltCheck& halted,
+             const std::optional<ToolPoint>& along = std::nullopt);
 
   CliArm& arm_;
   const OptionStore& settings_;

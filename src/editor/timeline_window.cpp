@@ -1,7 +1,11 @@
 #include "timeline_window.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QShowEvent>
+#include <QThreadPool>
 #include <algorithm>
+#include <memory>
 
 #include "timeline_view.h"
 #include "translate.h"
@@ -19,11 +23,12 @@ std::vector<int64_t> Fingerprint(const std::vector<TServoCommand>& commands,
   std::vector<int64_t> key;
   key.reserve(commands.size() * 3 + 64);
   for (const TServoCommand& c : commands) key.insert(key.end(), {c.letter, c.servoId, c.value});
-  const MotionConfig& m = arm.motion;
-  key.insert(key.end(), {m.smooth, m.tickMs, m.framesPerTick});
+  // Not the arm's pose: jogging the arm does not make the script another one.
+  const MotionConfig& m = arm.settings.motion;
+  const ServoTables& t = arm.settings.workspace.tables;
+  key.insert(key.end(), {m.smooth, m.tickMs, m.framesPerTick, arm.speedPercent});
   for (int s = 1; s <= kServoCount; ++s) {
-    key.insert(key.end(), {arm.start.position[s], arm.tables.Minval[s], arm.tables.Maxval[s],
-                           m.speed[s], m.accel[s]});
+    key.insert(key.end(), {t.Minval[s], t.Maxval[s], m.speed[s], m.accel[s]});
   }
   return key;
 }
@@ -41,8 +46,8 @@ void SetTimelineArmSource(std::function<TimelineArm()> source) {
 TimelineArm CurrentTimelineArm() {
   if (ArmSource()) return ArmSource()();
   TimelineArm arm;
-  SetStartPositions(arm.start);
-  for (int s = 1; s <= kServoCount; ++s) arm.tables.Maxval[s] = 254;
+  arm.start.fill(kStartPosition);
+  for (int s = 1; s <= kServoCount; ++s) arm.settings.workspace.tables.Maxval[s] = 254;
   return arm;
 }
 
@@ -76,18 +81,40 @@ bool TfrmTimeline::Refresh() {
   std::vector<int64_t> key = Fingerprint(commands, arm);
   if (key == builtFrom_) return false;
   builtFrom_ = std::move(key);
-  TRoboPath script;
-  for (const TServoCommand& c : commands) script.add(std::make_unique<TServoCommand>(c));
-  TimelineModel model =
-      BuildTimelineModel(script, arm.start, arm.tables, arm.motion, arm.belowTable);
-  const QString mode = arm.motion.smooth ? tr("smooth") : tr("classic");
-  ui_->lbTotal->setText(QString::fromStdString(
-      FormatText(TrN("Playing time: {1} s ({2}), {3} command",
-                     "Playing time: {1} s ({2}), {3} commands", commands.size()),
-                 {SecondsText(model.totalMs).toStdString(), mode.toStdString(),
-                  std::to_string(commands.size())})));
-  ui_->view->SetModel(std::move(model));
+  const uint64_t build = ++builds_;
+  // A long script is played through on a worker, the window answering meanwhile; the picture
+  // comes once the newest build is done.
+  auto work = [commands, arm] {
+    TRoboPath script;
+    for (const TServoCommand& c : commands) script.add(std::make_unique<TServoCommand>(c));
+    return BuildTimelineModel(script, arm.start, arm.settings, arm.speedPercent, arm.belowTable);
+  };
+  const bool smooth = arm.settings.motion.smooth;
+  if (commands.size() <= kBuildHereCommands) {
+    Show(work(), smooth, commands.size());
+    return true;
+  }
+  ui_->lbTotal->setText(tr("Building the timeline..."));
+  QPointer<TfrmTimeline> self(this);
+  QThreadPool::globalInstance()->start([self, work, build, smooth, count = commands.size()] {
+    auto model = std::make_shared<TimelineModel>(work());
+    QMetaObject::invokeMethod(
+        qApp,
+        [self, model, build, smooth, count] {
+          if (self && self->builds_ == build) self->Show(std::move(*model), smooth, count);
+        },
+        Qt::QueuedConnection);
+  });
   return true;
+}
+
+void TfrmTimeline::Show(TimelineModel model, bool smooth, size_t count) {
+  const QString mode = smooth ? tr("smooth") : tr("classic");
+  ui_->lbTotal->setText(QString::fromStdString(FormatText(
+      TrN("Playing time: {1} s ({2}), {3} command", "Playing time: {1} s ({2}), {3} commands",
+          count),
+      {SecondsText(model.totalMs).toStdString(), mode.toStdString(), std::to_string(count)})));
+  ui_->view->SetModel(std::move(model));
 }
 
 void TfrmTimeline::CommandStarting(int index, ScheduleClock& clock) {

@@ -16,11 +16,11 @@ class TfrmTimeline;
 }
 class TTimelineView;
 
-// The arm a script is pictured on: where it starts, its limits, how it moves.
+// The arm a script is pictured on: where it starts, its limits, how it moves, at what speed.
 struct TimelineArm {
-  ServoState start;
-  ServoTables tables;
-  MotionConfig motion;
+  Pose start{};
+  GateSettings settings;
+  int speedPercent = 100;
   BelowTable belowTable;
 };
 
@@ -56,12 +56,17 @@ class TfrmTimeline : public QWidget {
   void hideEvent(QHideEvent* event) override;
 
  private:
+  // Scripts up to this long are pictured at once; longer ones on a worker.
+  static constexpr size_t kBuildHereCommands = 400;
+
   void MoveCursor();
+  void Show(TimelineModel model, bool smooth, size_t count);
 
   std::unique_ptr<Ui::TfrmTimeline> ui_;
   CommandsSource commands_;
   // What the picture was built from, as numbers: a change in any of them rebuilds it.
   std::vector<int64_t> builtFrom_;
+  uint64_t builds_ = 0;  // the newest build's number: an older one's picture is dropped
   QTimer refreshTimer_;
   QTimer cursorTimer_;
   ScheduleClock* clock_ = nullptr;

@@ -1,9 +1,11 @@
 #include "move_to_point.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 
+#include "arm_pose.h"
 #include "errors.h"
 #include "int_parse.h"
 #include "translate.h"
@@ -45,6 +47,38 @@ float Coordinate(const std::string& text, const char* field) {
     if (!value) throw EConvertError(text);
     return *value;
   });
+}
+
+// How far a clamped Move may raise its point over the one planned, in rounds of what is missing.
+constexpr int kRaiseRounds = 20;
+constexpr double kRaiseMarginCm = 0.05;
+
+// The servos' whole steps and their limits may leave the tool point lower than the point
+// planned: a clamped Move raises its point until they do not, or is refused. The reason told is
+// the first plan's.
+MovePlan AboveTable(const ToolPoint& target, const Workspace& ws, const ServoState& state) {
+  const MovePlan first = PlanMove(target, ws);
+  MovePlan plan = first;
+  ToolPoint aim = target;
+  ToolPoint at = target;
+  for (int round = 0; plan.solved && round < kRaiseRounds; ++round) {
+    int32_t position[kServoCount + 1];
+    std::copy(std::begin(state.position), std::end(state.position), position);
+    std::copy(plan.position + 1, plan.position + 5, position + 1);
+    at = ToolPointFromPositions(position, ws.arm);
+    if (at.Y >= ws.minToolY) {
+      plan.refusal = first.refusal;
+      plan.reason = first.reason;
+      return plan;
+    }
+    aim.Y = std::max<double>(aim.Y, ws.minToolY) + (ws.minToolY - at.Y) + kRaiseMarginCm;
+    plan = PlanMove(aim, ws);
+  }
+  if (!plan.solved) return plan;
+  throw EMoveRefused(TrFormat(
+      "Under the table: the servos would leave the tool point at {1}, under the table plane at "
+      "Y = {2} cm (minToolY)",
+      {FormatPoint(at), FigureText(ws.minToolY, std::chars_format::general, 6)}));
 }
 
 ByteString Apply(const int32_t (&position)[kServoCount + 1], ServoState& state,
@@ -92,7 +126,9 @@ ByteString MoveToPoint(const std::string& x, const std::string& y, const std::st
 
 ByteString MoveWithin(const std::string& x, const std::string& y, const std::string& z,
                       const Workspace& ws, ServoState& state, MoveRule rule, MovePlan* plan) {
-  const MovePlan made = PlanMove(ParseTarget(x, y, z), ws);
+  const ToolPoint target = ParseTarget(x, y, z);
+  const MovePlan made =
+      rule == MoveRule::Clamp ? AboveTable(target, ws, state) : PlanMove(target, ws);
   if (plan) *plan = made;
   if (!made.accepted() && (rule == MoveRule::Refuse || !made.solved)) {
     throw EMoveRefused(made.reason);

@@ -24,19 +24,14 @@ int FramesPerTick(const LineFormat& line, int tickMs) {
 LineBudget::LineBudget(int framesPerTick)
     : framesPerTick_(std::clamp(framesPerTick, 1, kServoCount)) {}
 
-void LineBudget::Reset(const Pose& sent) {
-  sent_ = sent;
-  next_ = 1;
-}
-
-int LineBudget::Pick(const Pose& wanted, std::array<int, kServoCount>& servos) {
+int LineBudget::Pick(const Pose& wanted, const Pose& received,
+                     std::array<int, kServoCount>& servos) {
   int count = 0;
   int last = 0;
   for (int k = 0; k < kServoCount && count < framesPerTick_; ++k) {
     const int s = (next_ - 1 + k) % kServoCount + 1;
-    if (wanted[s] == sent_[s]) continue;
+    if (wanted[s] == received[s]) continue;
     servos[count++] = s;
-    sent_[s] = wanted[s];
     last = s;
   }
   if (count > 0) next_ = last % kServoCount + 1;
@@ -44,9 +39,9 @@ int LineBudget::Pick(const Pose& wanted, std::array<int, kServoCount>& servos) {
   return count;
 }
 
-bool LineBudget::Behind(const Pose& wanted) const {
+bool Behind(const Pose& wanted, const Pose& received) {
   for (int s = 1; s <= kServoCount; ++s) {
-    if (wanted[s] != sent_[s]) return true;
+    if (wanted[s] != received[s]) return true;
   }
   return false;
 }

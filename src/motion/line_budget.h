@@ -33,18 +33,16 @@ class LineBudget {
  public:
   explicit LineBudget(int framesPerTick = kServoCount);
 
-  // The arm was last sent `pose` (or is assumed to stand there).
-  void Reset(const Pose& sent);
-  // The servos to send now for `wanted`, in servo order, as `count` entries of `servos`;
-  // they are marked as sent.
-  int Pick(const Pose& wanted, std::array<int, kServoCount>& servos);
-  // True while some servo still differs from what it was last sent.
-  bool Behind(const Pose& wanted) const;
-  const Pose& sent() const { return sent_; }
+  // The servos to send now for `wanted`, the arm holding `received`, in servo order, as
+  // `count` entries of `servos`. They count as sent only once the caller's write succeeded,
+  // so nothing is marked here.
+  int Pick(const Pose& wanted, const Pose& received, std::array<int, kServoCount>& servos);
   int framesPerTick() const { return framesPerTick_; }
 
  private:
   int framesPerTick_;
-  Pose sent_{};
   int next_ = 1;  // the servo the next round starts from
 };
+
+// True while some servo of `received` differs from `wanted`.
+bool Behind(const Pose& wanted, const Pose& received);

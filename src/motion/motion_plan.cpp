@@ -32,10 +32,11 @@ double LeastTicks(double distance, double speed, double accel) {
 }  // namespace
 
 MotionPlan::MotionPlan(const Pose& start, const Pose& target, const MotionLimits& limits,
-                       int tickMs, int64_t requestedMs)
+                       int tickMs, int64_t requestedMs, double pace)
     : tickMs_(std::max(tickMs, 1)) {
-  const double tickSeconds = tickMs_ / 1000.0;
+  const double tickSeconds = tickMs_ / 1000.0 * (pace > 0 ? pace : 1);
   double least = std::max<double>(0, static_cast<double>(requestedMs) / tickMs_);
+  // The schedule's ticks stay tickMs apart; only the limits see the pace.
   bool moves = false;
   for (int s = 1; s <= kServoCount; ++s) {
     const ServoLimits& l = limits[s];

@@ -36,9 +36,10 @@ using MotionLimits = std::array<ServoLimits, kServoCount + 1>;
 class MotionPlan {
  public:
   MotionPlan() = default;
-  // A tick interval below 1 ms counts as 1 ms.
+  // A tick interval below 1 ms counts as 1 ms. At `pace` (the play speed, 1 for 100 %) the
+  // speeds are multiplied by it and the accelerations by its square, fractions kept.
   MotionPlan(const Pose& start, const Pose& target, const MotionLimits& limits, int tickMs,
-             int64_t requestedMs = 0);
+             int64_t requestedMs = 0, double pace = 1);
 
   // Standing still at `pose` for `durationMs`, rounded up to whole ticks: a pause on the
   // grid. Nothing is clamped, so nothing moves.

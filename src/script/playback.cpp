@@ -1,11 +1,7 @@
 #include "playback.h"
 
-#include "smooth_playback.h"
-
-#include <algorithm>
-#include <cstdlib>
 #include <memory>
-#include <utility>
+#include <vector>
 
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value) {
   auto command = std::make_unique<TServoCommand>();
@@ -30,75 +26,56 @@ void RecordPause(TRoboPath& script) {
 
 namespace {
 
-using TimePoint = ScheduleClock::TimePoint;
-
-// Sets the servo and sends its frame; answers the wait that follows it, counted from when the
-// frame was due.
-std::pair<TimePoint, ScheduleClock::Duration> SendMove(PlaybackHost& host, Timeline& timeline,
-                                                       const PlayOptions& options, int servo,
-                                                       int value) {
-  ServoState& state = host.servoState();
-  // The wait follows the distance to the raw value, even when the clamp stops short of it.
-  const int64_t distance = std::llabs(int64_t{state.position[servo]} - value);
-  state.position[servo] = value;
-  ClampServo(state, host.servoTables(), servo);
-  host.UpdateGauges();
-  const ByteString frame = ServoFrameOf(state, host.servoTables(), servo);
-  const TimePoint due = timeline.FrameDue();
-  host.SendFrames(frame);
-  return {due, kPauseAfterWrite + options.Scaled(std::chrono::milliseconds(distance * 20))};
+bool IsServoMove(const TServoCommand& c) {
+  return c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount;
 }
 
-}  // namespace
-
-MotionConfig PlayOptions::Scaled(const MotionConfig& motion) const {
-  MotionConfig scaled = motion;
-  for (int s = 1; s <= kServoCount; ++s) {
-    if (motion.speed[s] > 0) {
-      scaled.speed[s] = std::max<int32_t>(1, motion.speed[s] * speedPercent / 100);
-    }
-    if (motion.accel[s] > 0) {
-      const int64_t accel = int64_t{motion.accel[s]} * speedPercent * speedPercent / 10000;
-      scaled.accel[s] = static_cast<int32_t>(std::max<int64_t>(1, accel));
-    }
-  }
-  return scaled;
-}
-
-namespace {
-
-void PlayClassic(const TRoboPath& script, PlaybackHost& host, Timeline& timeline,
-                 int& stopRequested, const PlayOptions& options) {
+void PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host) {
+  const auto pump = [&host] {
+    host.PumpEvents();
+    host.PumpEvents();
+  };
+  int64_t requestedMs = 0;
   const int n = script.count();
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0; i < n && !run.stopped();) {
     // getItem raises when a Load or the editor shortened the script meanwhile.
     const TServoCommand c = script.getItem(i);
     host.CommandStarting(i, n);
-    if (c.letter == 'P') {
-      timeline.Wait(options.Scaled(std::chrono::seconds(c.value)));
-    } else if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) {
-      const auto [due, wait] = SendMove(host, timeline, options, c.servoId, c.value);
-      // What the frame set going (the repaint of the gauges and lamps) runs while the arm
-      // travels; left to the pumps after the wait, it would hold up the next frame.
-      host.PumpEvents();
-      timeline.WaitFrom(due, wait);
+    const int first = i++;
+    if (IsServoMove(c)) {
+      // The move gathers the M lines that follow, up to one that names a servo already in
+      // it: that one starts the next move, so a servo recorded twice visits both positions.
+      std::vector<ArmRun::ServoMove> moves{{c.servoId, c.value}};
+      bool named[kServoCount + 1] = {};
+      named[c.servoId] = true;
+      for (; i < n; ++i) {
+        const TServoCommand next = script.getItem(i);
+        if (!IsServoMove(next) || named[next.servoId]) break;
+        named[next.servoId] = true;
+        moves.push_back({next.servoId, next.value});
+      }
+      run.Moves(moves, requestedMs, [&](size_t k) {
+        if (k == 0) return;
+        pump();
+        host.CommandStarting(first + static_cast<int>(k), n);
+      });
+      requestedMs = 0;
+    } else if (c.letter == 'P') {
+      run.Pause(std::chrono::seconds(c.value));
+    } else if (c.letter == kTimedMoveLetter) {
+      requestedMs = c.value * kTimedMoveUnitMs;
     }
-    host.PumpEvents();
-    host.PumpEvents();
-    if (stopRequested == 1) break;
+    pump();
   }
 }
 
-// Restores the idle look if playback leaves early through an error, so the buttons and the
-// run state do not stay stuck in "playing"; the tick stays stopped as after any failure.
+// Restores the idle look if playback leaves early through an error, so the buttons do not
+// stay stuck in "playing"; the tick stays stopped as after any failure.
 class IdleOnError {
  public:
   explicit IdleOnError(PlaybackHost& host) : host_(host) {}
   ~IdleOnError() {
-    if (armed_) {
-      host_.ShowPlaying(false);
-      host_.servoState().runState = 1;
-    }
+    if (armed_) host_.ShowPlaying(false);
   }
   void Disarm() { armed_ = false; }
 
@@ -109,29 +86,18 @@ class IdleOnError {
 
 }  // namespace
 
-void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
+void PlayScript(const TRoboPath& script, ArmGate& gate, PlaybackHost& host,
                 const PlayOptions& options) {
+  ArmRun run(gate, options.pace());
   host.StopTick();
-  host.servoState().runState = 2;
-  stopRequested = 0;
   host.ShowPlaying(true);
   IdleOnError restore(host);
-
-  const MotionConfig motion = host.Motion();
-  // One schedule for all passes: a pass starts when the last one's wait ends.
-  Timeline timeline(host.Clock());
   // An empty script is played once, however often it is asked for.
   const bool forever = options.repeat == PlayOptions::kRepeatForever && script.count() > 0;
-  for (int pass = 0; (forever || pass < options.repeat) && stopRequested != 1; ++pass) {
-    if (motion.smooth) {
-      PlaySmooth(script, host, stopRequested, motion, options);
-    } else {
-      PlayClassic(script, host, timeline, stopRequested, options);
-    }
+  for (int pass = 0; (forever || pass < options.repeat) && !run.stopped(); ++pass) {
+    PlayPass(script, run, host);
   }
-
   restore.Disarm();
   host.ShowPlaying(false);
-  host.servoState().runState = 1;
   host.StartTick();
 }

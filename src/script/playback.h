@@ -4,24 +4,27 @@
 #include <chrono>
 #include <cstdint>
 
-#include "motion_config.h"
-#include "motion_run.h"
+#include "arm_gate.h"
 #include "schedule_clock.h"
-#include "schedule_timeline.h"
 #include "script_model.h"
 #include "servo_state.h"
 
-// What playback needs from the window that owns the arm, beyond what a move needs
-// (motion_run.h: the servos, the one path to the line, the gauges, the event pump, the clock).
-// The window's SendFrames also restarts the tick.
-class PlaybackHost : public MotionHost {
+// A T line's value is the next move's time in tenths of a second (0..25.5 s).
+inline constexpr char kTimedMoveLetter = 'T';
+inline constexpr int64_t kTimedMoveUnitMs = 100;
+
+// What playback needs from whoever shows it (the window, a command line run, a dry run); the
+// arm itself is reached only through the gate.
+class PlaybackHost {
  public:
-  virtual void StopTick() = 0;
-  virtual void StartTick() = 0;
-  // Playing look: Play and New disabled, Stop enabled, "Playing....." shown; or back to idle.
-  virtual void ShowPlaying(bool playing) = 0;
-  // Classic or smooth, with the limits, the tick and the line's budget; classic unless told.
-  virtual MotionConfig Motion() const { return {}; }
+  virtual ~PlaybackHost() = default;
+  virtual void StopTick() {}
+  virtual void StartTick() {}
+  // Playing look: Play, New, Move, Home, Teach, Load and Edit disabled, Stop enabled,
+  // "Playing....." shown; or back to idle.
+  virtual void ShowPlaying(bool playing) { static_cast<void>(playing); }
+  // Lets the window handle what is pending (clicks, keys) without blocking.
+  virtual void PumpEvents() {}
   // Command `index` (0-based) of the `count` being played is about to run.
   virtual void CommandStarting(int index, int count) {
     static_cast<void>(index);
@@ -41,13 +44,7 @@ struct PlayOptions {
   // Passes over the script, or kRepeatForever until stopped.
   int repeat = 1;
 
-  // A wait of `span` at this speed.
-  ScheduleClock::Duration Scaled(ScheduleClock::Duration span) const {
-    return span * 100 / speedPercent;
-  }
-  // The limits of smooth moves at this speed: speeds scaled by it and accelerations by its
-  // square, so that every move's time is scaled as a wait is. No limit stays no limit.
-  MotionConfig Scaled(const MotionConfig& motion) const;
+  double pace() const { return speedPercent / 100.0; }
 };
 
 // Appends one command to the script.
@@ -57,12 +54,12 @@ void RecordServo(TRoboPath& script, const ServoState& state, int servo);
 void RecordAll(TRoboPath& script, const ServoState& state);
 void RecordPause(TRoboPath& script);
 
-// Walks the script from the top, options.repeat times. `stopRequested` is set by the Stop button
-// while the events are pumped (once right after each frame, twice after each command); it is
-// checked after each command. Each wait runs from the time the
-// frame before it was due (its due time, the pause after the write and the travel time), not from
-// when the work around it ended, so that work never adds up over a script; no frame leaves
-// before it is due. When the host's motion is smooth, the script plays as smooth_playback.h
-// says; classic skips T lines like any other letter it does not know.
-void PlayScript(const TRoboPath& script, PlaybackHost& host, int& stopRequested,
+// Walks the script from the top, options.repeat times, as one run of the gate (EArmBusy while
+// another motion runs). Consecutive M lines naming different servos are one move: classic
+// sends them one by one, each followed by its travel wait; smooth moves them together under
+// the limits. A T line asks the next move to take its value x 100 ms (smooth only); a P line
+// holds still; other letters are skipped. The gate's halt is looked at after every wait;
+// once halted nothing more goes out. At `options.speedPercent` every wait and limit is
+// scaled.
+void PlayScript(const TRoboPath& script, ArmGate& gate, PlaybackHost& host,
                 const PlayOptions& options = {});

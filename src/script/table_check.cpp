@@ -3,32 +3,43 @@
 #include <algorithm>
 
 #include "arm_pose.h"
+#include "dry_run.h"
 #include "errors.h"
 #include "script_line.h"
 #include "translate.h"
 
-std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const ServoState& start,
-                                               const Workspace& ws) {
-  ServoState arm = start;
-  for (int i = 0; i < script.count(); ++i) {
-    const TServoCommand& c = script.getItem(i);
-    if (c.letter != 'M' || c.servoId < 1 || c.servoId > kServoCount) continue;
-    const int s = c.servoId;
-    const int32_t from = arm.position[s];
-    ServoState to = arm;
-    to.position[s] = c.value;
-    ClampServo(to, ws.tables, s);
-    // The servo passes every position on its way; the tool point's arc may dip between them.
-    const double was = ToolPointFromPositions(arm.position, ws.arm).Y;
-    const int32_t step = to.position[s] >= from ? 1 : -1;
+namespace {
+
+// The dry run, sweeping each write's way.
+class Sweep : public DryRun {
+ public:
+  Sweep(const GateSettings& settings, const Pose& start)
+      : DryRun(settings, start), ws_(settings.workspace) {}
+  std::optional<TableCrossing> found;
+
+ private:
+  void Starting(int index) override { current_ = index; }
+  void Wrote(int64_t, const Pose& before, const Pose& pose) override {
+    if (found) return;
+    const double was = ToolPointFromPositions(before, ws_.arm).Y;
     double lowest = was;
-    for (int32_t p = from; p != to.position[s] + step; p += step) {
-      arm.position[s] = p;
-      lowest = std::min(lowest, ToolPointFromPositions(arm.position, ws.arm).Y);
-    }
-    if (lowest < ws.minToolY && lowest < was) return TableCrossing{i + 1, lowest};
+    ForEachOnTheWay(before, pose, [&](const Pose& at) {
+      lowest = std::min(lowest, ToolPointFromPositions(at, ws_.arm).Y);
+    });
+    if (lowest < ws_.minToolY && lowest < was) found = TableCrossing{current_ + 1, lowest};
   }
-  return std::nullopt;
+
+  const Workspace& ws_;
+  int current_ = 0;
+};
+
+}  // namespace
+
+std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const Pose& start,
+                                               const GateSettings& settings) {
+  Sweep run(settings, start);
+  run.Play(script);
+  return run.found;
 }
 
 std::string DescribeTableCrossing(const TRoboPath& script, const TableCrossing& crossing,
@@ -41,9 +52,9 @@ std::string DescribeTableCrossing(const TRoboPath& script, const TableCrossing& 
        FigureText(ws.minToolY, std::chars_format::general, 6)});
 }
 
-void RefuseTableCrossing(const TRoboPath& script, const ServoState& start, const Workspace& ws) {
-  if (const auto crossing = FindTableCrossing(script, start, ws)) {
+void RefuseTableCrossing(const TRoboPath& script, const Pose& start, const GateSettings& settings) {
+  if (const auto crossing = FindTableCrossing(script, start, settings)) {
     throw EDetailedError(Tr("The script would take the tool point under the table"),
-                         DescribeTableCrossing(script, *crossing, ws));
+                         DescribeTableCrossing(script, *crossing, settings.workspace));
   }
 }

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "arm_gate.h"
 #include "script_model.h"
-#include "servo_state.h"
 #include "workspace.h"
 
 struct TableCrossing {
@@ -14,10 +14,11 @@ struct TableCrossing {
   double toolY = 0;  // the lowest the command takes the tool point, cm
 };
 
-// The first move command whose servo, on its way from where it stands to its (clamped)
-// position, takes the tool point under the table and lower than it was.
-std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const ServoState& start,
-                                               const Workspace& ws);
+// The first write of a dry run whose way, from where the servos stood to where it sends
+// them, takes the tool point under the table and lower than it was: the path played, classic
+// (one servo at a time) or smooth (the servos together). The line is the command playing.
+std::optional<TableCrossing> FindTableCrossing(const TRoboPath& script, const Pose& start,
+                                               const GateSettings& settings);
 
 // "line 3: M;2;10: takes the tool point under the table, to Y -5.12 cm; the table plane is
 // at Y 0 cm (minToolY)"
@@ -25,4 +26,4 @@ std::string DescribeTableCrossing(const TRoboPath& script, const TableCrossing& 
                                   const Workspace& ws);
 
 // Play's check before it starts: raises an error naming the line.
-void RefuseTableCrossing(const TRoboPath& script, const ServoState& start, const Workspace& ws);
+void RefuseTableCrossing(const TRoboPath& script, const Pose& start, const GateSettings& settings);

@@ -4,7 +4,6 @@
 #include <chrono>
 
 #include "playback.h"
-#include "smooth_playback.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "motion_config.h"
+#include "arm_gate.h"
 #include "motion_plan.h"
 #include "script_model.h"
 #include "servo_state.h"
@@ -61,8 +61,8 @@ using BelowTable = std::function<bool(const Pose& pose)>;
 // The table plane of the arm: its tool point below minToolY.
 BelowTable TablePlaneOf(const Workspace& ws);
 
-// Plays `script` from `start` as playback would with `tables` and `motion`, and records what
-// it sends and when. `belowTable` may be empty: then no crossing is marked.
-TimelineModel BuildTimelineModel(const TRoboPath& script, const ServoState& start,
-                                 const ServoTables& tables, const MotionConfig& motion,
+// Plays `script` from `start` as playback would with `settings` at `speedPercent` (a dry run),
+// and records what it sends and when. `belowTable` may be empty: then no crossing is marked.
+TimelineModel BuildTimelineModel(const TRoboPath& script, const Pose& start,
+                                 const GateSettings& settings, int speedPercent = 100,
                                  const BelowTable& belowTable = {});

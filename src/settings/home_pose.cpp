@@ -9,8 +9,32 @@ ServoPose HomePose(const OptionStore& settings) {
   return pose;
 }
 
+namespace {
+
+bool Within(int32_t position, const ServoTables& tables, int servo) {
+  return position >= tables.Minval[servo] && position <= tables.Maxval[servo] &&
+         position <= kHighestPosition;
+}
+
+}  // namespace
+
 ServoPose StartPose(const OptionStore& settings, const std::string& portPath) {
-  return ReadRememberedPose(PoseFolder(), portPath).value_or(HomePose(settings));
+  const ServoTables& tables = settings.tables;
+  ServoPose pose = HomePose(settings);
+  // A remembered pose the arm could not have been sent (255, or beyond today's limits) is
+  // not where the arm stands.
+  if (const auto remembered = ReadRememberedPose(PoseFolder(), portPath)) {
+    bool usable = true;
+    for (int i = 1; i <= kServoCount; ++i) usable = usable && Within((*remembered)[i], tables, i);
+    if (usable) pose = *remembered;
+  }
+  ServoState held;
+  SetStartPose(held, pose);
+  for (int i = 1; i <= kServoCount; ++i) {
+    ClampServo(held, tables, i);
+    pose[i] = held.position[i];
+  }
+  return pose;
 }
 
 void SetStartPose(ServoState& state, const ServoPose& pose) {

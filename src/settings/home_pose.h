@@ -10,8 +10,11 @@
 // svNInitial of servos 1..6; a servo without one is at home in the middle (127).
 ServoPose HomePose(const OptionStore& settings);
 
-// Where the arm on `portPath` is taken to be at the start of a run: its remembered pose,
-// else home.
+// The highest position a servo is sent; 255 is never one.
+inline constexpr int32_t kHighestPosition = 254;
+
+// Where the arm on `portPath` is taken to be at the start of a run: its remembered pose when
+// every servo of it lies within the limits, else home; held within the limits either way.
 ServoPose StartPose(const OptionStore& settings, const std::string& portPath);
 
 // Servos 1..6 at `pose`, none jogging.

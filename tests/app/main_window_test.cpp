@@ -262,7 +262,7 @@ TEST(MainWindow, TicksWithNothingMovingRedrawNothing) {
   // Nothing to send still leaves a stopped tick running, as after any send.
   w.state.direction[2] = 0;
   w.Timer1.Stop();
-  w.SendFrames({});
+  w.Timer1Timer();
   EXPECT_TRUE(w.Timer1.Enabled());
 }
 
@@ -321,7 +321,7 @@ TEST(MainWindow, LampsWatchTheLine) {
   EXPECT_EQ(w.ComLed1->Kind(), lkRedLight);
   EXPECT_EQ(w.ComLed2->Kind(), lkGreenLight);
   w.Timer1.Stop();
-  w.SendFrames(Frame(1, 1));
+  w.Write(Frame(1, 1));
   EXPECT_EQ(w.ComLed1->State(), lsOn);
   EXPECT_TRUE(w.Timer1.Enabled()) << "the tick runs again after a write";
   // The transmit-empty event comes back through the event thread and puts it out.

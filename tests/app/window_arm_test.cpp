@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 #include "jog_pad.h"
 #include "pose_store.h"
@@ -142,6 +143,50 @@ TEST(Halt, EscHoldsASmoothMoveWhereItIs) {
   EXPECT_LT(held, 227);
   EXPECT_EQ(w.state.position[1], held);
   EXPECT_EQ(h.pty.Drain(200ms), "");  // nothing after the halt
+}
+
+}  // namespace
+
+namespace {
+
+// While a script plays (here: its pause), nothing else moves the arm: the buttons are off and
+// the keys that reach the handlers all the same are refused on the status line.
+TEST(OneMotion, HomeAndTeachDuringAPauseAreRefused) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(h);
+  RecordCommand(w.script, 'P', 0, 7);
+  bool looked = false;
+  h.clock.onSleep = [&] {
+    if (std::exchange(looked, true)) return;
+    for (QWidget* b : std::initializer_list<QWidget*>{w.ui->btmove, w.ui->btHome, w.ui->btTeach,
+                                                      w.ui->btLoad, w.ui->btEdit}) {
+      EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    }
+    w.btHomeClick();
+    w.btTeachClick();
+    EXPECT_EQ(w.status.Text(), "The arm is busy: a motion is running");
+  };
+  w.btPlayClick();
+  ASSERT_TRUE(looked);
+  EXPECT_EQ(h.pty.Drain(100ms), "");
+  EXPECT_FALSE(w.teach().active());
+  EXPECT_TRUE(w.ui->btHome->isEnabled());
+}
+
+// Teaching records what the arm received: with the port gone, nothing.
+TEST(OneMotion, TeachWithoutAPortRecordsNothing) {
+  WindowHarness h;
+  TfrmVantrel& w = StartActive(h);
+  w.btTeachClick();
+  ASSERT_EQ(w.teach().commands(), kServoCount);
+  w.ComPort1.SetConnected(false);
+  w.state.direction[1] = 1;
+  for (int k = 0; k < 5; ++k) {
+    h.clock.Advance(1s);
+    w.Timer1Timer();
+  }
+  EXPECT_EQ(w.teach().commands(), kServoCount);
+  EXPECT_EQ(w.state.position[1], 127);
 }
 
 }  // namespace

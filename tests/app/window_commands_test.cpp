@@ -17,6 +17,7 @@
 #include "joy_form.h"
 #include "options_form.h"
 #include "port_fixture.h"
+#include "pose_store.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
 #include "virtual_stick.h"
@@ -61,6 +62,7 @@ TEST(MoveCommand, BadInputChangesNothingAndSendsNothing) {
   WindowHarness h;
   TfrmVantrel& w = StartIdle(h);
   w.state.direction[1] = 1;
+  w.Timer1.Start();
   SetPoint(w, "15", "", "0");
   try {
     w.btmoveClick();
@@ -71,8 +73,10 @@ TEST(MoveCommand, BadInputChangesNothingAndSendsNothing) {
   SetPoint(w, "5", "5", "0");  // the wrist on the shoulder joint
   EXPECT_THROW(w.btmoveClick(), EMathError);
   EXPECT_EQ(w.state.position[1], 127);
+  // Refused for a bad number or the arithmetic alike: jogging goes on as it was.
   EXPECT_EQ(w.state.direction[1], 1);
-  EXPECT_FALSE(w.Timer1.Enabled());
+  EXPECT_TRUE(w.Timer1.Enabled());
+  w.Timer1.Stop();
   EXPECT_EQ(h.pty.Drain(100ms), "");
   // Through the button, the error reaches the operator's error box.
   QTest::mouseClick(w.ui->btmove, Qt::LeftButton);
@@ -340,6 +344,20 @@ TEST(VirtualArm, MoveToAPointReachesTheSimulatedController) {
   w.optionsClick();
   EXPECT_FALSE(w.armView()->isVisible());
   EXPECT_FALSE(TVirtualServoController::Instance().Running());
+}
+
+// The virtual arm stands where the window takes the arm to stand: its remembered pose.
+TEST(VirtualArm, StartsAtThePoseTheWindowStartsFrom) {
+  WindowHarness h;
+  ASSERT_TRUE(WriteRememberedPose(PoseFolder(), "sim", {0, 205, 127, 127, 127, 127, 90}));
+  TfrmVantrel& w = StartIdle(h, {{"comPort", "sim"}});
+  ASSERT_NE(w.armView(), nullptr);
+  const auto s = TVirtualServoController::Instance().State();
+  for (const int servo : {1, 6}) {
+    EXPECT_EQ(s.position[servo], w.state.position[servo]);
+    EXPECT_EQ(w.armView()->position(servo), w.state.position[servo]);
+  }
+  EXPECT_EQ(w.state.position[1], 205);
 }
 
 // Another clock's sleeps, each followed by a look at the window.

@@ -21,11 +21,11 @@ int main(int argc, char** argv) {
     script.load(file);
     const OptionStore store(argv[2]);
     TimelineArm arm;
-    SetStartPositions(arm.start);
-    arm.tables = store.tables;
+    arm.start.fill(kStartPosition);
     const AppliedSettings settings = ReadAppliedSettings(store);
-    arm.motion = settings.motion;
-    arm.belowTable = TablePlaneOf({settings.arm, store.tables, settings.minToolY});
+    arm.settings = {
+        {settings.arm, store.tables, settings.minToolY}, settings.motion, settings.moveLine};
+    arm.belowTable = TablePlaneOf(arm.settings.workspace);
     SetTimelineArmSource([&arm] { return arm; });
     TfrmTimeline window([&script] {
       std::vector<TServoCommand> commands;

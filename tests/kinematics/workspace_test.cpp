@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -131,6 +132,21 @@ TEST(MoveWithin, RefusesAndSendsNothingOrClampsWhenAsked) {
   EXPECT_EQ(MoveWithin("24", "-3", "0", ws, state, MoveRule::Clamp, &plan).size(), 24u);
   EXPECT_EQ(plan.refusal, Refusal::BelowTable);
   EXPECT_NEAR(ToolPointFromPositions(state.position, ws.arm).Y, 0, 0.3);
+  // Never under it, however the whole steps and the limits fall: on the plane or refused.
+  for (const auto& [x, y, z] : {std::array<const char*, 3>{"15", "-3", "0"},
+                                {"5", "-3", "5"},
+                                {"24", "-3", "0"},
+                                {"10", "0", "3"}}) {
+    ServoState clamped = before;
+    try {
+      MoveWithin(x, y, z, ws, clamped, MoveRule::Clamp);
+    } catch (const EMoveRefused&) {
+      continue;
+    }
+    const double at = ToolPointFromPositions(clamped.position, ws.arm).Y;
+    EXPECT_GE(at, ws.minToolY) << x << " " << y << " " << z;
+    EXPECT_LT(at, ws.minToolY + 1.5) << x << " " << y << " " << z;
+  }
   Workspace unset = ws;
   unset.arm.L1 = 0;
   EXPECT_THROW(MoveWithin("15", "5", "0", unset, state, MoveRule::Clamp), EMoveRefused);

@@ -51,9 +51,13 @@ TEST(ExampleScripts, LoadPlayableAndWithinTheShippedLimits) {
       ++moves;
     }
     EXPECT_GT(moves, 0) << "nothing visible happens";
-    ServoState start;
-    SetStartPositions(start);
-    EXPECT_FALSE(FindTableCrossing(script, start, WorkspaceOf(shipped)).has_value());
+    Pose start{};
+    start.fill(kStartPosition);
+    GateSettings settings{WorkspaceOf(shipped), ReadAppliedSettings(shipped).motion};
+    for (const bool smooth : {false, true}) {
+      settings.motion.smooth = smooth;
+      EXPECT_FALSE(FindTableCrossing(script, start, settings).has_value()) << smooth;
+    }
 
     TempDir dir;
     TFileProcess copy;

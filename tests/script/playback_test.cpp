@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "fake_clock.h"
+#include "fake_arm.h"
 #include "playback.h"
 
 namespace {
@@ -13,36 +13,24 @@ namespace {
 using namespace std::chrono_literals;
 using std::chrono::microseconds;
 
-// A window stand-in that records what playback asks of it.
-class FakeHost : public PlaybackHost {
+// A window stand-in on the shared fake arm: what playback asks it to show and pump, and the
+// servos as the arm received them.
+class FakeHost : public PlaybackHost, public FakeArm {
  public:
-  FakeHost() {
-    for (int i = 1; i <= kServoCount; ++i) {
-      state.position[i] = 127;
-      tables.Minval[i] = 0;
-      tables.Maxval[i] = 254;
-      tables.Address[i] = i;
-    }
+  FakeHost() : settings(TestGateSettings(false)) { SetStartPositions(state); }
+
+  void Play(const TRoboPath& script, int& stop, const PlayOptions& options) {
+    stop_ = &stop;
+    gate.Configure(settings);
+    gate.Place(PoseOf(state));
+    PlayScript(script, gate, *this, options);
   }
-  ServoState& servoState() override { return state; }
-  const ServoTables& servoTables() const override { return tables; }
   void StopTick() override { ticking = false; }
   void StartTick() override { ticking = true; }
-  void UpdateGauges() override {
-    ++gaugeUpdates;
-    clock.Advance(gaugeTime);
-    repaintPending = true;
-    if (onGauges) onGauges();
+  void ShowPlaying(bool on) override {
+    playing = on;
+    state.runState = on ? 2 : 1;
   }
-  void SendFrames(const ByteString& frames) override {
-    if (failWrites) throw std::runtime_error("WriteFile function failed");
-    sent.push_back(frames);
-    sentAt.push_back(Elapsed());
-    clock.Advance(writeTime + kPauseAfterWrite);
-    repaintPending = true;  // the lamp
-    ticking = true;         // the one path to the line restarts the tick
-  }
-  void ShowPlaying(bool on) override { playing = on; }
   void PumpEvents() override {
     ++pumps;
     // Only a pump that finds work takes time.
@@ -50,34 +38,43 @@ class FakeHost : public PlaybackHost {
     repaintPending = false;
     if (onPump) onPump();
   }
-  ScheduleClock& Clock() override { return clock; }
-  MotionConfig Motion() const override { return motion; }
-
-  // Time since the host was made.
-  microseconds Elapsed() const {
-    return std::chrono::duration_cast<microseconds>(clock.now - start);
+  bool Halted() override { return FakeArm::Halted() || *stop_ == 1; }
+  // As the window: the gauges follow each write, and what it set going (their repaint, the
+  // lamp) runs in a pump right after it, while the arm travels.
+  void Received(const Pose&, const Pose& now) override {
+    std::copy(now.begin(), now.end(), std::begin(state.position));
+    ++gaugeUpdates;
+    clock.Advance(gaugeTime);
+    repaintPending = true;
+    if (onGauges) onGauges();
+    PumpEvents();
   }
 
+  GateSettings settings;
+  ServoTables& tables = settings.workspace.tables;
+  MotionConfig& motion = settings.motion;
+  ArmGate gate{*this};
   ServoState state;
-  ServoTables tables;
-  MotionConfig motion;
   bool ticking = true;
   bool playing = false;
-  bool failWrites = false;
   bool repaintPending = false;
   int gaugeUpdates = 0;
   int pumps = 0;
   std::function<void()> onPump;
   std::function<void()> onGauges;
-  std::vector<ByteString> sent;
-  std::vector<microseconds> sentAt;
-  FakeClock clock;
-  const FakeClock::TimePoint start = clock.now;
   // What the window's own work costs, in clock time.
   FakeClock::Duration gaugeTime{0};
-  FakeClock::Duration writeTime{0};
   FakeClock::Duration pumpTime{0};
+
+ private:
+  int* stop_ = nullptr;
 };
+
+// Plays on the gate of `host`, `stop` standing for the Stop button.
+void PlayScript(const TRoboPath& script, FakeHost& host, int& stop,
+                const PlayOptions& options = {}) {
+  host.Play(script, stop, options);
+}
 
 // Lateness of each frame against the schedule the script asks for: the first frame is due
 // `first` after the start, each later one 2 ms plus the travel time of the move before it after
@@ -134,6 +131,7 @@ TEST(Playback, MovesSendOneFrameEachAndWaitForTheDistance) {
   EXPECT_EQ(host.state.runState, 1);
   EXPECT_FALSE(host.playing);
   EXPECT_TRUE(host.ticking);
+  EXPECT_FALSE(host.gate.busy());
 }
 
 TEST(Playback, SkipsOtherLettersAndServoNumbersOutsideTheArm) {
@@ -172,9 +170,8 @@ TEST(Playback, EmptyScriptGoesToPlayingAndStraightBack) {
   FakeHost host;
   host.ticking = false;
   TRoboPath script;
-  int stop = 1;
+  int stop = 0;
   PlayScript(script, host, stop);
-  EXPECT_EQ(stop, 0);
   EXPECT_EQ(host.state.runState, 1);
   EXPECT_FALSE(host.playing);
   EXPECT_TRUE(host.ticking);
@@ -182,7 +179,7 @@ TEST(Playback, EmptyScriptGoesToPlayingAndStraightBack) {
 
 TEST(Playback, AnErrorRestoresTheIdleLookAndLeavesTheTickStopped) {
   FakeHost host;
-  host.failWrites = true;
+  host.failAfter = 0;
   TRoboPath script;
   RecordCommand(script, 'M', 1, 10);
   int stop = 0;
@@ -227,12 +224,10 @@ TEST(PlaybackTimeline, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
   int stop = 0;
   PlayScript(script, host, stop);
   ASSERT_EQ(host.sent.size(), 1000u);
-  const std::vector<microseconds> late = Lateness(host, travelMs, 400us);
-  // The first frame is due when it is ready. The repaint runs in the pump right after each
-  // frame, while the arm travels; the pumps after the wait find nothing left, so only the
-  // gauges come between a wait and the next frame: 0.4 ms late, every time, to the last.
-  EXPECT_EQ(late.front(), 0us);
-  for (size_t k = 1; k < late.size(); ++k) ASSERT_EQ(late[k], 400us) << "frame " << k;
+  const std::vector<microseconds> late = Lateness(host, travelMs);
+  // The first frame is due when it is ready. The gauges and their repaint follow each frame,
+  // while the arm travels; the pumps after the wait find nothing left: no frame is late.
+  for (size_t k = 0; k < late.size(); ++k) ASSERT_EQ(late[k], 0us) << "frame " << k;
 }
 
 TEST(PlaybackTimeline, AFrameNeverLeavesBeforeItIsDue) {
@@ -255,7 +250,8 @@ TEST(PlaybackTimeline, AFrameNeverLeavesBeforeItIsDue) {
 
 TEST(PlaybackTimeline, PausesKeepTheScheduleToo) {
   FakeHost host;
-  host.gaugeTime = 700us;
+  host.pumpTime = 350us;
+  host.onPump = [&] { host.repaintPending = true; };  // something to do in every pump
   TRoboPath script;
   RecordCommand(script, 'M', 1, 137);  // 200 ms
   RecordCommand(script, 'P', 0, 1);
@@ -265,8 +261,8 @@ TEST(PlaybackTimeline, PausesKeepTheScheduleToo) {
   PlayScript(script, host, stop);
   ASSERT_EQ(host.sentAt.size(), 2u);
   // The frame after the pauses is due 2 + 200 + 1000 ms after the first; it is late only by
-  // its own gauge work.
-  EXPECT_EQ(Lateness(host, {200 + 1000}, 700us), (std::vector<microseconds>{0us, 700us}));
+  // the pumps after the two pauses.
+  EXPECT_EQ(Lateness(host, {200 + 1000}), (std::vector<microseconds>{0us, 1400us}));
 }
 
 TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {
@@ -277,9 +273,10 @@ TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {
   RecordCommand(script, 'M', 1, 117);  // 200 ms, then held up by a dialog for 5 s
   RecordCommand(script, 'M', 1, 118);  // 20 ms
   RecordCommand(script, 'M', 1, 128);
-  host.onGauges = [&] {
-    if (host.gaugeUpdates == 2) host.clock.Advance(kCatchUpLimit);
-    if (host.gaugeUpdates == 4) host.clock.Advance(5s);
+  // Held up in the pumps after the waits of the first and the third move.
+  host.onPump = [&] {
+    if (host.pumps == 2) host.clock.Advance(kCatchUpLimit);
+    if (host.pumps == 8) host.clock.Advance(5s);
   };
   int stop = 0;
   PlayScript(script, host, stop);
@@ -309,7 +306,6 @@ TEST(SmoothPlayback, MovesGatherTheirLinesOnTheTickGrid) {
   FakeHost host;
   host.motion.smooth = true;
   host.motion.framesPerTick = 2;
-  host.state.direction[4] = 1;  // a servo left jogging stops
   int stop = 0;
   PlayScript(script, host, stop);
 
@@ -336,7 +332,6 @@ TEST(SmoothPlayback, MovesGatherTheirLinesOnTheTickGrid) {
   EXPECT_EQ(host.sentAt[host.sent.size() - 2], 1020ms);
   EXPECT_EQ(host.sent.back(), EncodeServoFrame(3, 180));
   EXPECT_EQ(host.sentAt.back(), 2040ms);
-  EXPECT_EQ(host.state.direction[4], 0);
   EXPECT_EQ(host.state.position[4], 127);
 
   FakeHost classic;

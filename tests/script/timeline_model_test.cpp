@@ -2,6 +2,7 @@
 
 #include <numeric>
 
+#include "fake_arm.h"
 #include "playback.h"
 #include "playing_time.h"
 #include "timeline_model.h"
@@ -9,15 +10,11 @@
 namespace {
 
 struct Arm {
-  Arm() {
-    SetStartPositions(start);
-    for (int s = 1; s <= kServoCount; ++s) {
-      tables.Maxval[s] = 254;
-      tables.Address[s] = s;
-    }
-  }
-  ServoState start;
-  ServoTables tables;
+  Arm() { start.fill(127); }
+  Pose start{};
+  GateSettings settings = TestGateSettings(false);
+  ServoTables& tables = settings.workspace.tables;
+  MotionConfig& motion = settings.motion;
 };
 
 TRoboPath Script(std::initializer_list<TServoCommand> commands) {
@@ -30,9 +27,9 @@ TEST(TimelineModel, ClassicPointsPausesAndTimesFollowPlaybacksWaits) {
   Arm arm;
   arm.tables.Maxval[2] = 200;
   const TRoboPath script = Script({{'M', 1, 137}, {'P', 0, 1}, {'M', 2, 250}, {'x', 1, 5}});
-  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {});
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.settings);
 
-  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.tables);
+  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.settings);
   std::vector<int64_t> starts(waits.size(), 0);
   std::partial_sum(waits.begin(), waits.end() - 1, starts.begin() + 1);
   EXPECT_EQ(model.commandStartMs, starts);
@@ -48,12 +45,12 @@ TEST(TimelineModel, ClassicPointsPausesAndTimesFollowPlaybacksWaits) {
 // Smooth: a T line and the M lines after it are one move, its points the planner's ticks.
 TEST(TimelineModel, SmoothPointsAreThePlannersTicks) {
   Arm arm;
-  MotionConfig motion;
+  MotionConfig& motion = arm.motion;
   motion.smooth = true;
   motion.speed[2] = 100;
   const TRoboPath script =
       Script({{'T', 0, 10}, {'M', 1, 200}, {'M', 2, 50}, {'P', 0, 1}, {'M', 3, 10}});
-  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, motion);
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.settings);
 
   Pose from{};
   for (int s = 1; s <= kServoCount; ++s) from[s] = 127;
@@ -70,7 +67,7 @@ TEST(TimelineModel, SmoothPointsAreThePlannersTicks) {
     }
     EXPECT_EQ(model.servo[s], expected) << "servo " << s;
   }
-  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.tables, motion);
+  const std::vector<int64_t> waits = CommandWaits(script, arm.start, arm.settings);
   EXPECT_EQ(model.totalMs, std::accumulate(waits.begin(), waits.end(), int64_t{0}));
   EXPECT_EQ(model.commandStartMs[3], plan.durationMs());
   EXPECT_EQ(model.pauses,
@@ -82,7 +79,7 @@ TEST(TimelineModel, MarksEachPassThroughTheTablePlane) {
   Arm arm;
   const TRoboPath script = Script({{'M', 2, 90}, {'M', 3, 60}, {'M', 2, 120}, {'M', 2, 80}});
   const BelowTable below = [](const Pose& pose) { return pose[2] < 100; };
-  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.tables, {}, below);
+  const TimelineModel model = BuildTimelineModel(script, arm.start, arm.settings, 100, below);
   const auto& t = model.commandStartMs;
   EXPECT_EQ(model.crossings,
             (std::vector<TimelineCrossing>{{t[0], 0, true}, {t[2], 2, false}, {t[3], 3, true}}));

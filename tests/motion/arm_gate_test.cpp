@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+
+#include "arm_gate.h"
+#include "fake_arm.h"
+#include "workspace.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+Pose Uniform(int32_t position) {
+  Pose pose{};
+  for (int s = 1; s <= kServoCount; ++s) pose[s] = position;
+  return pose;
+}
+
+Pose LevelPose(const ToolPoint& p, const Workspace& ws) {
+  Pose pose = Uniform(127);
+  const MovePlan plan = PlanMove(p, ws);
+  for (int s = 1; s <= 4; ++s) pose[s] = plan.position[s];
+  return pose;
+}
+
+// One rule of the gate: `setup` adjusts the settings, `run` drives the gate on the fake arm
+// and checks what the arm received.
+struct Rule {
+  const char* name;
+  bool smooth;
+  std::function<void(GateSettings&)> setup;
+  std::function<void(ArmGate&, FakeArm&)> run;
+};
+
+const Rule kRules[] = {
+    {"AHaltDuringAWaitWritesNothingMore", true,
+     [](GateSettings& s) {
+       s.motion.tickMs = 50;
+       s.motion.speed[1] = 100;
+     },
+     [](ArmGate& gate, FakeArm& arm) {
+       arm.haltAt = 525ms;  // inside the wait for the eleventh tick
+       Pose target = Uniform(127);
+       target[1] = 227;
+       EXPECT_FALSE(gate.MoveTo(target));
+       ASSERT_FALSE(arm.sent.empty());
+       EXPECT_EQ(arm.sentAt.back(), 500ms);
+       EXPECT_EQ(gate.received()[1], arm.PositionsOf(1).back());
+     }},
+    {"EachTickSendsOnlyChangedServosOnTheGridWithinTheBudget", true,
+     [](GateSettings& s) {
+       s.motion.framesPerTick = 4;
+       for (int servo = 1; servo <= kServoCount; ++servo) s.motion.speed[servo] = 50 * servo;
+     },
+     [](ArmGate& gate, FakeArm& arm) {
+       Pose target = Uniform(127);
+       for (int s = 1; s <= kServoCount; ++s) target[s] += s % 2 ? 20 * s : -15 * s;
+       const MotionPlan plan(gate.received(), target,
+                             LimitsOf(gate.tables(), gate.settings().motion), 20);
+       EXPECT_TRUE(gate.MoveTo(target));
+       EXPECT_EQ(gate.received(), target);
+       int64_t lastTick = 0;
+       Pose seen = Uniform(127);
+       for (size_t k = 0; k < arm.sent.size(); ++k) {
+         const ByteString& frames = arm.sent[k];
+         const auto tick = arm.sentAt[k] / 20ms;
+         EXPECT_EQ(arm.sentAt[k], tick * 20ms) << "a frame off the grid";
+         EXPECT_GT(tick, lastTick);
+         lastTick = tick;
+         ASSERT_LE(frames.size(), 4u * kFrameSize);
+         for (size_t i = 0; i < frames.size(); i += kFrameSize) {
+           const int servo = static_cast<uint8_t>(frames[i + 1]) - kAddressOffset;
+           const int32_t position = static_cast<uint8_t>(frames[i + 2]);
+           EXPECT_NE(seen[servo], position) << "a frame for a servo that did not change";
+           seen[servo] = position;
+         }
+       }
+       EXPECT_EQ(seen, target);
+       EXPECT_LE(lastTick, plan.ticks() + 1);
+     }},
+    {"APauseWaitsItsTicksAndSendsNothing", true, [](GateSettings& s) { s.motion.tickMs = 50; },
+     [](ArmGate& gate, FakeArm& arm) {
+       {
+         ArmRun run(gate);
+         EXPECT_TRUE(run.Pause(1s));
+       }
+       EXPECT_EQ(arm.Elapsed(), 1000ms);
+       EXPECT_TRUE(arm.sent.empty());
+     }},
+    {"AFailedWriteLeavesThePoseAtTheLastWritten", true,
+     [](GateSettings& s) { s.motion.framesPerTick = 4; },
+     [](ArmGate& gate, FakeArm& arm) {
+       arm.failAfter = 1;  // servos 1 to 4 go out, 5 and 6 do not
+       EXPECT_ANY_THROW(gate.MoveTo(Uniform(200)));
+       EXPECT_EQ(gate.received(), (Pose{0, 200, 200, 200, 200, 127, 127}));
+       EXPECT_FALSE(gate.busy());
+     }},
+    {"ALostPortLeavesThePoseAtTheLastWrittenAndWritesNoMore", false, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       arm.lostAfter = 0;
+       EXPECT_FALSE(gate.MoveTo(Uniform(27)));
+       EXPECT_TRUE(arm.sent.empty());
+       EXPECT_EQ(gate.received(), Uniform(127));
+       const int servo[] = {1};
+       EXPECT_FALSE(gate.Jog(Uniform(140), servo));
+       EXPECT_EQ(gate.received(), Uniform(127));
+     }},
+    {"HomeAndJogDuringAPauseAreRefused", true, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       int refused = 0;
+       arm.clock.onSleep = [&] {
+         try {
+           gate.MoveTo(Uniform(200));
+         } catch (const EArmBusy&) {
+           ++refused;
+         }
+         const int servo[] = {2};
+         if (!gate.Jog(Uniform(150), servo)) ++refused;
+         arm.clock.onSleep = nullptr;
+       };
+       ArmRun run(gate);
+       EXPECT_TRUE(run.Pause(1s));
+       EXPECT_EQ(refused, 2);
+       EXPECT_TRUE(arm.sent.empty());
+     }},
+    {"AShortLineTakesAtLeastTheJointPlansTicks", true,
+     [](GateSettings& s) {
+       s.moveLine = true;
+       s.motion.speed[4] = 2;
+     },
+     [](ArmGate& gate, FakeArm& arm) {
+       const Workspace& ws = gate.settings().workspace;
+       gate.Place(LevelPose({15, 5, 0}, ws));
+       const Pose target = LevelPose({15.1, 5, 0}, ws);
+       const MotionPlan joints(gate.received(), target, LimitsOf(ws.tables, gate.settings().motion),
+                               20);
+       ASSERT_GT(joints.ticks(), 2);
+       EXPECT_TRUE(gate.MoveTo(target, ToolPoint{15.1, 5, 0}));
+       EXPECT_GE(arm.Elapsed(), joints.ticks() * 20ms);
+       EXPECT_EQ(gate.received(), target);
+     }},
+    {"ALineFromAHandThatIsNotLevelDoesNotSnap", true, [](GateSettings& s) { s.moveLine = true; },
+     [](ArmGate& gate, FakeArm& arm) {
+       const Workspace& ws = gate.settings().workspace;
+       Pose start = LevelPose({15, 5, 0}, ws);
+       start[4] += 30;
+       gate.Place(start);
+       EXPECT_TRUE(gate.MoveTo(LevelPose({15, 10, 0}, ws), ToolPoint{15, 10, 0}));
+       ASSERT_FALSE(arm.PositionsOf(4).empty());
+       // The 30 positions off level are taken out over the whole line.
+       EXPECT_LE(std::abs(arm.PositionsOf(4).front() - start[4]), 6);
+       EXPECT_EQ(gate.received(), LevelPose({15, 10, 0}, ws));
+     }},
+    {"AStartPoseBeyondItsLimitIsSentAtTheLimit", false,
+     [](GateSettings& s) { s.workspace.tables.Maxval[1] = 200; },
+     [](ArmGate& gate, FakeArm& arm) {
+       gate.Place(Uniform(250));
+       EXPECT_EQ(gate.received()[1], 200);
+       const int servo[] = {1};
+       EXPECT_TRUE(gate.Jog(gate.received(), servo));
+       EXPECT_EQ(arm.PositionsOf(1), std::vector<int>{200});
+     }},
+    {"TenPercentOfASpeedOfFifteenTakesTenTimesAsLong", true,
+     [](GateSettings& s) { s.motion.speed[1] = 15; },
+     [](ArmGate& gate, FakeArm& arm) {
+       Pose target = Uniform(127);
+       target[1] = 187;
+       const MotionPlan full(gate.received(), target,
+                             LimitsOf(gate.tables(), gate.settings().motion), 20);
+       {
+         ArmRun run(gate, 0.1);
+         EXPECT_TRUE(run.Glide(target));
+       }
+       const auto ticks = arm.Elapsed() / 20ms;
+       EXPECT_NEAR(static_cast<double>(ticks), 10.0 * full.ticks(), 1.0);
+     }},
+};
+
+class GateRules : public testing::TestWithParam<Rule> {};
+
+TEST_P(GateRules, Hold) {
+  const Rule& rule = GetParam();
+  FakeArm arm;
+  ArmGate gate(arm);
+  GateSettings settings = TestGateSettings(rule.smooth);
+  rule.setup(settings);
+  gate.Configure(settings);
+  gate.Place(Uniform(127));
+  rule.run(gate, arm);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gate, GateRules, testing::ValuesIn(kRules),
+                         [](const testing::TestParamInfo<Rule>& info) { return info.param.name; });
+
+}  // namespace
