@@ -80,6 +80,8 @@ void TVirtualServoController::Stop() {
 }
 
 void TVirtualServoController::SetAddresses(const int32_t address[7]) {
+  // Addresses belong to the program's own frames; a board of another family keeps its channels.
+  if (family() != BoardFamily::Vantrel) return;
   BoardConfig config;
   for (int i = 1; i <= 6; ++i) config.servos[i] = {static_cast<uint8_t>(address[i]), 0, 254};
   SetBoard(config);

@@ -49,11 +49,15 @@ class TVirtualServoController {
   void Stop();
   bool Running() const { return master_ >= 0; }
 
-  // Servo i answers frames whose address byte is the low byte of address[i] (i = 1..6).
+  // On Vantrel frames, servo i answers frames whose address byte is the low byte of
+  // address[i] (i = 1..6).
   void SetAddresses(const int32_t address[7]);
   // A board as `config` describes it, the servos where they were.
   void SetBoard(const BoardConfig& config);
-  BoardFamily family() const { return config_.family; }
+  BoardFamily family() const {
+    std::lock_guard lock(mutex_);
+    return config_.family;
+  }
   // Puts the servos at `position[1..6]` as if the arm had been left there.
   void SetPose(const int32_t position[7]);
   // A PWM board just powered: no target yet, so its queries report 0.
