@@ -39,12 +39,20 @@ bool BoardReader::Ask(const BoardQuery& query, ReplyLine& line) {
   // A half-duplex line hands back the question first; no more than both are awaited.
   const size_t most = query.bytes.size() + query.replyLength;
   std::string received = line.Receive(query.replyLength);
-  ReplyResult result = board_.DecodeReply(query, received);
-  while (result.fault == ReplyFault::Short && received.size() < most) {
-    const std::string more = line.Receive(most - received.size());
+  // On a half-duplex line the echo of the tick before may still be on its way in front of
+  // the question's own.
+  const auto decode = [&] {
+    const size_t echo = received.find(query.bytes);
+    if (echo != std::string::npos && echo > 0) received.erase(0, echo);
+    return board_.DecodeReply(query, received);
+  };
+  ReplyResult result = decode();
+  while (result.fault && result.fault != ReplyFault::BadChecksum) {
+    const size_t want = received.size() < most ? most - received.size() : query.replyLength;
+    const std::string more = line.Receive(want);
     if (more.empty()) break;
     received += more;
-    result = board_.DecodeReply(query, received);
+    result = decode();
   }
   if (result.ok()) {
     Merge(reading_, result.reading);

@@ -88,6 +88,8 @@ TEST(ReadBack, EachKindOfBadReplyIsReportedOnceAndNothingIsAskedTwice) {
     const char* fault;  // empty: servo 1 read
   } cases[] = {
       {{good.substr(0, 5), good.substr(5)}, ""},
+      // The echo of the tick before, late, in front of the question's own.
+      {{std::string("\xFF\xFF\xFE\x04\x83\x28\x01\x53", 8) + good}, ""},
       {{}, "Servo 1: the reply is too short or never came; reading back is off"},
       {{good.substr(0, good.size() - 1)},
        "Servo 1: the reply is too short or never came; reading back is off"},
