@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QTest>
 
 #include "command_editor.h"
@@ -45,6 +46,30 @@ TEST(TimelineWindow, ClickingAPointSelectsItsRowInTheEditor) {
   EXPECT_TRUE(window->Refresh());
   EXPECT_EQ(view->model().servo[3].back().position, 240);
   EXPECT_FALSE(window->Refresh()) << "nothing changed since";
+}
+
+// A long script is played through on a worker: the window says so and answers meanwhile; the
+// picture comes with the events after it. The arm moving is no reason to build it again.
+TEST(TimelineWindow, ALongScriptIsPicturedOnAWorkerAndNotAgainWhenTheArmMoves) {
+  TimelineArm arm = CurrentTimelineArm();
+  SetTimelineArmSource([&arm] { return arm; });
+  std::vector<TServoCommand> commands;
+  for (int k = 0; k < 1000; ++k) {
+    commands.push_back({'M', static_cast<uint8_t>(1 + k % 6), static_cast<uint8_t>(k % 7 * 30)});
+  }
+  TfrmTimeline window([&commands] { return commands; });
+  auto* total = window.findChild<QLabel*>(QStringLiteral("lbTotal"));
+  ASSERT_NE(total, nullptr);
+  EXPECT_EQ(total->text(), "Building the timeline...");
+  EXPECT_TRUE(window.view()->model().commandStartMs.empty());
+  for (int i = 0; i < 1000 && window.view()->model().commandStartMs.empty(); ++i) QTest::qWait(10);
+  EXPECT_EQ(window.view()->model().commandStartMs.size(), 1000u);
+  EXPECT_TRUE(total->text().startsWith("Playing time")) << total->text().toStdString();
+  arm.start[1] = 10;
+  EXPECT_FALSE(window.Refresh());
+  arm.speedPercent = 200;
+  EXPECT_TRUE(window.Refresh());
+  SetTimelineArmSource({});
 }
 
 }  // namespace
