@@ -57,12 +57,16 @@ void TfrmCommandEdit::FormCreate() {
 
   cellComList = new TComboCellEditor(this);
   cellComList->SetStyle(csDropDownList);
-  // T: the next move's time in tenths of a second, when played smooth.
-  cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P"), QStringLiteral("T")});
+  // T: the next move's time in tenths of a second, when played smooth; L, J, W, S: labels,
+  // jumps back to them, waits for the operator and the pace of what follows.
+  cellComList->SetItems({QStringLiteral("M"), QStringLiteral("P"), QStringLiteral("T"),
+                         QStringLiteral("L"), QStringLiteral("J"), QStringLiteral("W"),
+                         QStringLiteral("S")});
   cellComList->SetDefaultText(QStringLiteral("M"));
 
   cellIDList = new TComboCellEditor(this);
-  cellIDList->SetStyle(csDropDownList);
+  // Typed as well as picked: a label's number goes up to 255.
+  cellIDList->SetStyle(csDropDown);
   cellIDList->SetItems({"1", "2", "3", "4", "5", "6"});
 
   cellValueNum = new TUpDownCellEditor(this);
@@ -115,10 +119,38 @@ void TfrmCommandEdit::FormCreate() {
   for (int row = 1; row < grid->RowCount(); ++row) {
     grid->SetCells(kColLine, row, QString::number(row));
   }
+  connect(grid, &QTableWidget::currentCellChanged, this, [this] { ShowFieldCaption(); });
+  connect(grid, &QTableWidget::cellChanged, this, [this] { ShowFieldCaption(); });
   for (TMetaCellEditor* editor : std::initializer_list<TMetaCellEditor*>{
            cellComList, cellIDList, cellValueNum, cellButDelete}) {
     editor->InitEditor();
   }
+}
+
+QString TfrmCommandEdit::FieldCaption(QChar letter) {
+  struct Caption {
+    char letter;
+    const char* text;
+  };
+  static const Caption captions[] = {
+      {'M', TrNoop("M: Servo ID the servo (1 to 6), Value its position")},
+      {'P', TrNoop("P: Value the pause in seconds")},
+      {'T', TrNoop("T: Value the next move's time in tenths of a second (smooth)")},
+      {'L', TrNoop("L: Servo ID the label's number (1 to 255)")},
+      {'J', TrNoop("J: Servo ID the label to jump back to, Value how many more times "
+                   "(0: for ever)")},
+      {'W', TrNoop("W: waits until the operator presses Continue (Space)")},
+      {'S', TrNoop("S: Value the speed in percent (10 to 400) of what follows")},
+  };
+  for (const Caption& c : captions) {
+    if (letter == QLatin1Char(c.letter)) return QString::fromUtf8(Tr(c.text));
+  }
+  return {};
+}
+
+void TfrmCommandEdit::ShowFieldCaption() {
+  const QString letter = commandSheet->Cells(kColCommand, commandSheet->currentRow());
+  ui_->lbFields->setText(letter.isEmpty() ? QString() : FieldCaption(letter.front()));
 }
 
 void TfrmCommandEdit::LoadGrid() {

@@ -44,6 +44,8 @@ class TfrmCommandEdit : public QDialog {
   void btTimelineClick();
   // Makes the row of command `index` (0-based) the current one.
   void SelectCommand(int index);
+  // What the Servo ID and Value fields mean for a command letter; empty for unknown ones.
+  static QString FieldCaption(QChar letter);
 
   TXStringGrid* commandSheet;
   QPushButton* btOk;
@@ -57,6 +59,8 @@ class TfrmCommandEdit : public QDialog {
 
  private:
   void FormCreate();
+  // The caption under the table tells what the current row's fields mean.
+  void ShowFieldCaption();
   // Raises the error of the first cell that is no number of 0..255, before the dialog closes,
   // so a typo neither closes it nor drops the commands below.
   void RefuseBadCells() const;

@@ -143,6 +143,28 @@ void TTimelineView::paintEvent(QPaintEvent*) {
     p.drawPolygon(QPolygonF({QPointF(x - 5, base), QPointF(x + 5, base), QPointF(x, tip)}));
   }
 
+  // A wait for the operator: a green bar with a W at its head.
+  const QColor waitColour(0, 140, 60);
+  for (const TimelinePoint& wait : model_.operatorWaits) {
+    const double x = PointAt(wait.ms, 0).x();
+    p.setPen(QPen(waitColour, 2));
+    p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    p.drawText(QRectF(x + 2, plot.top() + 2, 16, 16), Qt::AlignLeft | Qt::AlignTop,
+               QStringLiteral("W"));
+  }
+  // A loop for ever, drawn once: a bracket under the top edge from its label to its jump.
+  if (model_.foreverFromMs >= 0 && model_.foreverToMs >= model_.foreverFromMs) {
+    const double from = PointAt(model_.foreverFromMs, 0).x();
+    const double to = PointAt(model_.foreverToMs, 0).x();
+    const double y = plot.top() + 12;
+    p.setPen(QPen(text, 1.5));
+    p.drawLine(QPointF(from, y - 6), QPointF(from, y));
+    p.drawLine(QPointF(from, y), QPointF(to, y));
+    p.drawLine(QPointF(to, y), QPointF(to, y - 6));
+    p.drawText(QRectF(from, y, std::max(to - from, 120.0), 16), Qt::AlignHCenter | Qt::AlignTop,
+               tr("repeats for ever"));
+  }
+
   if (cursorMs_ >= 0) {
     const double x = PointAt(std::min(cursorMs_, model_.totalMs), 0).x();
     p.setPen(QPen(QColor(0, 90, 255), 2));

@@ -114,6 +114,8 @@ class ArmRun {
   ArmRun(const ArmRun&) = delete;
   ArmRun& operator=(const ArmRun&) = delete;
 
+  // A new play speed for what follows (a script's S line).
+  void SetPace(double pace) { pace_ = pace > 0 ? pace : 1; }
   // True once halted or a write did not go out: nothing more is sent.
   bool stopped() { return gate_.Stopped(); }
   // A classic move: `servo` to `value` held within its limits in one frame, then the wait of

@@ -26,6 +26,7 @@ DryRun::DryRun(const GateSettings& settings, const Pose& start) {
 void DryRun::Play(const TRoboPath& script, int speedPercent) {
   PlayOptions options;
   options.speedPercent = speedPercent;
+  options.forever = ScriptCursor::Forever::OnePass;
   PlayScript(script, gate_, *this, options);
 }
 
@@ -34,6 +35,7 @@ int64_t DryRun::NowMs() const {
 }
 
 void DryRun::CommandStarting(int index, int) {
+  ++commands_;
   Starting(index);
 }
 

@@ -16,12 +16,17 @@
 void ForEachOnTheWay(const Pose& before, const Pose& after,
                      const std::function<void(const Pose&)>& each);
 
+// A dry run stops after this many commands: counted loops nested deep enough would otherwise
+// play for years.
+inline constexpr size_t kDryRunCommands = 200000;
+
 class DryRun : public PlaybackHost, public ArmLine, private ScheduleClock {
  public:
   DryRun(const GateSettings& settings, const Pose& start);
   ~DryRun() override = default;
 
-  // Plays `script` once from the start pose at `speedPercent`.
+  // Plays `script` once from the start pose at `speedPercent`: counted loops unrolled, a loop
+  // for ever once, a wait for the operator passed at once, at most kDryRunCommands commands.
   void Play(const TRoboPath& script, int speedPercent = 100);
   int64_t NowMs() const;
   // The pose the gate holds the start at.
@@ -41,7 +46,7 @@ class DryRun : public PlaybackHost, public ArmLine, private ScheduleClock {
   void CommandStarting(int index, int count) override;
   bool Write(const ByteString& frames) override;
   ScheduleClock& Clock() override { return *this; }
-  bool Halted() override { return false; }
+  bool Halted() override { return commands_ >= kDryRunCommands; }
   void Received(const Pose& before, const Pose& now) override;
   TimePoint Now() override { return now_; }
   void SleepUntil(TimePoint when) override;
@@ -50,4 +55,5 @@ class DryRun : public PlaybackHost, public ArmLine, private ScheduleClock {
   Pose start_{};
   TimePoint now_{};
   int64_t wroteMs_ = 0;
+  size_t commands_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "playback.h"
 
+#include "script_flow.h"
+
 #include <memory>
 #include <vector>
 
@@ -30,43 +32,51 @@ bool IsServoMove(const TServoCommand& c) {
   return c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount;
 }
 
-void PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host) {
+// False when the operator's wait ended the run.
+bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
+              const PlayOptions& options) {
   const auto pump = [&host] {
     host.PumpEvents();
     host.PumpEvents();
   };
   int64_t requestedMs = 0;
   const int n = script.count();
-  for (int i = 0; i < n && !run.stopped();) {
+  ScriptCursor cursor(script, options.forever);
+  for (int i = cursor.Next(); i >= 0 && !run.stopped(); i = cursor.Next()) {
     // getItem raises when a Load or the editor shortened the script meanwhile.
     const TServoCommand c = script.getItem(i);
     host.CommandStarting(i, n);
-    const int first = i++;
+    run.SetPace(options.pace() * cursor.LinePace() / 100);
     if (IsServoMove(c)) {
       // The move gathers the M lines that follow, up to one that names a servo already in
       // it: that one starts the next move, so a servo recorded twice visits both positions.
       std::vector<ArmRun::ServoMove> moves{{c.servoId, c.value}};
       bool named[kServoCount + 1] = {};
       named[c.servoId] = true;
-      for (; i < n; ++i) {
-        const TServoCommand next = script.getItem(i);
+      for (int k = cursor.Position(); k < n; k = cursor.Position()) {
+        const TServoCommand next = script.getItem(k);
         if (!IsServoMove(next) || named[next.servoId]) break;
+        cursor.Next();
         named[next.servoId] = true;
         moves.push_back({next.servoId, next.value});
       }
       run.Moves(moves, requestedMs, [&](size_t k) {
         if (k == 0) return;
         pump();
-        host.CommandStarting(first + static_cast<int>(k), n);
+        host.CommandStarting(i + static_cast<int>(k), n);
       });
       requestedMs = 0;
     } else if (c.letter == 'P') {
       run.Pause(std::chrono::seconds(c.value));
     } else if (c.letter == kTimedMoveLetter) {
       requestedMs = c.value * kTimedMoveUnitMs;
+    } else if (c.letter == kWaitLetter && !host.WaitForOperator()) {
+      return false;
     }
+    // A loop whose moves change nothing passes no wait: the window still gets its turn.
     pump();
   }
+  return true;
 }
 
 // Restores the idle look if playback leaves early through an error, so the buttons do not
@@ -88,14 +98,16 @@ class IdleOnError {
 
 void PlayScript(const TRoboPath& script, ArmGate& gate, PlaybackHost& host,
                 const PlayOptions& options) {
+  RefuseFlowFault(script);
   ArmRun run(gate, options.pace());
   host.StopTick();
   host.ShowPlaying(true);
   IdleOnError restore(host);
   // An empty script is played once, however often it is asked for.
   const bool forever = options.repeat == PlayOptions::kRepeatForever && script.count() > 0;
-  for (int pass = 0; (forever || pass < options.repeat) && !run.stopped(); ++pass) {
-    PlayPass(script, run, host);
+  bool goOn = true;
+  for (int pass = 0; (forever || pass < options.repeat) && goOn && !run.stopped(); ++pass) {
+    goOn = PlayPass(script, run, host, options);
   }
   restore.Disarm();
   host.ShowPlaying(false);

@@ -6,6 +6,7 @@
 
 #include "arm_gate.h"
 #include "schedule_clock.h"
+#include "script_cursor.h"
 #include "script_model.h"
 #include "servo_state.h"
 
@@ -25,6 +26,9 @@ class PlaybackHost {
   virtual void ShowPlaying(bool playing) { static_cast<void>(playing); }
   // Lets the window handle what is pending (clicks, keys) without blocking.
   virtual void PumpEvents() {}
+  // A W line: the arm holds its pose, nothing is sent, until the operator continues (true)
+  // or the run is to end (false). Passes at once unless the host has an operator.
+  virtual bool WaitForOperator() { return true; }
   // Command `index` (0-based) of the `count` being played is about to run.
   virtual void CommandStarting(int index, int count) {
     static_cast<void>(index);
@@ -43,6 +47,8 @@ struct PlayOptions {
   int speedPercent = 100;
   // Passes over the script, or kRepeatForever until stopped.
   int repeat = 1;
+  // A dry run goes once through a loop for ever and ends there.
+  ScriptCursor::Forever forever = ScriptCursor::Forever::Loop;
 
   double pace() const { return speedPercent / 100.0; }
 };
@@ -54,11 +60,13 @@ void RecordServo(TRoboPath& script, const ServoState& state, int servo);
 void RecordAll(TRoboPath& script, const ServoState& state);
 void RecordPause(TRoboPath& script);
 
-// Walks the script from the top, options.repeat times, as one run of the gate (EArmBusy while
+// Walks the script from the top, options.repeat times, taking its jumps (a script whose flow
+// cannot be played is refused before anything moves), as one run of the gate (EArmBusy while
 // another motion runs). Consecutive M lines naming different servos are one move: classic
 // sends them one by one, each followed by its travel wait; smooth moves them together under
 // the limits. A T line asks the next move to take its value x 100 ms (smooth only); a P line
-// holds still; other letters are skipped. The gate's halt is looked at after every wait;
+// holds still; a W line waits for the operator; an S line paces what follows on top of
+// `options.speedPercent`; other letters are skipped. The gate's halt is looked at after every wait;
 // once halted nothing more goes out. At `options.speedPercent` every wait and limit is
 // scaled.
 void PlayScript(const TRoboPath& script, ArmGate& gate, PlaybackHost& host,

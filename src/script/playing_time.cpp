@@ -1,6 +1,7 @@
 #include "playing_time.h"
 
 #include "dry_run.h"
+#include "script_flow.h"
 
 namespace {
 
@@ -24,6 +25,13 @@ std::vector<int64_t> CommandWaits(const TRoboPath& script, const Pose& start,
     waits[k] = (k + 1 < waits.size() ? run.starts[k + 1] : run.NowMs()) - run.starts[k];
   }
   return waits;
+}
+
+bool RepeatsForever(const TRoboPath& script) {
+  for (const auto& c : script.commands) {
+    if (c->letter == kJumpLetter && c->value == kJumpForever) return true;
+  }
+  return false;
 }
 
 std::vector<int64_t> WaitsLeft(const std::vector<int64_t>& waits) {

@@ -14,5 +14,8 @@
 std::vector<int64_t> CommandWaits(const TRoboPath& script, const Pose& start,
                                   const GateSettings& settings, int speedPercent = 100);
 
+// True when the script ends in a loop for ever: its dry run is one pass.
+bool RepeatsForever(const TRoboPath& script);
+
 // left[i]: the waits of commands i..n-1; left[n] is 0.
 std::vector<int64_t> WaitsLeft(const std::vector<int64_t>& waits);

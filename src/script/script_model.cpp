@@ -9,6 +9,7 @@
 
 #include "file_process.h"
 #include "regular_file.h"
+#include "script_flow.h"
 #include "script_line.h"
 #include "translate.h"
 
@@ -134,6 +135,12 @@ void TRoboPath::load(const TFileProcess& file) {
         LoadDetail(path, number, blank ? Tr("a blank line") : Tr("fewer than three fields")));
   } catch (const std::exception& e) {
     throw EFPError(kLoadError, LoadDetail(path, 0, e.what()));
+  }
+  // The whole script stays loaded, so its flow can be mended in the editor.
+  if (const auto fault = FindFlowFault(*this)) {
+    throw EFPError(kLoadError,
+                   LoadDetail(path, fault->line,
+                              FormatScriptLine(getItem(fault->line - 1)) + ": " + fault->reason));
   }
 }
 

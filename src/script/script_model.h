@@ -46,8 +46,9 @@ class TRoboPath {
   // One line per command through the component's writeRow; an empty script writes nothing.
   void save(TFileProcess& file) const;
   // Reads the component's RecordSource; on any failure raises EFPError 1001 and keeps the
-  // commands read before the failing line. Only a regular file is read: a FIFO would wait for
-  // a writer, a device might never end.
+  // commands read before the failing line. A script whose flow cannot be played (a jump to
+  // no label above it, say) is loaded whole and then refused the same way, naming the line. Only a
+  // regular file is read: a FIFO would wait for a writer, a device might never end.
   void load(const TFileProcess& file);
   // Shows the modal command editor on `commands` and destroys it when it closes
   // (defined beside the editor, the one part of the script that needs the toolkit). The row

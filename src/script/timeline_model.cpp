@@ -6,6 +6,7 @@
 
 #include "arm_pose.h"
 #include "dry_run.h"
+#include "script_flow.h"
 
 namespace {
 
@@ -21,14 +22,35 @@ class Recording : public DryRun {
 
  private:
   void Starting(int index) override {
+    EndCommand();
     current_ = index;
+    currentStartMs_ = NowMs();
     std::vector<int64_t>& starts = model_.commandStartMs;
-    if (index >= static_cast<int>(starts.size())) starts.resize(index + 1, NowMs());
-    starts[index] = NowMs();
+    if (index >= static_cast<int>(starts.size())) starts.resize(index + 1, -1);
+    // A loop's later passes keep the start of the first.
+    if (starts[index] < 0) starts[index] = NowMs();
     const TServoCommand& c = script_.getItem(index);
     if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) owner_[c.servoId] = index;
+    if (c.letter == kWaitLetter) model_.operatorWaits.push_back({NowMs(), 0, index});
+    if (c.letter == kJumpLetter && c.value == kJumpForever) {
+      for (int k = 0; k < index; ++k) {
+        const TServoCommand& label = script_.getItem(k);
+        if (label.letter == kLabelLetter && label.servoId == c.servoId) {
+          model_.foreverFromMs = starts[k];
+        }
+      }
+      model_.foreverToMs = NowMs();
+    }
   }
 
+ public:
+  // A pause ends where the next command starts, or with the script; every pass has its own.
+  void EndCommand() {
+    if (current_ < 0 || script_.getItem(current_).letter != 'P') return;
+    if (NowMs() > currentStartMs_) model_.pauses.push_back({currentStartMs_, NowMs(), current_});
+  }
+
+ private:
   // A point for every servo whose position changed since its last one.
   void Wrote(int64_t ms, const Pose& before, const Pose& pose) override {
     for (int s = 1; s <= kServoCount; ++s) {
@@ -55,6 +77,7 @@ class Recording : public DryRun {
   const BelowTable& belowTable_;
   TimelineModel& model_;
   int current_ = -1;
+  int64_t currentStartMs_ = 0;
   std::array<int, kServoCount + 1> owner_ = {-1, -1, -1, -1, -1, -1, -1};
   bool below_ = false;
 };
@@ -99,12 +122,11 @@ TimelineModel BuildTimelineModel(const TRoboPath& script, const Pose& start,
   TimelineModel model;
   Recording run(script, settings, start, belowTable, model);
   run.Play(script, speedPercent);
+  run.EndCommand();
   model.totalMs = run.NowMs();
-  for (int i = 0; i < script.count() && i < static_cast<int>(model.commandStartMs.size()); ++i) {
-    const TServoCommand& c = script.getItem(i);
-    const int64_t from = model.commandStartMs[i];
-    const int64_t to = model.CommandEndMs(i);
-    if (c.letter == 'P' && to > from) model.pauses.push_back({from, to, i});
+  // Lines never reached (after a loop for ever) start where the script ends.
+  for (int64_t& ms : model.commandStartMs) {
+    if (ms < 0) ms = model.totalMs;
   }
   return model;
 }

@@ -44,7 +44,13 @@ struct TimelineModel {
   std::array<std::vector<TimelinePoint>, kServoCount + 1> servo;
   // When each command starts; commands played as one move share their start.
   std::vector<int64_t> commandStartMs;
+  // Every pass of a loop has its own.
   std::vector<TimelineSpan> pauses;
+  // Where a W line holds the arm until the operator continues.
+  std::vector<TimelinePoint> operatorWaits;
+  // A loop for ever is drawn once, from its label to where it jumps back; -1 when there is none.
+  int64_t foreverFromMs = -1;
+  int64_t foreverToMs = -1;
   std::vector<TimelineCrossing> crossings;
   int64_t totalMs = 0;
 

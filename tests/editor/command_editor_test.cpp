@@ -105,7 +105,11 @@ TEST(CommandEditor, FormAndTableAreSetUp) {
   EXPECT_EQ(grid->Columns()[4]->Editor(), form.cellButDelete);
   EXPECT_TRUE(grid->ImmediateEditMode());
   EXPECT_TRUE(grid->Options() & goRowMoving);
-  EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P", "T"}));
+  EXPECT_EQ(form.cellComList->Items(), QStringList({"M", "P", "T", "L", "J", "W", "S"}));
+  // Every letter offered says what its fields mean.
+  for (const QString& letter : form.cellComList->Items()) {
+    EXPECT_TRUE(TfrmCommandEdit::FieldCaption(letter.front()).startsWith(letter + ":"));
+  }
   EXPECT_EQ(form.cellComList->DefaultText(), "M");
   EXPECT_EQ(form.cellIDList->Items(), QStringList({"1", "2", "3", "4", "5", "6"}));
   EXPECT_EQ(form.cellValueNum->Min(), 0);

@@ -65,3 +65,4 @@ void FuzzSsc32Reply(std::string_view data);
 void FuzzMaestroReply(std::string_view data);
 void FuzzStsReply(std::string_view data);
 void FuzzLx16aReply(std::string_view data);
+void FuzzScriptFlow(std::string_view data);

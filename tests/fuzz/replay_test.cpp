@@ -28,7 +28,7 @@ const Harness kHarnesses[] = {
     {"frame_decoder", FuzzFrameDecoder},   {"move", FuzzMove},
     {"ssc32_reply", FuzzSsc32Reply},       {"maestro_reply", FuzzMaestroReply},
     {"sts_reply", FuzzStsReply},           {"lx16a_reply", FuzzLx16aReply},
-    {"remote_command", FuzzRemoteCommand},
+    {"remote_command", FuzzRemoteCommand}, {"script_flow", FuzzScriptFlow},
 };
 
 void PrintTo(const Harness& harness, std::ostream* out) {

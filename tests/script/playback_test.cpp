@@ -7,6 +7,8 @@
 
 #include "fake_arm.h"
 #include "playback.h"
+#include "script_flow.h"
+#include "script_line.h"
 
 namespace {
 
@@ -39,6 +41,11 @@ class FakeHost : public PlaybackHost, public FakeArm {
     if (onPump) onPump();
   }
   bool Halted() override { return FakeArm::Halted() || *stop_ == 1; }
+  // The operator continues after 5 s, or ends the run.
+  bool WaitForOperator() override {
+    clock.Advance(5s);
+    return !haltAtWait;
+  }
   // As the window: the gauges follow each write, and what it set going (their repaint, the
   // lamp) runs in a pump right after it, while the arm travels.
   void Received(const Pose&, const Pose& now) override {
@@ -58,6 +65,7 @@ class FakeHost : public PlaybackHost, public FakeArm {
   bool ticking = true;
   bool playing = false;
   bool repaintPending = false;
+  bool haltAtWait = false;
   int gaugeUpdates = 0;
   int pumps = 0;
   std::function<void()> onPump;
@@ -389,6 +397,86 @@ TEST(PlayOptions, SmoothMovesTimedMovesAndPausesScaleWithTheSpeed) {
     int stop = 0;
     PlayScript(script, host, stop, PlayOptions{speed, 1});
     EXPECT_EQ(host.Elapsed() - host.Elapsed() % 20ms, end) << speed << "% " << lines.size();
+  }
+}
+
+struct FlowCase {
+  const char* name;
+  std::vector<const char*> lines;
+  std::vector<int> sent;  // positions servo 1 is sent
+  int elapsedMs;
+  size_t haltAfterFrames = 0;
+  bool haltAtWait = false;
+};
+
+class FlowPlayback : public testing::TestWithParam<FlowCase> {};
+
+// Moves of servo 1 between 127 and 137 wait 200 ms, every write 2 ms more.
+TEST_P(FlowPlayback, SendsTheFramesOfTheScriptWithItsJumpsTaken) {
+  const FlowCase& c = GetParam();
+  FakeHost host;
+  host.haltAtWait = c.haltAtWait;
+  TRoboPath script;
+  for (const char* line : c.lines) {
+    script.add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
+  }
+  int stop = 0;
+  host.onPump = [&] {
+    if (c.haltAfterFrames > 0 && host.sent.size() == c.haltAfterFrames) stop = 1;
+  };
+  PlayScript(script, host, stop);
+  EXPECT_EQ(host.PositionsOf(1), c.sent);
+  EXPECT_EQ(host.Elapsed(), std::chrono::milliseconds(c.elapsedMs));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Executor, FlowPlayback,
+    testing::Values(
+        // The inner count starts afresh each time the outer loop enters it from above.
+        FlowCase{"NestedCountedLoops",
+                 {"L;1;0", "M;1;137", "L;2;0", "M;1;127", "J;2;1", "J;1;1"},
+                 {137, 127, 127, 137, 127, 127},
+                 4 * 202 + 2 * 2},
+        FlowCase{"JumpsToOneLabelCountApart",
+                 {"L;1;0", "M;1;137", "J;1;1", "M;1;127", "J;1;1"},
+                 {137, 137, 127, 137, 137, 127},
+                 4 * 202 + 2 * 2},
+        FlowCase{"LoopForEverRunsUntilHalted",
+                 {"L;1;0", "M;1;137", "M;1;127", "J;1;0"},
+                 {137, 127, 137, 127, 137},
+                 5 * 202,
+                 5},
+        FlowCase{"PaceScalesWhatFollows",
+                 {"M;1;137", "S;0;200", "M;1;127", "P;0;1", "S;0;50", "M;1;137"},
+                 {137, 127, 137},
+                 202 + 102 + 500 + 402},
+        FlowCase{"WaitHoldsUntilContinued", {"W;0;0", "M;1;137", "W;0;0"}, {137}, 10202},
+        FlowCase{"HaltInAWaitEndsTheRun", {"M;1;137", "W;0;0", "M;1;127"}, {137}, 5202, 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FlowCheck, RefusesEachBadFlowWithItsLine) {
+  const struct {
+    std::vector<const char*> lines;
+    int line;  // 0: no fault
+    const char* reason;
+  } cases[] = {
+      {{"M;1;5", "J;1;1", "L;1;0"}, 2, "jumps to label 1, which is not defined above it"},
+      {{"L;3;0", "M;1;5", "L;3;0"}, 3, "label 3 is already defined in line 1"},
+      {{"L;0;0"}, 1, "labels are numbered 1 to 255"},
+      {{"L;1;0", "P;0;0", "T;0;9", "J;1;0"}, 4, "loops for ever without a move"},
+      {{"L;1;0", "M;1;5", "L;2;0", "J;2;0"}, 4, "loops for ever without a move"},
+      {{"S;0;9"}, 1, "speed 9 % is outside 10 to 400 %"},
+      {{"L;1;0", "W;0;0", "J;1;0", "L;2;0", "P;0;1", "J;2;0", "S;0;10"}, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.back());
+    TRoboPath script;
+    for (const char* line : c.lines) {
+      script.add(std::make_unique<TServoCommand>(ParseScriptLine(line)));
+    }
+    const auto fault = FindFlowFault(script);
+    EXPECT_EQ(fault ? fault->line : 0, c.line);
+    EXPECT_NE((fault ? fault->reason : "").find(c.reason), std::string::npos);
   }
 }
 
