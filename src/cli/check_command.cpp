@@ -3,9 +3,11 @@
 
 #include "applied_settings.h"
 #include "cli_commands.h"
+#include "dry_run.h"
 #include "playback.h"
 #include "playing_time.h"
 #include "progress.h"
+#include "script_flow.h"
 #include "script_line.h"
 #include "table_check.h"
 #include "translate.h"
@@ -19,9 +21,13 @@ struct ServoRange {
   int clippedAbove = 0;  // commands the upper limit lowers
 };
 
-int64_t PlayingTime(const TRoboPath& script, const Pose& start, const GateSettings& settings) {
+// The time of one pass, counted loops unrolled; `counted` tells how many commands ran.
+int64_t PlayingTime(const TRoboPath& script, const Pose& start, const GateSettings& settings,
+                    size_t& counted) {
   int64_t total = 0;
-  for (const int64_t wait : CommandWaits(script, start, settings)) total += wait;
+  const std::vector<int64_t> waits = CommandWaits(script, start, settings);
+  for (const int64_t wait : waits) total += wait;
+  counted = waits.size();
   return total;
 }
 
@@ -58,9 +64,10 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
   GateSettings gate = RunGateSettings(settings);
   // The mode of the settings first, then the other one.
   const bool smooth = gate.motion.smooth;
-  const std::string time = FormatDuration(PlayingTime(script, start, gate));
+  size_t counted = 0;
+  const std::string time = FormatDuration(PlayingTime(script, start, gate, counted));
   gate.motion.smooth = !smooth;
-  const std::string other = FormatDuration(PlayingTime(script, start, gate));
+  const std::string other = FormatDuration(PlayingTime(script, start, gate, counted));
   gate.motion.smooth = smooth;
   // The mode of the settings named first, and the time in the other mode after it.
   const char* summary =
@@ -68,13 +75,26 @@ int RunCheck(const ParsedArgs& args, CliEnvironment& env) {
              : Tr("{1}: {2}, {3} to play from the start positions (classic; {4} smooth)");
   std::fprintf(env.out, "%s\n",
                FormatText(summary, {path, Commands(script.count()), time, other}).c_str());
+  if (RepeatsForever(script)) {
+    std::fprintf(env.out, "%s\n",
+                 Tr("The times are of one pass; the script then repeats for ever."));
+  }
+  if (counted >= kDryRunCommands) {
+    std::fprintf(env.out, "%s\n",
+                 TrFormat("The times count the first {1} commands played; the script plays on.",
+                          {std::to_string(kDryRunCommands)})
+                     .c_str());
+  }
 
   ServoRange range[kServoCount + 1];
   std::vector<std::string> skipped;
   for (int i = 0; i < script.count(); ++i) {
     const TServoCommand& c = script.getItem(i);
     const std::string line = std::to_string(i + 1);
-    if (c.letter == 'P' || c.letter == kTimedMoveLetter) continue;
+    if (c.letter == 'P' || c.letter == kTimedMoveLetter || c.letter == kLabelLetter ||
+        c.letter == kJumpLetter || c.letter == kWaitLetter || c.letter == kSpeedLetter) {
+      continue;
+    }
     if (c.letter != 'M') {
       skipped.push_back(TrFormat("line {1}: {2}: unknown letter, skipped when played",
                                  {line, FormatScriptLine(c)}));

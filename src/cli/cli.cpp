@@ -31,7 +31,7 @@ struct Command {
   const char* ownHelp = "";
 };
 
-const OptionSpec kPlayOptions[] = {{"--speed", true}, {"--repeat", true}};
+const OptionSpec kPlayOptions[] = {{"--speed", true}, {"--repeat", true}, {"--no-wait", false}};
 const OptionSpec kServeOptions[] = {{"--arm", true}};
 
 // The commands' help, shown through Tr(); option and command names stay as they are.
@@ -43,7 +43,8 @@ constexpr const char* kPlayHelp = TrNoop(
     "point under the table is refused, naming the line, before anything is sent.");
 constexpr const char* kPlayOptionsHelp = TrNoop(
     "  --speed PCT      play at PCT percent of the script's speed (10 to 400, default 100)\n"
-    "  --repeat N       play the script N times (1 to 999, default 1), or 'forever'");
+    "  --repeat N       play the script N times (1 to 999, default 1), or 'forever'\n"
+    "  --no-wait        go on at once at each W line instead of waiting for Enter");
 constexpr const char* kMoveHelp = TrNoop(
     "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
     "window's Move does, sends the six servos in one write and prints the positions sent.\n"
@@ -75,7 +76,8 @@ constexpr const char* kPortsHelp = TrNoop(
 
 const std::array<Command, 6> kCommands{{
     {"play", TrNoop("FILE.vco"), 1, 1, true, TrNoop("play a script on the arm"), kPlayHelp, RunPlay,
-     false, kPlayOptions, TrNoop("[--speed PCT] [--repeat N|forever]"), kPlayOptionsHelp},
+     false, kPlayOptions, TrNoop("[--speed PCT] [--repeat N|forever] [--no-wait]"),
+     kPlayOptionsHelp},
     {"move", TrNoop("X Y Z"), 3, 3, false, TrNoop("move the tool point to X, Y, Z in centimetres"),
      kMoveHelp, RunMove, true},
     {"home", "", 0, 0, false, TrNoop("move every servo to its home position"), kHomeHelp, RunHome},

@@ -19,6 +19,8 @@ inline constexpr int kExitStopped = 130;
 struct CliEnvironment {
   std::FILE* out = stdout;
   std::FILE* err = stderr;
+  // Where play reads the operator's Enter at a W line.
+  int inFd = 0;
   // Whether `err` is a terminal; unset: ask the system.
   std::optional<bool> errIsTerminal;
   // Null: play runs on the steady clock with SIGINT and SIGTERM turned into a stop.

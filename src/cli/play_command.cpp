@@ -1,5 +1,6 @@
 // vantrel play FILE.vco: the window's playback with the arm on a port and progress on
 // standard error instead of the window.
+#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "playback.h"
 #include "playing_time.h"
 #include "progress.h"
+#include "regular_file.h"
 #include "script_line.h"
 #include "table_check.h"
 #include "translate.h"
@@ -31,8 +33,10 @@ using std::chrono::milliseconds;
 class CliPlayback : public PlaybackHost, public ArmLine {
  public:
   CliPlayback(CliArm& arm, const TRoboPath& script, CliClock& clock, Progress& progress,
-              const PlayOptions& options)
-      : arm_(arm),
+              const PlayOptions& options, const CliEnvironment& env, bool waits)
+      : env_(env),
+        waits_(waits),
+        arm_(arm),
         script_(script),
         clock_(clock),
         progress_(progress),
@@ -63,6 +67,11 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   }
 
   void CommandStarting(int index, int) override {
+    // The dry run went through one pass with its loops as played; a pass that starts again
+    // (a repeat, a jump to the first line) counts from its start, and a loop for ever shows
+    // the end of its first pass.
+    step_ = index == 0 || !started_ ? 0 : std::min(step_ + 1, waitsLeft_.size() - 2);
+    started_ = true;
     index_ = index;
     // Quiet, the progress text is never shown: making it would cost more than the frame.
     if (progress_.mode() == Progress::Mode::Quiet) return;
@@ -70,7 +79,32 @@ class CliPlayback : public PlaybackHost, public ArmLine {
     progress_.Command(Text());
   }
 
+  // Holds the arm until a line comes on standard input; a stop or the end of the input ends
+  // the run instead.
+  bool WaitForOperator() override {
+    if (!waits_) return true;
+    progress_.Finish();
+    std::fprintf(env_.err, "%s\n", Tr("Waiting: press Enter"));
+    std::fflush(env_.err);
+    for (;;) {
+      pollfd fds[2] = {{env_.inFd, POLLIN, 0}, {clock_.StopFd(), POLLIN, 0}};
+      const int ready = ::poll(fds, clock_.StopFd() >= 0 ? 2 : 1, 200);
+      if (Stopping()) return false;
+      if (ready < 0 && errno != EINTR) throw std::runtime_error(SystemErrorText(errno));
+      if (ready <= 0 || fds[0].revents == 0) continue;
+      char c = 0;
+      const ssize_t n = ::read(env_.inFd, &c, 1);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n <= 0) {
+        inputEnded_ = true;
+        return false;
+      }
+      if (c == '\n') return true;
+    }
+  }
+
   bool stopped() const { return stopped_; }
+  bool inputEnded() const { return inputEnded_; }
   // "command 12 of 240, M;3;140"
   std::string Where() const {
     return TrFormat("command {1} of {2}, {3}",
@@ -91,13 +125,17 @@ class CliPlayback : public PlaybackHost, public ArmLine {
 
   std::string Text() {
     const auto now = clock_.Now();
-    const auto i = static_cast<size_t>(index_);
+    const size_t i = step_;
     const int64_t inCommand = duration_cast<milliseconds>(now - commandStart_).count();
     const int64_t left = std::max(waitsLeft_[i + 1], waitsLeft_[i] - inCommand);
     return ProgressText(index_ + 1, script_.count(), CommandText(),
                         duration_cast<milliseconds>(now - start_).count(), left);
   }
 
+  const CliEnvironment& env_;
+  const bool waits_;
+  bool inputEnded_ = false;
+  size_t step_ = 0;
   CliArm& arm_;
   const TRoboPath& script_;
   CliClock& clock_;
@@ -107,6 +145,7 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   // Playback's time: the run's clock until a stop, then far ahead of it.
   HaltingClock runClock_;
   int index_ = 0;
+  bool started_ = false;
   ScheduleClock::TimePoint commandStart_{};
   bool stopped_ = false;
   uint64_t framesSent_ = 0;
@@ -158,7 +197,7 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   Progress progress(env.err, quiet      ? Progress::Mode::Quiet
                              : terminal ? Progress::Mode::Redraw
                                         : Progress::Mode::Lines);
-  CliPlayback host(arm, script, clock, progress, options);
+  CliPlayback host(arm, script, clock, progress, options, env, !args.Has("--no-wait"));
   ArmGate gate(host);
   gate.Configure(arm.gate);
   gate.Place(PoseOf(arm.state));
@@ -171,6 +210,13 @@ int RunPlay(const ParsedArgs& args, CliEnvironment& env) {
   progress.Finish();
 
   const std::string elapsed = FormatDuration(host.ElapsedMs());
+  if (host.inputEnded()) {
+    std::fprintf(env.err, "%s\n",
+                 ErrorLine(TrFormat("the input ended while waiting at {1}, after {2}",
+                                    {host.Where(), elapsed}))
+                     .c_str());
+    return kExitFailure;
+  }
   if (host.stopped()) {
     std::fprintf(env.err, "%s\n",
                  ErrorLine(TrFormat("stopped at {1}, after {2}", {host.Where(), elapsed})).c_str());

@@ -156,6 +156,33 @@ TEST_F(CheckScript, ABadLineIsAnErrorWithItsLineNumber) {
   EXPECT_EQ(r.out, "");
 }
 
+TEST_F(CheckScript, CountsLoopsAndRefusesABadFlowWithItsLine) {
+  struct Case {
+    std::vector<std::string> lines;
+    int status;
+    const char* text;  // in the output, or in the error when the status is 1
+  };
+  const Case cases[] = {
+      // 20 steps of 20 ms and 2 ms a write, three passes of the two moves, then the pause:
+      // 3.412 s.
+      {{"L;1;0", "M;1;147", "M;1;127", "J;1;2", "P;0;1"}, kExitOk, "5 commands, 0:03 to play"},
+      // One pass, 0.804 s; the wait counts nothing.
+      {{"L;1;0", "W;0;0", "M;1;147", "M;1;127", "J;1;0"},
+       kExitOk,
+       ")\nThe times are of one pass; the script then repeats for ever.\n"},
+      {{"M;1;147", "L;1;0", "P;0;0", "J;1;0"},
+       kExitFailure,
+       ", line 4: J;1;0: loops for ever without a move, a pause or a wait\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.front());
+    const CliResult r = Check(c.lines);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    const std::string& text = c.status == kExitOk ? r.out : r.err;
+    EXPECT_NE(text.find(c.text), std::string::npos) << text;
+  }
+}
+
 TEST_F(CheckScript, AFileThatCannotBeReadIsAnError) {
   const std::string settings = WriteSettings(dir, "sim");
   const CliResult r = RunCliCaptured({"check", "--settings", settings, dir.File("gone.vco")});

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "cli_harness.h"
@@ -96,6 +99,42 @@ TEST_F(PlayOnPty, AStopInsideThePauseEndsAtOnceWithStatus130) {
   // The frames sent before stay sent; the move after the pause never goes out.
   EXPECT_EQ(peer.Bytes(8), EncodeServoFrame(1, 150) + EncodeServoFrame(2, 200));
   EXPECT_EQ(r.err, "vantrel: stopped at command 3 of 5, P;0;3, after 0:02\n");
+}
+
+// A W line waits for a line on standard input, here a terminal the test types into.
+TEST_F(PlayOnPty, AWaitHoldsTheArmUntilEnterOrEndsWithTheInput) {
+  const ByteString first = EncodeServoFrame(1, 150);
+  const struct {
+    const char* typed;
+    bool noWait;
+    int status;
+    ByteString frames;
+    const char* err;
+  } cases[] = {
+      {"\n", false, kExitOk, first + EncodeServoFrame(1, 127),
+       "Waiting: press Enter\ncommand 3 of 3, M;1;127"},
+      {nullptr, false, kExitFailure, first,
+       "Waiting: press Enter\nvantrel: the input ended while waiting at command 2 of 3, W;0;0"},
+      {"", true, kExitOk, first + EncodeServoFrame(1, 127), "command 3 of 3, M;1;127"},
+  };
+  const std::string script = WriteScript(dir, "wait.vco", {"M;1;150", "W;0;0", "M;1;127"});
+  for (const auto& c : cases) {
+    PtyPair arm, terminal;
+    PeerReader armPeer(arm);
+    const int in = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    // Nothing typed: the terminal goes away.
+    c.typed ? terminal.WritePeer(c.typed) : terminal.CloseMaster();
+    std::vector<std::string> words{"play", "--settings", WriteSettings(dir, arm.slavePath()),
+                                   script};
+    if (c.noWait) words.insert(words.begin() + 1, "--no-wait");
+    const CliResult r =
+        RunCliCaptured(words, nullptr, [in](CliEnvironment& env) { env.inFd = in; });
+    ::close(in);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Waiting") == std::string::npos, c.noWait) << r.err;
+    EXPECT_EQ(armPeer.Bytes(c.frames.size()), c.frames);
+  }
 }
 
 TEST_F(PlayOnPty, AStopDuringAMoveWaitSendsNothingMore) {
