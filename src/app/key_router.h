@@ -1,7 +1,7 @@
-// The main window's keys. Esc halts from every window of the program; Home, F5, F6 and F8
-// act where the main window has them; any other key typed there records (the window's
-// FormKeyPress) and still reaches the focused control. In a text box a key keeps its meaning
-// there.
+// The main window's keys. Esc halts from every window of the program; Home, F5, F6, F8 and
+// (while a script waits) Space act where the main window has them; any other key typed there
+// records (the window's FormKeyPress) and still reaches the focused control. In a text box a key
+// keeps its meaning there.
 #pragma once
 
 #include <QObject>
@@ -21,6 +21,9 @@ class TKeyRouter : public QObject {
     std::function<void()> toggleJogPad;   // F5
     std::function<void()> toggleJogTool;  // F6
     std::function<void()> teach;          // F8
+    // Space: true when it was taken (a script waiting for the operator goes on), so that
+    // the button with the focus is not pressed as well.
+    std::function<bool()> space;
     std::function<void(const QString&)> keyPress;
   };
   // Watches `window` and every focus widget of the program. `textBoxes` (and what is inside

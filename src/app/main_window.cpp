@@ -160,6 +160,7 @@ void TfrmVantrel::ConnectControls() {
   on(ui->btPause10, &QPushButton::clicked, [this] { RecordPause(script); });
   on(ui->btPlay, &QToolButton::clicked, [this] { btPlayClick(); });
   on(ui->btStop, &QToolButton::clicked, [this] { btStopClick(); });
+  on(ui->btContinue, &QPushButton::clicked, [this] { btContinueClick(); });
   on(ui->btClearScript, &QToolButton::clicked, [this] { btClearScriptClick(); });
   on(ui->btEdit, &QToolButton::clicked, [this] { btEditClick(); });
   on(ui->btLoad, &QPushButton::clicked, [this] { btLoadClick(); });
@@ -261,6 +262,10 @@ void TfrmVantrel::RouteKeys() {
   actions.toggleJogPad = [this] { ToggleJogPad(); };
   actions.toggleJogTool = [this] { ui->cbJogTool->toggle(); };
   actions.teach = [this] { RunGuarded([this] { btTeachClick(); }); };
+  actions.space = [this] {
+    if (waiting_) btContinueClick();
+    return waiting_;
+  };
   actions.keyPress = [this](const QString& key) { RunGuarded([&] { FormKeyPress(key); }); };
   // Keys typed there are text: a Move target typed in the coordinate boxes must not add
   // commands to the script, nor a speed or a repeat count.

@@ -63,6 +63,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void Halt();
   void btPlayClick();
   void btStopClick();
+  // Continue and Space: a script waiting for the operator goes on.
+  void btContinueClick() { continued_ = true; }
   void btClearScriptClick();
   void btLoadClick();
   void btSaveClick();
@@ -80,6 +82,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void ShowPlaying(bool playing) override;
   void PumpEvents() override;
   void CommandStarting(int index, int count) override;
+  bool WaitForOperator() override;
 
   // ArmLine: the gate's way to the port. A write goes out in one piece, the gauges follow
   // it and the tick runs again after it.
@@ -167,6 +170,9 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TArmViewLink armLink_;
   // Set by Esc; the next run of the arm clears it.
   bool halt_ = false;
+  // A W line holds playback until Continue sets this.
+  bool waiting_ = false;
+  bool continued_ = false;
   // Long waits are cut into slices, between which keys (Esc) and clicks are handled.
   HaltingClock haltClock_;
   // The pose sent, remembered for the port; written at most once a second.

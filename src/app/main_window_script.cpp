@@ -1,5 +1,7 @@
 // The window and its script: the editor, the timeline, the files, and what the buttons show
 // while it plays.
+#include <chrono>
+
 #include "dialog_seam.h"
 #include "error_report.h"
 #include "errors.h"
@@ -10,6 +12,9 @@
 #include "ui_main_window.h"
 
 namespace {
+// How often a wait for the operator looks for Continue, Stop and Esc.
+constexpr std::chrono::milliseconds kWaitPoll{20};
+
 // Names saved without an extension get ".vcp", so the first filter lists both.
 QString ScriptFilter() {
   return TfrmVantrel::tr("Vantrel script (*.vco *.vcp)") + QStringLiteral(";;") +
@@ -90,6 +95,24 @@ void TfrmVantrel::btSaveClick() {
   }
   FileProcess1.close();
   script.MarkClean();
+}
+
+bool TfrmVantrel::WaitForOperator() {
+  // The arm holds its pose: no tick sends anything while the operator is awaited. The next
+  // write restarts the tick, as after any frame.
+  Timer1.Stop();
+  continued_ = false;
+  waiting_ = true;
+  ui->btContinue->setEnabled(true);
+  status.SetWaiting(true);
+  while (!continued_ && stopRequested != 1 && !halt_) {
+    clock->SleepFor(kWaitPoll);
+    PumpEvents();
+  }
+  waiting_ = false;
+  ui->btContinue->setEnabled(false);
+  status.SetWaiting(false);
+  return continued_ && stopRequested != 1 && !halt_;
 }
 
 void TfrmVantrel::ShowPlaying(bool playing) {

@@ -34,6 +34,11 @@ void TStatusLine::SetPlaying(bool playing) {
   Show();
 }
 
+void TStatusLine::SetWaiting(bool waiting) {
+  waiting_ = waiting;
+  Show();
+}
+
 void TStatusLine::SetActivity(const QString& text) {
   if (text == activity_) return;
   activity_ = text;
@@ -41,8 +46,10 @@ void TStatusLine::SetActivity(const QString& text) {
 }
 
 void TStatusLine::Show() {
-  const QString text = playing_ ? QCoreApplication::translate("Vantrel", "Playing.....")
-                                : (activity_.isEmpty() ? text_ : activity_);
+  const QString text =
+      waiting_   ? QCoreApplication::translate("Vantrel", "Waiting: press Continue (Space)")
+      : playing_ ? QCoreApplication::translate("Vantrel", "Playing.....")
+                 : (activity_.isEmpty() ? text_ : activity_);
   if (text.isEmpty()) {
     label_->hide();
     return;

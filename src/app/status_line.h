@@ -15,6 +15,8 @@ class TStatusLine {
   void Say(const QString& text);
   const QString& Text() const { return text_; }
   void SetPlaying(bool playing);
+  // "Waiting: press Continue (Space)" instead of "Playing....." while a W line holds playback.
+  void SetWaiting(bool waiting);
   // What the program is busy with ("Teaching: 5 commands"), shown over the standing message;
   // empty when nothing. Playing wins over it.
   void SetActivity(const QString& text);
@@ -26,4 +28,5 @@ class TStatusLine {
   QString text_;
   QString activity_;
   bool playing_ = false;
+  bool waiting_ = false;
 };
