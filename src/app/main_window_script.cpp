@@ -98,8 +98,7 @@ void TfrmVantrel::btSaveClick() {
 }
 
 bool TfrmVantrel::WaitForOperator() {
-  // The arm holds its pose: no tick sends anything while the operator is awaited. The next
-  // write restarts the tick, as after any frame.
+  // The arm holds its pose: no tick sends anything while the operator is awaited.
   Timer1.Stop();
   continued_ = false;
   waiting_ = true;
