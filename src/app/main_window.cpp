@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "applied_settings.h"
+#include "board_settings.h"
 #include "error_report.h"
 #include "errors.h"
 #include "gauge_panel.h"
@@ -180,6 +181,8 @@ const ServoTables& TfrmVantrel::servoTables() const {
 void TfrmVantrel::ApplySettings() {
   const AppliedSettings settings = ReadAppliedSettings(options_->store());
   motion_ = settings.motion;
+  board_ = BoardLine(settings.board.config, servoTables());
+  TVirtualServoController::Instance().SetBoard(settings.board.config);
   moveLine_ = settings.moveLine;
   arm = settings.arm;
   minToolY_ = settings.minToolY;
@@ -197,6 +200,7 @@ void TfrmVantrel::ApplySettings() {
   Timer1.SetInterval(settings.servoComInterval);
   FollowPort();
   UpdateArmView();
+  ReportBoardProblems(settings.board);
   if (portError) std::rethrow_exception(portError);
 }
 

@@ -11,6 +11,7 @@
 
 #include "arm_gate.h"
 #include "arm_view_link.h"
+#include "board_line.h"
 #include "com_port.h"
 #include "file_process.h"
 #include "halting_clock.h"
@@ -164,6 +165,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
 
   // How playback moves the arm, as the settings last applied say.
   MotionConfig motion_;
+  // The servo board the settings name: every frame reaches the line in its bytes.
+  BoardLine board_;
   bool moveLine_ = false;
   std::unique_ptr<TfrmVTOptions> options_;
   std::unique_ptr<TfrmJoy> joy_;

@@ -62,7 +62,7 @@ bool TfrmVantrel::Write(const ByteString& frames) {
   }
   Timer1.Stop();
   try {
-    WriteServoFrames(ComPort1, state, frames, *clock);
+    WriteServoFrames(ComPort1, state, frames, *clock, board_);
   } catch (const EComWriteTimeout&) {
     status.Say(TickStopped());
     throw;

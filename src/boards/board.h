@@ -59,11 +59,13 @@ struct ServoReading {
   std::optional<int32_t> millivolts;
   std::optional<int32_t> celsius;
   bool overload = false;  // the servo reports overload, overcurrent or overheating
+  bool operator==(const ServoReading&) const = default;
 };
 
 struct BoardReading {
   std::array<ServoReading, kServoCount + 1> servos{};
   std::optional<bool> moving;  // the board as a whole
+  bool operator==(const BoardReading&) const = default;
 };
 
 enum class ReplyFault {
@@ -76,6 +78,7 @@ struct ReplyResult {
   std::optional<ReplyFault> fault;
   BoardReading reading;
   bool ok() const { return !fault; }
+  bool operator==(const ReplyResult&) const = default;
 };
 
 // The reason of a failed reply in the user's language.

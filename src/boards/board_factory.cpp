@@ -65,6 +65,13 @@ BoardServo FamilyServo(BoardFamily family, int servo) {
   return {f.firstChannel + servo - 1, f.low, f.high};
 }
 
+BoardConfig FamilyConfig(BoardFamily family) {
+  BoardConfig config;
+  config.family = family;
+  for (int s = 1; s <= kServoCount; ++s) config.servos[s] = FamilyServo(family, s);
+  return config;
+}
+
 int MaxChannel(BoardFamily family) {
   return Of(family).maxChannel;
 }

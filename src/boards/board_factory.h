@@ -33,6 +33,8 @@ std::string BoardFamilyNames();
 // The family's own place for `servo` (1..6): channel servo - 1 on the pulse boards, id servo
 // on the bus; the ends of a half turn in the family's units, position 127 in the middle.
 BoardServo FamilyServo(BoardFamily family, int servo);
+// The board of `family` with every servo at the family's own place.
+BoardConfig FamilyConfig(BoardFamily family);
 // The highest channel or bus id the family can address.
 int MaxChannel(BoardFamily family);
 

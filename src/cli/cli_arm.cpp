@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "applied_settings.h"
+#include "board_settings.h"
 #include "cli_commands.h"
 #include "error_report.h"
 #include "errors.h"
@@ -85,19 +86,22 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   if (virtual_) {
     TVirtualServoController& controller = TVirtualServoController::Instance();
     controller.SetAddresses(tables.Address);
+    controller.SetBoard(applied.board.config);
     // The virtual arm stands where this run takes the arm to stand.
     controller.SetPose(state.position);
     const auto before = controller.State();
     framesBefore_ = before.frames;
     badFramesBefore_ = before.badFrames;
   }
+  board_ = BoardLine(applied.board.config, tables);
+  ReportBoardProblems(applied.board);
   ConnectServoPort(port, applied.line);
   keeper_.Follow(PoseFolder(), port.DevicePath(), state);
   state.runState = 1;
 }
 
 void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
-  WriteServoFrames(port, state, frames, clock);
+  WriteServoFrames(port, state, frames, clock, board_);
   keeper_.Sent(frames, tables, TPoseKeeper::Clock::now());
 }
 

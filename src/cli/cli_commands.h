@@ -9,6 +9,7 @@
 #include <string>
 
 #include "arm_gate.h"
+#include "board_line.h"
 #include "cli.h"
 #include "cli_args.h"
 #include "com_port.h"
@@ -70,6 +71,7 @@ class CliArm {
  private:
   bool virtual_ = false;
   TPoseKeeper keeper_;
+  BoardLine board_;
   uint64_t framesBefore_ = 0;
   uint64_t badFramesBefore_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "board_line.h"
 #include "com_port.h"
 #include "line_budget.h"
 #include "schedule_clock.h"
@@ -24,6 +25,14 @@ struct ServoLineSettings {
 // held off, an output queue of 180 bytes and a write time-out of 500 ms per byte + 1 s.
 void PlaceServoPort(TCustomComPort& port);
 
+// The line rate of a baudRate setting: a rate by its name, or any other whole number of bits
+// per second up to 4000000 (bus servos run at 1000000); anything else 9600, as ParseBaudRate.
+struct ServoLineRate {
+  TBaudRate rate = br9600;
+  int32_t custom = 0;  // the rate of brCustom; 0: the port's own
+};
+ServoLineRate ParseServoLineRate(const std::string& text);
+
 // Closes the port if open, takes the line values (parity checking on when the low byte of
 // parityCheck is not 0), drops any handshake and opens it. Raises EComPort when it cannot.
 void ConnectServoPort(TCustomComPort& port, const ServoLineSettings& line);
@@ -32,8 +41,11 @@ void ConnectServoPort(TCustomComPort& port, const ServoLineSettings& line);
 // parityCheck only checks what comes in: no parity bit goes out.
 LineFormat ServoLineFormat(const ServoLineSettings& line);
 
-// Writes the frames in one blocking write and pauses kPauseAfterWrite on `clock` after it;
-// nothing happens for an empty string. `state.txEmpty` is cleared before the write. A write
-// the time-out cuts short raises EComWriteTimeout.
+// Writes the frames, as `board` has them on the line, in one blocking write and pauses
+// kPauseAfterWrite on `clock` after it; nothing happens when no byte is to go. `state.txEmpty`
+// is cleared before the write. A write the time-out cuts short raises EComWriteTimeout.
+void WriteServoFrames(TCustomComPort& port, ServoState& state, const ByteString& frames,
+                      ScheduleClock& clock, const BoardLine& board);
+// The same with the program's own frames.
 void WriteServoFrames(TCustomComPort& port, ServoState& state, const ByteString& frames,
                       ScheduleClock& clock);

@@ -1,5 +1,6 @@
 #include "applied_settings.h"
 
+#include "board_settings.h"
 #include "ini_file.h"
 #include "move_to_point.h"
 
@@ -25,6 +26,7 @@ AppliedSettings ReadAppliedSettings(const OptionStore& store) {
   s.arm.L2 = store.ReadOptionInt("L2");
   s.arm.L3 = store.ReadOptionInt("L3");
   s.servoComInterval = store.ReadOptionInt("servoComInterval");
+  s.board = ReadBoardSetup(store);
   s.motion = ReadMotionConfig(store, s.line, s.servoComInterval);
   s.minToolY = Length(store, "minToolY", 0);
   s.jogStep = Length(store, "jogStep", 5);
@@ -42,7 +44,8 @@ MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings&
     m.accel[i] = store.ReadOptionInt(prefix + "Accel");
   }
   if (servoComInterval > 0) m.tickMs = servoComInterval;
-  m.framesPerTick = FramesPerTick(ServoLineFormat(line), m.tickMs);
+  m.framesPerTick =
+      FramesPerTick(ServoLineFormat(line), m.tickMs, *MakeBoard(ReadBoardSetup(store).config));
   return m;
 }
 

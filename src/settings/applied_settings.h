@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "board_factory.h"
 #include "motion_config.h"
 #include "option_store.h"
 #include "servo_link.h"
@@ -16,6 +17,7 @@ struct AppliedSettings {
   ArmGeometry arm;                // converted exactly from the integer settings
   uint16_t servoComInterval = 0;  // tick period in milliseconds; 0 never ticks
   MotionConfig motion;
+  BoardSetup board;
   float minToolY = 0;  // cm above the base origin: the table plane
   float jogStep = 5;
   bool moveLine = false;  // a smooth Move goes along a straight line   // mm per tick when the tool
@@ -25,7 +27,8 @@ struct AppliedSettings {
 AppliedSettings ReadAppliedSettings(const OptionStore& store);
 
 // motion (smooth or classic, compared without regard to case; anything else is classic),
-// svNSpeed and svNAccel, the tick of servoComInterval and the budget of the line.
+// svNSpeed and svNAccel, the tick of servoComInterval and the budget of the line, counted in
+// the bytes of the board the settings name.
 MotionConfig ReadMotionConfig(const OptionStore& store, const ServoLineSettings& line,
                               uint16_t servoComInterval);
 // The geometry, the servo limits and the table plane of the settings.

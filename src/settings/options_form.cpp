@@ -11,6 +11,7 @@
 #include <QValidator>
 #include <functional>
 
+#include "board_factory.h"
 #include "error_report.h"
 #include "int_parse.h"
 #include "serial_ports.h"
@@ -58,8 +59,8 @@ std::optional<KnownSetting> NumberSettingOf(const QModelIndex& index) {
 }
 
 // Value editors that hand every keystroke to the table at once, and for comPort an editable
-// drop-down of this machine's serial ports. A number key's editor hands on only numbers in
-// its range.
+// drop-down of this machine's serial ports, for controller one of the board families. A number
+// key's editor hands on only numbers in its range.
 class OptionValueDelegate : public QStyledItemDelegate {
  public:
   OptionValueDelegate(std::function<QStringList()> ports, QObject* parent)
@@ -68,11 +69,12 @@ class OptionValueDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
                         const QModelIndex& index) const override {
     auto* self = const_cast<OptionValueDelegate*>(this);
-    if (IsPortRow(index)) {
+    const QStringList choices = ChoicesFor(index);
+    if (!choices.isEmpty()) {
       auto* combo = new QComboBox(parent);
       combo->setEditable(true);
       combo->setInsertPolicy(QComboBox::NoInsert);
-      combo->addItems(ports_());
+      combo->addItems(choices);
       // Connected after the items, so filling the list does not count as an edit.
       connect(combo, &QComboBox::currentTextChanged, self,
               [self, combo] { Q_EMIT self->commitData(combo); });
@@ -118,8 +120,13 @@ class OptionValueDelegate : public QStyledItemDelegate {
   }
 
  private:
-  static bool IsPortRow(const QModelIndex& index) {
-    return KeyOf(index).compare(QStringLiteral("comPort"), Qt::CaseInsensitive) == 0;
+  QStringList ChoicesFor(const QModelIndex& index) const {
+    const QString key = KeyOf(index);
+    if (key.compare(QStringLiteral("comPort"), Qt::CaseInsensitive) == 0) return ports_();
+    if (key.compare(QStringLiteral("controller"), Qt::CaseInsensitive) == 0) {
+      return QString::fromStdString(BoardFamilyNames()).split(QStringLiteral(", "));
+    }
+    return {};
   }
 
   std::function<QStringList()> ports_;

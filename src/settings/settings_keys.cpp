@@ -131,6 +131,12 @@ constexpr std::array kKeys{
                .builtIn = "classic",
                .quietWhenMissing = true,
                .description = TrNoop("How playback moves the arm: classic or smooth")},
+    // Added with the other board families: older files drive the program's own board.
+    SettingKey{
+        .name = "controller",
+        .builtIn = "vantrel",
+        .quietWhenMissing = true,
+        .description = TrNoop("Servo board: vantrel, ssc32, maestro, minissc, sts or lx16a")},
     SettingKey{.name = "teachInterval",
                .number = true,
                .min = 10,
@@ -201,6 +207,34 @@ constexpr std::array kKeys{
                .builtIn = "127",
                .quietWhenMissing = true,
                .description = TrNoop("The home position of servo {N}")},
+    // -1 takes the board family's own value (board_factory.h).
+    SettingKey{.name = "Channel",
+               .perServo = true,
+               .number = true,
+               .min = -1,
+               .max = 254,
+               .builtIn = "-1",
+               .quietWhenMissing = true,
+               .description = TrNoop("Board channel or bus id of servo {N}; -1: {N} on bus "
+                                     "servos, one less on the other boards")},
+    SettingKey{.name = "Low",
+               .perServo = true,
+               .number = true,
+               .min = -1,
+               .max = k16Bits,
+               .builtIn = "-1",
+               .quietWhenMissing = true,
+               .description = TrNoop("Board units (microseconds or steps) of servo {N} at "
+                                     "position 0; -1: the board's own")},
+    SettingKey{.name = "High",
+               .perServo = true,
+               .number = true,
+               .min = -1,
+               .max = k16Bits,
+               .builtIn = "-1",
+               .quietWhenMissing = true,
+               .description = TrNoop("Board units (microseconds or steps) of servo {N} at "
+                                     "position 254; -1: the board's own")},
     SettingKey{
         .name = "Speed",
         .perServo = true,

@@ -1,13 +1,16 @@
-// Byte strings written as the protocol documents print them: hex pairs apart, or plain ASCII.
+// Byte strings written as the protocol documents print them.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "board.h"
 #include "board_factory.h"
 
 // "FF A1 7F" -> three bytes.
-std::string Hex(std::string_view pairs);
-// The board of `family` with every servo at the family's own place.
-BoardConfig FamilyConfig(BoardFamily family);
+inline std::string Hex(std::string_view pairs) {
+  std::string bytes;
+  for (size_t at = 0; at + 1 < pairs.size(); at += 3) {
+    bytes += static_cast<char>(std::stoi(std::string(pairs.substr(at, 2)), nullptr, 16));
+  }
+  return bytes;
+}

@@ -5,31 +5,10 @@
 #include "board_factory.h"
 #include "fuzz_support.h"
 
-namespace {
-
-bool Same(const ServoReading& a, const ServoReading& b) {
-  return a.position == b.position && a.noTarget == b.noTarget && a.moving == b.moving &&
-         a.loadPermille == b.loadPermille && a.millivolts == b.millivolts &&
-         a.celsius == b.celsius && a.overload == b.overload;
-}
-
-bool Same(const ReplyResult& a, const ReplyResult& b) {
-  if (a.fault != b.fault || a.reading.moving != b.reading.moving) return false;
-  for (int s = 0; s <= kServoCount; ++s) {
-    if (!Same(a.reading.servos[s], b.reading.servos[s])) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 void CheckBoardReplies(BoardFamily family, std::string_view data) {
   FuzzReader reader(data);
   const uint8_t choice = reader.Byte();
-  BoardConfig config;
-  config.family = family;
-  for (int s = 1; s <= kServoCount; ++s) config.servos[s] = FamilyServo(family, s);
-  const auto board = MakeBoard(config);
+  const auto board = MakeBoard(FamilyConfig(family));
   std::vector<BoardQuery> queries;
   for (const QueryKind kind : {QueryKind::Pose, QueryKind::Moving, QueryKind::Health}) {
     for (const BoardQuery& q : board->Queries(kind)) queries.push_back(q);
@@ -42,7 +21,7 @@ void CheckBoardReplies(BoardFamily family, std::string_view data) {
   if (result.ok()) {
     for (int s = 0; s <= kServoCount; ++s) {
       const ServoReading& servo = result.reading.servos[s];
-      if (s != query.servo) FUZZ_CHECK(Same(servo, ServoReading{}));
+      if (s != query.servo) FUZZ_CHECK(servo == ServoReading{});
     }
     if (query.kind == QueryKind::Pose) {
       const ServoReading& asked = result.reading.servos[query.servo];
@@ -50,12 +29,12 @@ void CheckBoardReplies(BoardFamily family, std::string_view data) {
     }
   }
   if (result.fault != ReplyFault::Short) {
-    FUZZ_CHECK(Same(board->DecodeReply(query, received + '\x55'), result));
+    FUZZ_CHECK(board->DecodeReply(query, received + '\x55') == result);
   }
   const bool bus = family == BoardFamily::Sts || family == BoardFamily::Lx16a;
   const bool startsLikeEcho =
       received.starts_with(query.bytes) || std::string_view(query.bytes).starts_with(received);
   if (bus && !startsLikeEcho) {
-    FUZZ_CHECK(Same(board->DecodeReply(query, query.bytes + received), result));
+    FUZZ_CHECK(board->DecodeReply(query, query.bytes + received) == result);
   }
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "board_factory.h"
 #include "com_port.h"
 #include "fake_clock.h"
 #include "port_fixture.h"
@@ -65,6 +66,30 @@ TEST_F(PortOnPty, ConnectingTakesTheLineValuesAndDropsAnyHandshake) {
   EXPECT_FALSE(port.Parity().Check());
 }
 
+// Bus servos run at rates no name stands for; a name or a number the table has keeps its member.
+TEST_F(PortOnPty, AnyWholeRateReachesTheLine) {
+  struct Case {
+    const char* text;
+    TBaudRate rate;
+    int32_t custom;
+    int64_t formatBaud;
+  } const cases[] = {{"1000000", brCustom, 1000000, 1000000},
+                     {"115200", br115200, 9600, 115200},
+                     {"4000001", br9600, 9600, 9600},
+                     {"fast", br9600, 9600, 9600}};
+  for (const Case& c : cases) {
+    port.SetCustomRate(9600);
+    ServoLineSettings line;
+    line.port = pty.slavePath();
+    line.baudRate = c.text;
+    ConnectServoPort(port, line);
+    ASSERT_TRUE(port.Connected()) << c.text;
+    EXPECT_EQ(port.BaudRate(), c.rate) << c.text;
+    EXPECT_EQ(port.CustomRate(), c.custom) << c.text;
+    EXPECT_EQ(ServoLineFormat(line).baud, c.formatBaud) << c.text;
+  }
+}
+
 // The frames go out in one write, then the pause; the transmit-empty flag waits for the port to
 // say the queue is empty again.
 TEST_F(PortOnPty, ServoFramesGoOutWholeThenThePause) {
@@ -86,6 +111,13 @@ TEST_F(PortOnPty, ServoFramesGoOutWholeThenThePause) {
   EXPECT_TRUE(state.txEmpty);
   EXPECT_EQ(clock.sleeps.size(), 1u);
   EXPECT_EQ(pty.Drain(50ms), "");
+
+  // Another board gets the frames in its own bytes.
+  ServoTables tables;
+  tables.Address[1] = 1;
+  tables.Address[3] = 3;
+  WriteServoFrames(port, state, frames, clock, BoardLine(FamilyConfig(BoardFamily::Ssc32), tables));
+  EXPECT_EQ(pty.ReadPeer(13, 2s), "#0P516#2P531\r");
   port.ClosePort();
 }
 
