@@ -1,0 +1,29 @@
+// The example settings of each servo board load without a word and name their board.
+#include <gtest/gtest.h>
+
+#include "board_settings.h"
+
+namespace {
+
+TEST(BoardExamples, EachLoadsCleanAndDrivesItsBoard) {
+  for (const char* family : {"ssc32", "maestro", "minissc", "sts", "lx16a"}) {
+    SCOPED_TRACE(family);
+    const OptionStore store(
+        std::string(VANTREL_SOURCE_DIR) + "/resources/examples/" + family + ".ini",
+        OptionStore::Problems::Keep);
+    EXPECT_EQ(store.readFailure(), "");
+    EXPECT_FALSE(store.notice()) << store.notice()->detail;
+    const BoardSetup setup = ReadBoardSetup(store);
+    EXPECT_TRUE(setup.problems.empty());
+    EXPECT_STREQ(BoardFamilyName(setup.config.family), family);
+    // What the file spells out is the family's own place for every servo.
+    const BoardConfig own = FamilyConfig(setup.config.family);
+    for (int s = 1; s <= kServoCount; ++s) {
+      EXPECT_EQ(setup.config.servos[s].channel, own.servos[s].channel);
+      EXPECT_EQ(setup.config.servos[s].low, own.servos[s].low);
+      EXPECT_EQ(setup.config.servos[s].high, own.servos[s].high);
+    }
+  }
+}
+
+}  // namespace
