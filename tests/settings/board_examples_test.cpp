@@ -17,11 +17,10 @@ TEST(BoardExamples, EachLoadsCleanAndDrivesItsBoard) {
     EXPECT_TRUE(setup.problems.empty());
     EXPECT_STREQ(BoardFamilyName(setup.config.family), family);
     // What the file spells out is the family's own place for every servo.
-    const BoardConfig own = FamilyConfig(setup.config.family);
+    const auto own = FamilyConfig(setup.config.family).servos;
     for (int s = 1; s <= kServoCount; ++s) {
-      EXPECT_EQ(setup.config.servos[s].channel, own.servos[s].channel);
-      EXPECT_EQ(setup.config.servos[s].low, own.servos[s].low);
-      EXPECT_EQ(setup.config.servos[s].high, own.servos[s].high);
+      const auto& [channel, low, high] = setup.config.servos[s];
+      EXPECT_EQ(std::tie(channel, low, high), std::tie(own[s].channel, own[s].low, own[s].high));
     }
   }
 }
