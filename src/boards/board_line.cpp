@@ -16,6 +16,7 @@ BoardLine::BoardLine(const BoardConfig& config, const ServoTables& tables)
 ByteString BoardLine::Encode(const ByteString& frames) const {
   if (board_->family() == BoardFamily::Vantrel) return frames;
   std::vector<ServoTarget> targets;
+  targets.reserve(frames.size() / kFrameSize);
   for (size_t at = 0; at + kFrameSize <= frames.size(); at += kFrameSize) {
     const auto address =
         static_cast<uint8_t>(static_cast<uint8_t>(frames[at + 1]) - kAddressOffset);

@@ -15,10 +15,20 @@ constexpr size_t kPacketBytes = 6;  // 55 55 id length command checksum, without
 
 // 55 55 id length command parameters checksum; the length counts itself, the command, the
 // parameters and the checksum.
-ByteString Packet(int id, uint8_t command, const ByteString& parameters) {
-  ByteString counted{Byte(id), Byte(parameters.size() + 3), Byte(command)};
-  counted += parameters;
-  return ByteString("\x55\x55", 2) + counted + Byte(InvertedSum(counted));
+void AppendPacket(ByteString& out, int id, uint8_t command, std::string_view parameters) {
+  const size_t start = out.size();
+  out.append("\x55\x55", 2);
+  out += Byte(id);
+  out += Byte(parameters.size() + 3);
+  out += Byte(command);
+  out += parameters;
+  out += Byte(InvertedSum(std::string_view(out).substr(start + 2)));
+}
+
+ByteString Packet(int id, uint8_t command, std::string_view parameters) {
+  ByteString packet;
+  AppendPacket(packet, id, command, parameters);
+  return packet;
 }
 
 class Lx16aBoard final : public Board {
@@ -29,10 +39,11 @@ class Lx16aBoard final : public Board {
   // servo goes), the ticks setting the pace.
   ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
     ByteString bytes;
+    bytes.reserve(TickBytes(static_cast<int>(targets.size())));
     for (const ServoTarget& t : targets) {
       const int32_t step = std::clamp(ToUnits(t.servo, t.position), 0, kMaxStep);
-      bytes += Packet(Id(t.servo), kMoveTimeWrite,
-                      ByteString{Byte(step & 0xFF), Byte(step >> 8), '\0', '\0'});
+      const char parameters[] = {Byte(step & 0xFF), Byte(step >> 8), '\0', '\0'};
+      AppendPacket(bytes, Id(t.servo), kMoveTimeWrite, std::string_view(parameters, 4));
     }
     return bytes;
   }
@@ -83,7 +94,7 @@ class Lx16aBoard final : public Board {
   ByteString TorqueCommand(bool on) const override {
     ByteString bytes;
     for (int s = 1; s <= kServoCount; ++s) {
-      bytes += Packet(Id(s), kLoadOrUnload, ByteString(1, on ? '\1' : '\0'));
+      AppendPacket(bytes, Id(s), kLoadOrUnload, on ? "\1" : std::string_view("\0", 1));
     }
     return bytes;
   }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <charconv>
 #include <string>
 
 #include "board_families.h"
@@ -22,11 +23,18 @@ class Ssc32Board final : public Board {
   ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
     if (targets.empty()) return {};
     ByteString line;
+    line.reserve(TickBytes(static_cast<int>(targets.size())));
+    char digits[16];
+    const auto append = [&](int value) {
+      line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    };
     for (const ServoTarget& t : targets) {
-      const int32_t us = std::clamp(ToUnits(t.servo, t.position), kMinPulse, kMaxPulse);
-      line += "#" + std::to_string(Channel(t.servo)) + "P" + std::to_string(us);
+      line += '#';
+      append(Channel(t.servo));
+      line += 'P';
+      append(std::clamp(ToUnits(t.servo, t.position), kMinPulse, kMaxPulse));
     }
-    return line + "\r";
+    return line += '\r';
   }
 
   size_t TickBytes(int servos) const override {

@@ -24,9 +24,14 @@ constexpr uint8_t kOverload = 0x20;
 
 // FF FF id length body checksum, the length counting the body and the checksum.
 ByteString Packet(int id, const ByteString& body) {
-  ByteString counted{Byte(id), Byte(body.size() + 1)};
-  counted += body;
-  return ByteString("\xFF\xFF", 2) + counted + Byte(InvertedSum(counted));
+  ByteString packet;
+  packet.reserve(body.size() + 5);
+  packet.append("\xFF\xFF", 2);
+  packet += Byte(id);
+  packet += Byte(body.size() + 1);
+  packet += body;
+  packet += Byte(InvertedSum(std::string_view(packet).substr(2)));
+  return packet;
 }
 
 // A value whose top bit (`signBit`) gives the direction and the bits below it the amount.
@@ -45,6 +50,7 @@ class StsBoard final : public Board {
   ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
     if (targets.empty()) return {};
     ByteString body{Byte(kSyncWrite), Byte(kGoalPosition), Byte(kGoalBytes)};
+    body.reserve(3 + targets.size() * (1 + kGoalBytes));
     for (const ServoTarget& t : targets) {
       const int32_t step = std::clamp(ToUnits(t.servo, t.position), 0, kMaxStep);
       body += Byte(Id(t.servo));
