@@ -69,18 +69,28 @@ constexpr const char* kServeHelp = TrNoop(
     "is run.");
 constexpr const char* kServeOptionsHelp =
     TrNoop("  --arm NAME       serve the arm as NAME instead of mqttArm, for this run only");
+const OptionSpec kReadOptions[] = {{"--watch", false}};
+constexpr const char* kReadHelp = TrNoop(
+    "Asks the board where each servo stands and prints the positions, and for bus servos\n"
+    "each one's temperature, voltage and load. A board that cannot tell (Vantrel frames,\n"
+    "Mini SSC) is an error. A reply that is missing or broken is reported with the servo\n"
+    "and the reason, and the status is 1. Nothing moves.");
+constexpr const char* kReadOptionsHelp =
+    TrNoop("  --watch          print again whenever the reading changes, until Ctrl-C");
 constexpr const char* kPortsHelp = TrNoop(
     "Lists the serial ports found on this machine with their stable names and USB\n"
     "device names, and the virtual controller \"sim\"; the port of the settings is\n"
     "marked with *.");
 
-const std::array<Command, 6> kCommands{{
+const std::array<Command, 7> kCommands{{
     {"play", TrNoop("FILE.vco"), 1, 1, true, TrNoop("play a script on the arm"), kPlayHelp, RunPlay,
      false, kPlayOptions, TrNoop("[--speed PCT] [--repeat N|forever] [--no-wait]"),
      kPlayOptionsHelp},
     {"move", TrNoop("X Y Z"), 3, 3, false, TrNoop("move the tool point to X, Y, Z in centimetres"),
      kMoveHelp, RunMove, true},
     {"home", "", 0, 0, false, TrNoop("move every servo to its home position"), kHomeHelp, RunHome},
+    {"read", "", 0, 0, false, TrNoop("print the pose the board reports"), kReadHelp, RunRead, false,
+     kReadOptions, TrNoop("[--watch]"), kReadOptionsHelp},
     {"check", TrNoop("FILE.vco"), 1, 1, false, TrNoop("check a script without touching the arm"),
      kCheckHelp, RunCheck},
     {"ports", "", 0, 0, false, TrNoop("list the serial ports of this machine"), kPortsHelp,

@@ -14,6 +14,7 @@
 #include "errors.h"
 #include "file_process.h"
 #include "home_pose.h"
+#include "port_reply_line.h"
 #include "servo_link.h"
 #include "settings_location.h"
 #include "translate.h"
@@ -68,7 +69,7 @@ ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args) {
   return StartPose(settings, DevicePathOf(RunPortName(settings, args)));
 }
 
-CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
+CliArm::CliArm(const OptionStore& settings, const std::string& portName, bool readBack) {
   RegisterVirtualServoController();
   AppliedSettings applied = ReadAppliedSettings(settings);
   applied.line.port = portName;
@@ -82,20 +83,35 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
   // Nothing here listens to line events; without them the port runs no event thread and
   // needs no event loop.
   port.SetEvents({});
+  board_ = BoardLine(applied.board.config, tables);
   virtual_ = IsVirtualPortName(portName);
   if (virtual_) {
     TVirtualServoController& controller = TVirtualServoController::Instance();
     controller.SetAddresses(tables.Address);
     controller.SetBoard(applied.board.config);
-    // The virtual arm stands where this run takes the arm to stand.
-    controller.SetPose(state.position);
+    // The virtual arm stands where this run takes the arm to stand, unless its board can tell
+    // where it stands itself.
+    if (!board().Answers()) controller.SetPose(state.position);
     const auto before = controller.State();
     framesBefore_ = before.frames;
     badFramesBefore_ = before.badFrames;
   }
-  board_ = BoardLine(applied.board.config, tables);
   ReportBoardProblems(applied.board);
   ConnectServoPort(port, applied.line);
+  maxCelsius_ = settings.ReadOptionInt("maxServoTemp");
+  if (readBack && board().Answers()) {
+    reader_.emplace(board(), true);
+    PortReplyLine line(port);
+    const auto reading = reader_->ReadAll(line);
+    if (!reading) ReportError(reader_->fault());
+    // A board with no target yet leaves the arm where it was left.
+    if (const auto pose = reading ? MeasuredPose(*reading) : std::nullopt) {
+      SetStartPose(state, *pose);
+    }
+    if (const auto alarm = reading ? HealthAlarm(*reading, maxCelsius_) : std::nullopt) {
+      throw EDetailedError(TrFormat("{1}: all motion halted", {*alarm}));
+    }
+  }
   keeper_.Follow(PoseFolder(), port.DevicePath(), state);
   state.runState = 1;
 }
@@ -103,6 +119,12 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName) {
 void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
   WriteServoFrames(port, state, frames, clock, board_);
   keeper_.Sent(frames, tables, TPoseKeeper::Clock::now());
+  if (!reader_ || !reader_->active()) return;
+  PortReplyLine line(port);
+  if (!reader_->ReadNext(line)) ReportError(reader_->fault());
+  if (const auto alarm = HealthAlarm(reader_->reading(), maxCelsius_)) {
+    throw EDetailedError(TrFormat("{1}: all motion halted", {*alarm}));
+  }
 }
 
 void CliArm::ReportSent(std::FILE* out, uint64_t frames) const {

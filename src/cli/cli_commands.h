@@ -10,6 +10,7 @@
 
 #include "arm_gate.h"
 #include "board_line.h"
+#include "board_reader.h"
 #include "cli.h"
 #include "cli_args.h"
 #include "com_port.h"
@@ -26,6 +27,7 @@ int RunMove(const ParsedArgs& args, CliEnvironment& env);
 int RunCheck(const ParsedArgs& args, CliEnvironment& env);
 int RunPorts(const ParsedArgs& args, CliEnvironment& env);
 int RunHome(const ParsedArgs& args, CliEnvironment& env);
+int RunRead(const ParsedArgs& args, CliEnvironment& env);
 int RunServe(const ParsedArgs& args, CliEnvironment& env);
 
 // The settings of this run: the --settings file or the window's. An explicitly named file
@@ -48,10 +50,15 @@ ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args);
 // settings. The pose sent is remembered for the port.
 class CliArm {
  public:
-  CliArm(const OptionStore& settings, const std::string& portName);
+  // Where the board can tell, the servos start from the pose it reports, not from the one
+  // remembered (unless `readBack` is false).
+  CliArm(const OptionStore& settings, const std::string& portName, bool readBack = true);
 
-  // Frames go out as the window sends them: one write, then the pause on `clock`.
+  // Frames go out as the window sends them: one write, then the pause on `clock`. After it
+  // one question to a board that answers; a servo that reports overload or a temperature
+  // over maxServoTemp raises an error naming it, so that nothing more is sent.
   void Send(const ByteString& frames, ScheduleClock& clock);
+  const Board& board() const { return board_.board(); }
   // "servos 1-6 sent to 127 ..." on `out`, and on the virtual controller what it decoded of
   // the `frames` frames sent.
   void ReportSent(std::FILE* out, uint64_t frames) const;
@@ -71,6 +78,8 @@ class CliArm {
  private:
   bool virtual_ = false;
   TPoseKeeper keeper_;
+  std::optional<BoardReader> reader_;
+  int32_t maxCelsius_ = 0;
   BoardLine board_;
   uint64_t framesBefore_ = 0;
   uint64_t badFramesBefore_ = 0;
