@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "arm_gate.h"
@@ -156,6 +157,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
   void FollowPort();
+  // The pose the board reports, where it can tell; a failed reply is said in the status bar.
+  std::optional<ServoPose> ReadBoardPose();
   // The keys of this window, and Esc in every window of the program.
   void RouteKeys();
   // The arm view's outline of the point typed into the coordinate boxes.

@@ -3,25 +3,42 @@
 // point typed into the coordinate boxes.
 #include <QScopeGuard>
 
+#include "board_reader.h"
 #include "home_pose.h"
 #include "main_window.h"
 #include "move_to_point.h"
 #include "options_form.h"
+#include "port_reply_line.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
 
 void TfrmVantrel::FollowPort() {
   const std::string path = ComPort1.DevicePath();
   if (path == poseKeeper_.portPath()) return;
-  // The arm is taken to stand where the gate holds it: within the limits.
-  gate_.Place(StartPose(options_->store(), path));
+  // The arm is taken to stand where the gate holds it: within the limits; where the board can
+  // tell, where it says, not where it was left.
+  const auto measured = ReadBoardPose();
+  gate_.Place(measured ? *measured : StartPose(options_->store(), path));
   SetStartPose(state, gate_.received());
   // The virtual arm stands where this one is taken to stand, not in the middle.
-  if (IsVirtualPortName(ComPort1.Port())) {
+  if (IsVirtualPortName(ComPort1.Port()) && !measured) {
     TVirtualServoController::Instance().SetPose(state.position);
     if (armView()) armLink_.Refresh();
   }
   poseKeeper_.Follow(PoseFolder(), path, state);
+}
+
+std::optional<ServoPose> TfrmVantrel::ReadBoardPose() {
+  const Board& board = board_.board();
+  if (!ComPort1.Connected() || !board.Answers()) return std::nullopt;
+  BoardReader reader(board, false);
+  PortReplyLine line(ComPort1);
+  const auto reading = reader.ReadAll(line);
+  if (!reading) {
+    status.Say(QString::fromStdString(reader.fault()));
+    return std::nullopt;
+  }
+  return MeasuredPose(*reading);
 }
 
 void TfrmVantrel::UpdateArmView() {
