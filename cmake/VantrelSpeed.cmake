@@ -1,5 +1,6 @@
 # Build speed for every target of the tree, applied once all folders are read, so that a new
-# library, test or benchmark gets it without a line of its own.
+# library, test or benchmark gets it without a line of its own: precompiled headers, and the
+# toolkit's code generators only where they have work.
 #
 # Precompiled headers: the Qt headers and GoogleTest take most of each file's compile time.
 # Three headers are built once per build folder and shared by every target of their kind:
@@ -77,15 +78,71 @@ function(vantrel_pch_donor name headers libs)
   set_target_properties(${name} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
 endfunction()
 
-function(vantrel_speed_up_all)
-  if(NOT VANTREL_PCH)
+# The toolkit's code generators run for a target only when one of its files asks for them:
+# moc for a Q_OBJECT, Q_GADGET or Q_NAMESPACE in a source, a header listed with the sources or
+# a header named like a source beside it (where the generator itself looks); uic for a .ui
+# file or an included ui_ header. Each generator run and the file it compiles cost a few
+# seconds per target, also for the many tests that need none.
+function(vantrel_generators_needed target)
+  get_target_property(automoc ${target} AUTOMOC)
+  get_target_property(autouic ${target} AUTOUIC)
+  if(NOT automoc AND NOT autouic)
     return()
   endif()
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(dir ${target} SOURCE_DIR)
+  set(files)
+  set(moc OFF)
+  set(uic OFF)
+  foreach(source IN LISTS sources)
+    if(source MATCHES "^\\$<")
+      set(moc ON)  # a generated list: leave it to the generators
+      set(uic ON)
+      continue()
+    endif()
+    cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY ${dir} OUTPUT_VARIABLE path)
+    if(path MATCHES "\\.ui$")
+      set(uic ON)
+    elseif(path MATCHES "\\.(cpp|h)$")
+      list(APPEND files ${path})
+      cmake_path(REMOVE_EXTENSION path LAST_ONLY OUTPUT_VARIABLE stem)
+      file(GLOB beside ${stem}*.h)
+      list(APPEND files ${beside})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES files)
+  foreach(file IN LISTS files)
+    if(EXISTS ${file})
+      file(STRINGS ${file} asks REGEX "Q_OBJECT|Q_GADGET|Q_NAMESPACE|include[ \t]*[<\"]ui_")
+      if(asks MATCHES "Q_OBJECT|Q_GADGET|Q_NAMESPACE")
+        set(moc ON)
+      endif()
+      if(asks MATCHES "ui_")
+        set(uic ON)
+      endif()
+    else()
+      set(moc ON)  # made by the build: the generators decide
+      set(uic ON)
+    endif()
+  endforeach()
+  if(NOT moc)
+    set_target_properties(${target} PROPERTIES AUTOMOC OFF)
+  endif()
+  if(NOT uic)
+    set_target_properties(${target} PROPERTIES AUTOUIC OFF)
+  endif()
+endfunction()
+
+function(vantrel_speed_up_all)
   vantrel_collect_targets(${CMAKE_SOURCE_DIR} targets)
   set(donors)
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
-    if(NOT type MATCHES "^(STATIC_LIBRARY|EXECUTABLE)$")
+    if(NOT type MATCHES "^(STATIC_LIBRARY|EXECUTABLE|OBJECT_LIBRARY)$")
+      continue()
+    endif()
+    vantrel_generators_needed(${target})
+    if(NOT VANTREL_PCH OR type STREQUAL "OBJECT_LIBRARY")
       continue()
     endif()
     get_target_property(sources ${target} SOURCES)
