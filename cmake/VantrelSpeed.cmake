@@ -3,15 +3,17 @@
 # toolkit's code generators only where they have work.
 #
 # Precompiled headers: the Qt headers and GoogleTest take most of each file's compile time.
-# Three headers are built once per build folder and shared by every target of their kind:
-# toolkit targets (Qt), tests (GoogleTest) and tests of toolkit targets (both). Toolkit-free
-# targets that are not tests get none: a Qt include there must keep failing to build.
+# A header is built once per build folder for each kind of target and shared by every target
+# of that kind: those that link the toolkit's widgets, those that link only its core, and
+# tests, with or without either. Toolkit-free targets that are not tests get none: a Qt
+# include there must keep failing to build.
 # VANTREL_PCH=OFF builds without them (to compare, or to find a missing include).
 option(VANTREL_PCH "Precompile the toolkit's and GoogleTest's headers" ON)
 
 set(VANTREL_PCH_STD <algorithm> <array> <chrono> <cstdint> <functional> <memory> <optional>
   <string> <string_view> <utility> <vector>)
-set(VANTREL_PCH_QT <QtCore/QObject> <QtCore/QString> <QtCore/QTimer> <QtGui/QPainter>
+set(VANTREL_PCH_QT_CORE <QtCore/QObject> <QtCore/QString> <QtCore/QTimer>)
+set(VANTREL_PCH_QT <QtGui/QPainter>
   <QtWidgets/QApplication> <QtWidgets/QWidget> <QtWidgets/QDialog> <QtWidgets/QLabel>
   <QtWidgets/QLineEdit> <QtWidgets/QPushButton>)
 set(VANTREL_PCH_TEST <gtest/gtest.h> <gmock/gmock.h>)
@@ -150,22 +152,29 @@ function(vantrel_speed_up_all)
     if(NOT sources)
       continue()
     endif()
-    vantrel_links(${target} Qt6::Widgets qt)
+    # The kind: the toolkit's widgets, its core only (whose flags differ), neither; each with
+    # or without GoogleTest.
+    vantrel_links(${target} Qt6::Widgets widgets)
+    vantrel_links(${target} Qt6::Core core)
     vantrel_links(${target} GTest::gtest test)
-    if(qt AND test)
-      set(donor vantrel_pch_qt_test)
-      set(headers ${VANTREL_PCH_STD} ${VANTREL_PCH_QT} ${VANTREL_PCH_TEST})
-      set(libs Qt6::Widgets GTest::gtest GTest::gmock)
-    elseif(qt)
-      set(donor vantrel_pch_qt)
-      set(headers ${VANTREL_PCH_STD} ${VANTREL_PCH_QT})
-      set(libs Qt6::Widgets)
-    elseif(test)
-      set(donor vantrel_pch_test)
-      set(headers ${VANTREL_PCH_STD} ${VANTREL_PCH_TEST})
-      set(libs GTest::gtest GTest::gmock)
-    else()
+    set(donor vantrel_pch)
+    set(headers ${VANTREL_PCH_STD})
+    set(libs)
+    if(widgets)
+      string(APPEND donor _qt)
+      list(APPEND headers ${VANTREL_PCH_QT_CORE} ${VANTREL_PCH_QT})
+      list(APPEND libs Qt6::Widgets)
+    elseif(core)
+      string(APPEND donor _qtcore)
+      list(APPEND headers ${VANTREL_PCH_QT_CORE})
+      list(APPEND libs Qt6::Core)
+    elseif(NOT test)
       continue()
+    endif()
+    if(test)
+      string(APPEND donor _test)
+      list(APPEND headers ${VANTREL_PCH_TEST})
+      list(APPEND libs GTest::gtest GTest::gmock)
     endif()
     if(NOT donor IN_LIST donors)
       vantrel_pch_donor(${donor} "${headers}" "${libs}")
