@@ -40,9 +40,12 @@ class CliPlayback : public PlaybackHost, public ArmLine {
         script_(script),
         clock_(clock),
         progress_(progress),
-        // The same dry run as the timeline's, at the speed played.
-        waitsLeft_(
-            WaitsLeft(CommandWaits(script, PoseOf(arm.state), arm.gate, options.speedPercent))),
+        // The same dry run as the timeline's, at the speed played; only the progress text
+        // shows it, so a quiet run makes none.
+        waitsLeft_(progress.mode() == Progress::Mode::Quiet
+                       ? std::vector<int64_t>{}
+                       : WaitsLeft(CommandWaits(script, PoseOf(arm.state), arm.gate,
+                                                options.speedPercent))),
         start_(clock.Now()),
         // A terminal's line is redrawn once a second while a wait lasts.
         runClock_(
