@@ -1,5 +1,9 @@
-// The arithmetic of one Move: solving the arm and turning its angles into servo positions.
+// The arithmetic of one Move: solving the arm and turning its angles into servo positions,
+// beside the bare library calls of one solution.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cmath>
 
 #include "move_to_point.h"
 #include "unMoveLibrary.h"
@@ -22,6 +26,21 @@ void BM_SolveArmAndPositions(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SolveArmAndPositions);
+
+// The reference: the library calls a solution cannot do without (two square roots, two arc
+// tangents, the sine and cosine of the wrist's pitch and two arc cosines) on the same inputs.
+void BM_TrigOfOneSolution(benchmark::State& state) {
+  double x = 3;
+  for (auto _ : state) {
+    x = x >= 25 ? 3 : x + 1;
+    const double reach = std::sqrt(x * x + 16);
+    const double d = std::sqrt(reach * reach + 49);
+    const double e = std::min(0.99, d / 20);
+    benchmark::DoNotOptimize(std::atan(4 / x) + std::atan2(7, reach) + std::sin(e) + std::cos(e) +
+                             std::acos(e) + std::acos(e / 2));
+  }
+}
+BENCHMARK(BM_TrigOfOneSolution);
 
 // The whole Move logic: parsing the fields, solving, clamping and building six frames.
 void BM_MoveToPoint(benchmark::State& state) {

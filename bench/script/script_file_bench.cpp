@@ -1,4 +1,4 @@
-// Load and save of a script file of a million commands.
+// Load and save of a script file of a million commands, beside reading and writing its bytes.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -50,6 +50,14 @@ void SaveTo(const TRoboPath& script, const std::string& path) {
   file.close();
 }
 
+// The script of a million commands saved in `folder`; answers its path.
+std::string SaveFullScript(const BenchFolder& folder) {
+  TRoboPath script;
+  FillScript(script);
+  SaveTo(script, folder.File("bench.vco"));
+  return folder.File("bench.vco");
+}
+
 void BM_SaveScript(benchmark::State& state) {
   BenchFolder folder;
   TRoboPath script;
@@ -61,19 +69,45 @@ void BM_SaveScript(benchmark::State& state) {
 
 void BM_LoadScript(benchmark::State& state) {
   BenchFolder folder;
-  {
-    TRoboPath script;
-    FillScript(script);
-    SaveTo(script, folder.File("bench.vco"));
-  }
+  const std::string saved = SaveFullScript(folder);
   TFileProcess file;
-  file.RecordSource = folder.File("bench.vco");
+  file.RecordSource = saved;
   TRoboPath script;
   for (auto _ : state) {
     script.load(file);
     benchmark::DoNotOptimize(script.count());
   }
   if (script.count() != kCommands) state.SkipWithError("the file did not load whole");
+  state.counters["commands/s"] = benchmark::Counter(static_cast<double>(kCommands),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The references: the same file's bytes read whole and written whole with stdio, no parsing
+// and no formatting.
+void BM_ReadTheBytes(benchmark::State& state) {
+  BenchFolder folder;
+  const std::string path = SaveFullScript(folder);
+  std::string bytes(std::filesystem::file_size(path), '\0');
+  for (auto _ : state) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return state.SkipWithError("cannot read the file");
+    benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), in));
+    std::fclose(in);
+  }
+  state.counters["commands/s"] = benchmark::Counter(static_cast<double>(kCommands),
+                                                    benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_WriteTheBytes(benchmark::State& state) {
+  BenchFolder folder;
+  const std::string bytes(std::filesystem::file_size(SaveFullScript(folder)), 'M');
+  const std::string path = folder.File("copy.vco");
+  for (auto _ : state) {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return state.SkipWithError("cannot write the file");
+    benchmark::DoNotOptimize(std::fwrite(bytes.data(), 1, bytes.size(), out));
+    std::fclose(out);
+  }
   state.counters["commands/s"] = benchmark::Counter(static_cast<double>(kCommands),
                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
@@ -107,6 +141,8 @@ void BM_LoadFailsOnAHugeField(benchmark::State& state) {
 BENCHMARK(BM_SaveScript)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadScript)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadFailsOnAHugeField)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ReadTheBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_WriteTheBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
