@@ -28,16 +28,17 @@ void BM_SolveArmAndPositions(benchmark::State& state) {
 BENCHMARK(BM_SolveArmAndPositions);
 
 // The reference: the library calls a solution cannot do without (two square roots, two arc
-// tangents, the sine and cosine of the wrist's pitch and two arc cosines) on the same inputs.
+// tangents, the sine and cosine of the wrist's pitch and two arc cosines) on the same inputs,
+// in the extended precision the solution computes in.
 void BM_TrigOfOneSolution(benchmark::State& state) {
-  double x = 3;
+  long double x = 3;
   for (auto _ : state) {
     x = x >= 25 ? 3 : x + 1;
-    const double reach = std::sqrt(x * x + 16);
-    const double d = std::sqrt(reach * reach + 49);
-    const double e = std::min(0.99, d / 20);
-    benchmark::DoNotOptimize(std::atan(4 / x) + std::atan2(7, reach) + std::sin(e) + std::cos(e) +
-                             std::acos(e) + std::acos(e / 2));
+    const long double reach = std::sqrt(x * x + 16);
+    const long double d = std::sqrt(reach * reach + 49);
+    const long double e = std::min(0.99L, d / 20);
+    benchmark::DoNotOptimize(std::atan(4 / x) + std::atan2(7.0L, reach) + std::sin(e) +
+                             std::cos(e) + std::acos(e) + std::acos(e / 2));
   }
 }
 BENCHMARK(BM_TrigOfOneSolution);
