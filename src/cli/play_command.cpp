@@ -70,14 +70,14 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   }
 
   void CommandStarting(int index, int) override {
+    index_ = index;
+    // Quiet, the progress text is never shown: making it would cost more than the frame.
+    if (progress_.mode() == Progress::Mode::Quiet) return;
     // The dry run went through one pass with its loops as played; a pass that starts again
     // (a repeat, a jump to the first line) counts from its start, and a loop for ever shows
     // the end of its first pass.
     step_ = index == 0 || !started_ ? 0 : std::min(step_ + 1, waitsLeft_.size() - 2);
     started_ = true;
-    index_ = index;
-    // Quiet, the progress text is never shown: making it would cost more than the frame.
-    if (progress_.mode() == Progress::Mode::Quiet) return;
     commandStart_ = clock_.Now();
     progress_.Command(Text());
   }
