@@ -50,9 +50,10 @@ bool Accepts(int port) {
 }  // namespace
 
 MosquittoBroker::MosquittoBroker() : port_(FreePort()) {
-  WriteFile(dir_.File("mosquitto.conf"), "listener " + std::to_string(port_) +
-                                             " 127.0.0.1\nallow_anonymous true\n"
-                                             "persistence false\nlog_dest none\nset_tcp_nodelay true\n");
+  WriteFile(dir_.File("mosquitto.conf"),
+            "listener " + std::to_string(port_) +
+                " 127.0.0.1\nallow_anonymous true\n"
+                "persistence false\nlog_dest none\nset_tcp_nodelay true\n");
   Start();
 }
 
