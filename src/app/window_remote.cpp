@@ -25,6 +25,7 @@ class SentScriptPlayback : public PlaybackHost {
   void StartTick() override { window_.StartTick(); }
   void ShowPlaying(bool playing) override { window_.ShowPlaying(playing); }
   void CommandStarting(int index, int) override { line_ = index + 1; }
+  bool WaitForOperator() override { return window_.WaitForOperator(); }
 
  private:
   PlaybackHost& window_;
@@ -139,7 +140,8 @@ void TWindowRemote::Play(const std::string& text, int speedPercent, int repeat,
 }
 
 void TWindowRemote::Continue() {
-  throw EDetailedError(Tr("Nothing is waiting to be continued"));
+  if (!window_.waiting_) throw EDetailedError(Tr("Nothing is waiting to be continued"));
+  window_.btContinueClick();
 }
 
 void TWindowRemote::Halt() {
@@ -151,6 +153,7 @@ RemoteState TWindowRemote::State() const {
   for (int i = 1; i <= kServoCount; ++i) state.pose[i - 1] = window_.state.position[i];
   state.connected = window_.ComPort1.Connected();
   state.playing = window_.state.runState == 2;
+  state.waiting = window_.waiting_;
   state.line = line_;
   return state;
 }

@@ -37,11 +37,12 @@ std::string CoordinateText(double value) {
 class ServePlayback : public PlaybackHost, public ArmLine {
  public:
   ServePlayback(CliArm& arm, ScheduleClock& clock, const HaltCheck& halted, uint64_t& framesSent,
-                int& line)
+                int& line, OperatorWait& wait)
       : arm_(arm),
         runClock_(clock, halted, ScheduleClock::Duration::max()),
         framesSent_(framesSent),
-        line_(line) {}
+        line_(line),
+        wait_(wait) {}
 
   ScheduleClock& Clock() override { return runClock_; }
   bool Halted() override { return runClock_.Halted(); }
@@ -54,12 +55,22 @@ class ServePlayback : public PlaybackHost, public ArmLine {
     for (int s = 1; s <= kServoCount; ++s) arm_.state.position[s] = now[s];
   }
   void CommandStarting(int index, int) override { line_ = index + 1; }
+  bool WaitForOperator() override {
+    // Nothing goes out meanwhile: the arm holds its pose. Each message wakes the clock, and
+    // the halt check takes it, a continue included.
+    wait_ = {true, false};
+    const auto tick = std::chrono::milliseconds(std::max(1, arm_.motion.tickMs));
+    while (!wait_.continued && !runClock_.Halted()) runClock_.SleepFor(tick);
+    wait_.waiting = false;
+    return wait_.continued && !runClock_.Halted();
+  }
 
  private:
   CliArm& arm_;
   HaltingClock runClock_;
   uint64_t& framesSent_;
   int& line_;
+  OperatorWait& wait_;
 };
 
 }  // namespace
@@ -176,9 +187,10 @@ void ServeArm::Play(const std::string& text, int speedPercent, int repeat,
     ~Done() {
       arm.playing_ = false;
       arm.line_ = 0;
+      arm.wait_ = {};
     }
   } done{*this};
-  ServePlayback host(arm_, clock_, halted, framesSent_, line_);
+  ServePlayback host(arm_, clock_, halted, framesSent_, line_, wait_);
   ArmGate gate(host);
   gate.Configure(arm_.gate);
   gate.Place(PoseOf(arm_.state));
@@ -186,7 +198,8 @@ void ServeArm::Play(const std::string& text, int speedPercent, int repeat,
 }
 
 void ServeArm::Continue() {
-  throw EDetailedError(Tr("Nothing is waiting to be continued"));
+  if (!wait_.waiting) throw EDetailedError(Tr("Nothing is waiting to be continued"));
+  wait_.continued = true;
 }
 
 RemoteState ServeArm::State() const {
@@ -194,6 +207,7 @@ RemoteState ServeArm::State() const {
   for (int i = 1; i <= kServoCount; ++i) state.pose[i - 1] = arm_.state.position[i];
   state.connected = arm_.port.Connected();
   state.playing = playing_;
+  state.waiting = wait_.waiting;
   state.line = line_;
   return state;
 }

@@ -33,6 +33,12 @@ class ServeClock : public CliClock {
   int wakeFd_;
 };
 
+// A W line of a script played for the broker, held until a continue comes.
+struct OperatorWait {
+  bool waiting = false;
+  bool continued = false;
+};
+
 class ServeArm : public RemoteArm {
  public:
   ServeArm(CliArm& arm, const OptionStore& settings, ScheduleClock& clock);
@@ -58,4 +64,5 @@ class ServeArm : public RemoteArm {
   uint64_t framesSent_ = 0;
   bool playing_ = false;
   int line_ = 0;
+  OperatorWait wait_;
 };

@@ -24,7 +24,7 @@ std::string StateJson(const RemoteState& s) {
          ",\"connected\":" + Bool(s.connected) + ",\"moving\":" + Bool(s.moving) +
          ",\"playing\":" + Bool(s.playing) +
          ",\"line\":" + (s.line > 0 ? std::to_string(s.line) : "null") +
-         ",\"speed\":" + std::to_string(s.speed) +
+         ",\"waiting\":" + Bool(s.waiting) + ",\"speed\":" + std::to_string(s.speed) +
          ",\"error\":" + (s.error.empty() ? "null" : JsonQuote(s.error)) + "}";
 }
 

@@ -11,7 +11,8 @@ struct RemoteState {
   bool connected = false;
   bool moving = false;
   bool playing = false;
-  int line = 0;  // the script line playing, from 1; 0 when none
+  int line = 0;          // the script line playing, from 1; 0 when none
+  bool waiting = false;  // a W line holds the script until a continue
   int speed = 100;
   std::string error;  // the last refusal or failure; empty when none
 
@@ -19,7 +20,7 @@ struct RemoteState {
 };
 
 // {"pose":[..],"poseRead":null,"connected":true,"moving":false,"playing":false,"line":null,
-//  "speed":100,"error":null}
+//  "waiting":false,"speed":100,"error":null}
 std::string StateJson(const RemoteState& state);
 
 // {"id":<id>,"ok":true}, or with "ok":false and "error":"<error>" when `error` is not empty.

@@ -11,11 +11,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Lets the window run until `topic` has carried `part`.
-std::string Await(MqttProbe& probe, const std::string& topic, const std::string& part) {
+// Lets the window run until `topic` has carried `part` from message number `from` on.
+std::string Await(MqttProbe& probe, const std::string& topic, const std::string& part,
+                  size_t from = 0) {
   for (int i = 0; i < 500; ++i) {
     QCoreApplication::processEvents();
-    const MqttMessage m = probe.WaitFor(topic, part, 10ms);
+    const MqttMessage m = probe.WaitFor(topic, part, 10ms, from);
     if (!m.payload.empty()) return m.payload;
   }
   return {};
@@ -53,6 +54,33 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
   EXPECT_NE(Await(probe, "vantrel/desk/reply", "\"id\":3").find("longer than mqttMaxAge"),
             std::string::npos);
   EXPECT_EQ(h.pty.Drain(50ms), "");
+
+  // A script sent holds at its W line until the broker continues or halts it.
+  struct Ending {
+    const char* command;
+    const char* reply;
+    int servo1;
+  };
+  const Ending endings[] = {{"continue", R"({"id":5,"ok":true})", 80},
+                            {"halt", R"({"id":5,"ok":false,"error":"halted"})", 90}};
+  for (const Ending& ending : endings) {
+    SCOPED_TRACE(ending.command);
+    const size_t from = probe.Messages().size();
+    bool waited = false;
+    std::thread operatorThread([&] {
+      // Sent even when no wait was seen, so that a failing run still ends.
+      waited = !probe.WaitFor("vantrel/desk/state", "\"waiting\":true", 5s, from).payload.empty();
+      probe.Publish("vantrel/desk/cmd", std::string(R"({"id":6,"do":")") + ending.command + "\"}");
+    });
+    probe.Publish("vantrel/desk/cmd",
+                  R"({"id":5,"do":"play","script":"M;1;90\r\nW;0;0\r\nM;1;80\r\n"})");
+    const std::string reply = Await(probe, "vantrel/desk/reply", "\"id\":5", from);
+    operatorThread.join();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(reply, ending.reply);
+    EXPECT_EQ(w.state.position[1], ending.servo1);
+    EXPECT_NE(probe.WaitFor("vantrel/desk/reply", R"({"id":6,"ok":true})", 1s, from).payload, "");
+  }
 }
 
 }  // namespace

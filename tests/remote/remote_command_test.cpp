@@ -101,7 +101,7 @@ TEST(RemoteState, ReadsAsJsonWithNullForWhatIsNotThere) {
   state.error = "a \"quoted\"\nline\x01";
   EXPECT_EQ(StateJson(state),
             "{\"pose\":[1,2,3,4,5,254],\"poseRead\":null,\"connected\":true,\"moving\":false,"
-            "\"playing\":false,\"line\":null,\"speed\":100,"
+            "\"playing\":false,\"line\":null,\"waiting\":false,\"speed\":100,"
             "\"error\":\"a \\\"quoted\\\"\\nline\\u0001\"}");
   state.poseRead = std::array<int, 6>{9, 9, 9, 9, 9, 9};
   state.line = 3;

@@ -189,17 +189,44 @@ TEST_F(ServeTest, AHaltEndsALongMoveWithinOneTick) {
   // still follow it, nothing after (the rest is slack for a busy machine).
   EXPECT_LT(arrivals.back() - taken.arrived, 40ms);
 
-  // A pause of a script ends as soon as the halt comes; the line after it is never sent.
-  probe_.Publish(Topic("slow", "cmd"),
-                 R"({"id":"p","do":"play","script":"M;1;130\r\nP;0;255\r\nM;1;10\r\n"})");
-  ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), "\"line\":2", 5s).payload, "");
-  const size_t frames = line.Arrivals().size();
-  EXPECT_EQ(Ask("slow", "h2", "\"do\":\"halt\""), Ok("h2"));
-  EXPECT_NE(probe_.WaitFor(Topic("slow", "reply"), R"({"id":"p","ok":false,"error":"halted"})", 1s)
-                .payload,
-            "");
-  std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(line.Arrivals().size(), frames);
+  // A pause or an operator's wait in a script ends as soon as the halt comes; the line after
+  // it is never sent. A wait sends nothing while it holds, and a continue takes it up.
+  struct Held {
+    const char* script;
+    const char* state;
+    const char* end;  // the command that ends the hold
+    const char* reply;
+  };
+  const Held holds[] = {
+      {R"(M;1;130\r\nP;0;255\r\nM;1;10\r\n)", "\"line\":2", "halt",
+       R"("ok":false,"error":"halted")"},
+      {R"(M;1;130\r\nW;0;0\r\nM;1;10\r\n)", "\"line\":2,\"waiting\":true", "halt",
+       R"("ok":false,"error":"halted")"},
+      {R"(M;1;130\r\nW;0;0\r\nM;1;10\r\n)", "\"line\":2,\"waiting\":true", "continue",
+       R"("ok":true)"},
+  };
+  for (const Held& hold : holds) {
+    SCOPED_TRACE(std::string(hold.script) + " " + hold.end);
+    const size_t from = probe_.Messages().size();
+    probe_.Publish(Topic("slow", "cmd"),
+                   std::string(R"({"id":"p","do":"play","script":")") + hold.script + "\"}");
+    ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), hold.state, 5s, from).payload, "");
+    const size_t frames = line.Arrivals().size();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(line.Arrivals().size(), frames);
+    EXPECT_EQ(Ask("slow", "e", std::string("\"do\":\"") + hold.end + "\""), Ok("e"));
+    EXPECT_NE(probe_
+                  .WaitFor(Topic("slow", "reply"), std::string(R"({"id":"p",)") + hold.reply + "}",
+                           5s, from)
+                  .payload,
+              "");
+    if (std::string(hold.end) == "halt") {
+      std::this_thread::sleep_for(100ms);
+      EXPECT_EQ(line.Arrivals().size(), frames);
+    }
+  }
+  EXPECT_EQ(Ask("slow", "c", "\"do\":\"continue\""),
+            R"({"id":"c","ok":false,"error":"Nothing is waiting to be continued"})");
   EXPECT_EQ(Stop(*arm), 0) << arm->err;
 }
 
