@@ -1,7 +1,11 @@
 #include "command_editor.h"
 
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QMenu>
 #include <QScreen>
+#include <QShortcut>
+#include <set>
 
 #include "button_editor.h"
 #include "combo_editor.h"
@@ -22,15 +26,29 @@ constexpr int kColServoId = 2;
 constexpr int kColValue = 3;
 constexpr int kColDelete = 4;
 
+// The letter of a row; a row still without one becomes an M when its letter is chosen.
+char RowLetter(const TXStringGrid& grid, int row) {
+  const QString cell = grid.Cells(kColCommand, row);
+  return cell.isEmpty() ? 'M' : cell.at(0).toLatin1();
+}
+
 // A cell as a number of the script syntax, 0..255. An error names the cell as the operator
 // sees it: "row 3, column Servo ID", the row by its Line cell, which moves with the row.
 uint8_t CellByte(const TXStringGrid& grid, int col, int row) {
   const QString line = grid.Cells(kColLine, row);
+  const QString text = grid.Cells(col, row);
+  // A letter that takes no servo needs no Servo ID: left empty it is 0.
+  if (col == kColServoId && text.trimmed().isEmpty() && !LetterTakesServo(RowLetter(grid, row))) {
+    return 0;
+  }
   const std::string where =
       TrFormat("row {1}, column {2}", {line.isEmpty() ? std::to_string(row) : line.toStdString(),
                                        grid.Columns()[col]->Caption().toStdString()});
-  return WithDetail(where, [&] { return ScriptByte(grid.Cells(col, row).toStdString()); });
+  return WithDetail(where, [&] { return ScriptByte(text.toStdString()); });
 }
+
+const QStringList kServoIds = {"1", "2", "3", "4", "5", "6"};
+const QStringList kNoServoIds = {"0", "1", "2", "3", "4", "5", "6"};
 
 }  // namespace
 
@@ -45,6 +63,20 @@ TfrmCommandEdit::TfrmCommandEdit(QWidget* parent)
   connect(btOk, &QPushButton::clicked, this, [this] { RunGuarded([this] { btOkClick(); }); });
   connect(btCancel, &QPushButton::clicked, this, &TfrmCommandEdit::btCancelClick);
   connect(ui_->btTimeline, &QPushButton::clicked, this, &TfrmCommandEdit::btTimelineClick);
+  connect(ui_->btInsert, &QPushButton::clicked, this, &TfrmCommandEdit::InsertAtCurrent);
+  connect(ui_->btDeleteRows, &QPushButton::clicked, this, &TfrmCommandEdit::DeleteSelectedRows);
+  // An open number field keeps the Delete key for its text: it claims it before a shortcut.
+  auto* insertKey = new QShortcut(QKeySequence(Qt::Key_Insert), this);
+  connect(insertKey, &QShortcut::activated, this, &TfrmCommandEdit::InsertAtCurrent);
+  auto* deleteKey = new QShortcut(QKeySequence(Qt::Key_Delete), this);
+  connect(deleteKey, &QShortcut::activated, this, &TfrmCommandEdit::DeleteSelectedRows);
+  commandSheet->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(commandSheet, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    RowMenu()->popup(commandSheet->viewport()->mapToGlobal(at));
+  });
+  // Dragging a row by its Line cell moves the row; the numbers stay in their places.
+  connect(commandSheet->verticalHeader(), &QHeaderView::sectionMoved, this,
+          &TfrmCommandEdit::NumberLines);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -67,7 +99,7 @@ void TfrmCommandEdit::FormCreate() {
   cellIDList = new TComboCellEditor(this);
   // Typed as well as picked: a label's number goes up to 255.
   cellIDList->SetStyle(csDropDown);
-  cellIDList->SetItems({"1", "2", "3", "4", "5", "6"});
+  cellIDList->SetItems(kServoIds);
 
   cellValueNum = new TUpDownCellEditor(this);
   cellValueNum->SetMin(0);
@@ -116,9 +148,10 @@ void TfrmCommandEdit::FormCreate() {
   deleteFont.setBold(true);
   grid->Columns()[kColDelete]->SetHeaderFont(deleteFont);
   grid->Columns()[kColDelete]->SetHeaderTextColor(Qt::white);
-  for (int row = 1; row < grid->RowCount(); ++row) {
-    grid->SetCells(kColLine, row, QString::number(row));
-  }
+  grid->OnDrawEditor = [this](TXStringGrid*, int col, int row, TCellEditor*) {
+    ShowEditor(col, row);
+  };
+  NumberLines();
   connect(grid, &QTableWidget::currentCellChanged, this, [this] { ShowFieldCaption(); });
   connect(grid, &QTableWidget::cellChanged, this, [this] { ShowFieldCaption(); });
   for (TMetaCellEditor* editor : std::initializer_list<TMetaCellEditor*>{
@@ -158,9 +191,7 @@ void TfrmCommandEdit::LoadGrid() {
   const int rows = commandSheet->RowCount();
   if (static_cast<int>(commands->size()) + 1 > rows) {
     commandSheet->SetRowCount(static_cast<int>(commands->size()) + 1);
-    for (int row = rows; row < commandSheet->RowCount(); ++row) {
-      commandSheet->SetCells(kColLine, row, QString::number(row));
-    }
+    NumberLines();
   }
   for (size_t i = 0; i < commands->size(); ++i) {
     const TServoCommand& command = *(*commands)[i];
@@ -215,6 +246,64 @@ void TfrmCommandEdit::DeleteRow(int row) {
   for (int k = row; k < lastRow; ++k) commandSheet->SetRows(k, commandSheet->Rows(k + 1));
   // Left as it was, the last row would show its command a second time.
   for (int col = kColCommand; col <= kColDelete; ++col) commandSheet->SetCells(col, lastRow, {});
+  NumberLines();
+}
+
+void TfrmCommandEdit::InsertRow(int row) {
+  int lastRow = commandSheet->RowCount() - 1;
+  if (row < 1 || row > lastRow) return;
+  // The command in the last row would be pushed out of the table.
+  if (!commandSheet->Cells(kColCommand, lastRow).isEmpty()) {
+    commandSheet->SetRowCount(++lastRow + 1);
+  }
+  for (int k = lastRow; k > row; --k) commandSheet->SetRows(k, commandSheet->Rows(k - 1));
+  commandSheet->SetRows(row,
+                        {{}, QStringLiteral("P"), QStringLiteral("0"), QStringLiteral("0"), {}});
+  NumberLines();
+}
+
+void TfrmCommandEdit::InsertAtCurrent() {
+  commandSheet->FinishEdit();
+  const int row = commandSheet->Row();
+  InsertRow(row);
+  commandSheet->SetCurrentCell(kColCommand, row);
+  commandSheet->viewport()->update();
+}
+
+void TfrmCommandEdit::DeleteSelectedRows() {
+  commandSheet->FinishEdit();
+  std::set<int> rows{commandSheet->Row()};
+  for (const QModelIndex& index : commandSheet->selectionModel()->selectedIndexes()) {
+    rows.insert(index.row() + commandSheet->FixedRows());
+  }
+  // From the bottom up, so the rows still to go keep their places.
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (!commandSheet->Cells(kColCommand, *row).isEmpty()) DeleteRow(*row);
+  }
+  commandSheet->clearSelection();
+  commandSheet->viewport()->update();
+}
+
+QMenu* TfrmCommandEdit::RowMenu() {
+  if (!rowMenu_) {
+    rowMenu_ = new QMenu(this);
+    rowMenu_->addAction(tr("Insert row"), this, &TfrmCommandEdit::InsertAtCurrent);
+    rowMenu_->addAction(tr("Delete rows"), this, &TfrmCommandEdit::DeleteSelectedRows);
+  }
+  return rowMenu_;
+}
+
+void TfrmCommandEdit::NumberLines() {
+  for (int row = 1; row < commandSheet->RowCount(); ++row) {
+    commandSheet->SetCells(kColLine, row, QString::number(row));
+  }
+}
+
+void TfrmCommandEdit::ShowEditor(int col, int row) {
+  if (col == kColServoId) {
+    cellIDList->SetItems(LetterTakesServo(RowLetter(*commandSheet, row)) ? kServoIds : kNoServoIds);
+  }
+  commandSheet->Columns()[col]->PlaceEditor(row);
 }
 
 std::vector<TServoCommand> TfrmCommandEdit::TableCommands() const {

@@ -12,6 +12,7 @@ namespace Ui {
 class TfrmCommandEdit;
 }
 
+class QMenu;
 class QPushButton;
 class TButtonCellEditor;
 class TComboCellEditor;
@@ -36,8 +37,17 @@ class TfrmCommandEdit : public QDialog {
   void btCancelClick();
   // Deletes the current row when its Command cell is not empty.
   void cellButDeleteClick(QObject* sender);
-  // Rows below `row` move up by one, Line cells included; the last row is emptied.
+  // Rows below `row` move up by one; the last row is emptied. Line cells keep counting 1..n.
   void DeleteRow(int row);
+  // A new row above `row` (a pause of 0 s, so it plays as nothing until it is changed); the
+  // rows from `row` on move down, the table growing when its last row holds a command.
+  void InsertRow(int row);
+  // Insert, Insert key, context menu: a new row above the current one.
+  void InsertAtCurrent();
+  // Delete, Delete key, context menu: the selected command rows, or the current one.
+  void DeleteSelectedRows();
+  // The context menu of the table: insert and delete.
+  QMenu* RowMenu();
   // The commands of the table as OK would read them, up to the first row OK would refuse.
   std::vector<TServoCommand> TableCommands() const;
   // Shows the timeline of the table; a click on a point selects its row.
@@ -64,8 +74,13 @@ class TfrmCommandEdit : public QDialog {
   // Raises the error of the first cell that is no number of 0..255, before the dialog closes,
   // so a typo neither closes it nor drops the commands below.
   void RefuseBadCells() const;
+  // The Line cells read 1..n from the top, whatever moved.
+  void NumberLines();
+  // The Servo ID list offers what the row's letter takes: 0 for a letter without a servo.
+  void ShowEditor(int col, int row);
 
   std::unique_ptr<Ui::TfrmCommandEdit> ui_;
   TfrmTimeline* timeline_ = nullptr;
+  QMenu* rowMenu_ = nullptr;
   TCommandList ownCommands_;
 };

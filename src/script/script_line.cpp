@@ -89,6 +89,10 @@ bool LetterLoadsBack(char letter) {
   return letter != ';' && letter != '\r' && letter != '\n' && letter != kScriptEndOfFile;
 }
 
+bool LetterTakesServo(char letter) {
+  return letter == 'M';
+}
+
 EFPError UnloadableLetterError(char letter, int number) {
   std::string name = "';'";
   if (letter == '\r') name = "CR";

@@ -34,6 +34,9 @@ TServoCommand ParseScriptLine(std::string_view line);
 // written with one of them does not read back as the same command.
 bool LetterLoadsBack(char letter);
 
+// True for the letters whose servo id names a servo (1..6); the others carry 0 there.
+bool LetterTakesServo(char letter);
+
 // The error for a command whose letter does not load back; `number` counts commands from 1,
 // 0 leaves it out.
 EFPError UnloadableLetterError(char letter, int number = 0);

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <tuple>
 
 #include "button_editor.h"
@@ -165,18 +167,18 @@ TEST(CommandEditor, DeleteMovesTheRowsBelowUp) {
   ASSERT_TRUE(button->isVisible());
   QTest::mouseClick(button, Qt::LeftButton);
   EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "1", "10", ""}));
-  EXPECT_EQ(editor.grid()->Rows(2), QStringList({"3", "M", "3", "30", ""}));
+  EXPECT_EQ(editor.grid()->Rows(2), QStringList({"2", "M", "3", "30", ""}));
   // The button went with its row: the command now in row 2 takes two clicks like any other.
   EXPECT_FALSE(button->isVisible());
   editor.Click(4, 2);
   EXPECT_EQ(editor.Cell(1, 2), "M");
   ASSERT_TRUE(button->isVisible());
-  for (int row = 3; row < 499; ++row) ASSERT_EQ(editor.Cell(0, row), QString::number(row + 1));
+  for (int row = 3; row < 499; ++row) ASSERT_EQ(editor.Cell(0, row), QString::number(row));
   EXPECT_EQ(editor.grid()->Rows(499), QStringList({"499", "", "", "", ""}));
 
   editor.Click(4, 3);  // a row without command: nothing happens
   QTest::mouseClick(editor.form.cellButDelete->Button(), Qt::LeftButton);
-  EXPECT_EQ(editor.Cell(0, 3), "4");
+  EXPECT_EQ(editor.Cell(1, 3), "");
   editor.form.btOkClick();
   EXPECT_EQ(Text(list), "M 1 10, M 3 30");
 }
@@ -186,7 +188,7 @@ TEST(CommandEditor, DeleteNeverShowsTheLastRowTwice) {
   for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
   Editor editor(list);
   editor.form.DeleteRow(1);
-  EXPECT_EQ(editor.grid()->Rows(498), QStringList({"499", "M", "1", "99", ""}));
+  EXPECT_EQ(editor.grid()->Rows(498), QStringList({"498", "M", "1", "99", ""}));
   EXPECT_EQ(editor.grid()->Rows(499), QStringList({"499", "", "", "", ""}));
   editor.form.btOkClick();
   EXPECT_EQ(list.size(), 498u);
@@ -207,10 +209,9 @@ TEST(CommandEditor, RowDraggedByItsLineCellReordersTheScript) {
   QTest::mouseMove(lines->viewport(), at(2));
   QTest::mouseMove(lines->viewport(), at(1));
   QTest::mouseRelease(lines->viewport(), Qt::LeftButton, {}, at(1));
-  EXPECT_EQ(editor.grid()->Rows(1), QStringList({"3", "M", "3", "30", ""}));
-  EXPECT_EQ(editor.Cell(0, 2), "1");
-  EXPECT_EQ(editor.Cell(0, 3), "2");
-  EXPECT_EQ(editor.Cell(0, 4), "4");
+  EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "3", "30", ""}));
+  EXPECT_EQ(editor.Cell(0, 2), "2");
+  EXPECT_EQ(editor.Cell(0, 3), "3");
   EXPECT_EQ(lines->visualIndex(0), 0);  // the table itself changed, not only the view
   editor.form.btOkClick();
   EXPECT_EQ(Text(list), "M 3 30, M 1 10, M 2 20");
@@ -230,7 +231,7 @@ TEST(CommandEditor, TypedValuesAreStored) {
   editor.Click(3, 2);
   QTest::keyClicks(editor.form.cellValueNum->Field(), "$1F");
   QTest::mouseClick(editor.form.btOk, Qt::LeftButton);  // the focus leaves the field first
-  EXPECT_EQ(Text(list), "M 1 44, P 1 31");
+  EXPECT_EQ(Text(list), "M 1 44, P 0 31");  // a pause is offered servo 0 first
 }
 
 TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {
@@ -248,15 +249,15 @@ TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {
   editor.Click(3, 3);
   QTest::keyClicks(editor.form.cellValueNum->Field(), "15");
   QTest::mouseClick(editor.form.btOk, Qt::LeftButton);
-  EXPECT_EQ(Text(list), "T 0 20, M 1 127, T 1 15");
+  EXPECT_EQ(Text(list), "T 0 20, M 1 127, T 0 15");
 }
 
 TEST(CommandEditor, ANumberOutsideAByteIsRefusedWithTheDialogOpen) {
-  // The row is named by its Line cell, which stays with its row when a Delete moves it up.
+  // The row is named by its Line cell, which counts the rows as they now stand.
   const std::tuple<const char*, bool, const char*, const char*> cases[] = {
       {"300", false, "value 300 is outside 0..255", "row 2, column Value"},
       {"-5", false, "value -5 is outside 0..255", "row 2, column Value"},
-      {"$100", true, "value 256 is outside 0..255", "row 3, column Value"},
+      {"$100", true, "value 256 is outside 0..255", "row 2, column Value"},
   };
   for (const auto& [typed, deleteRowOne, message, detail] : cases) {
     TCommandList list;
@@ -303,8 +304,7 @@ TEST(CommandEditor, NewCommandWithoutServoIdFailsOnTheEmptyText) {
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.Click(1, 2);
-  QTest::keyClick(editor.form.cellComList->Combo(), Qt::Key_Down);
-  EXPECT_EQ(editor.form.cellComList->Combo()->currentText(), "P");
+  EXPECT_EQ(editor.form.cellComList->Combo()->currentText(), "M");
   try {
     editor.form.btOkClick();  // the open edit is written first
     FAIL() << "no error";
@@ -312,8 +312,86 @@ TEST(CommandEditor, NewCommandWithoutServoIdFailsOnTheEmptyText) {
     EXPECT_STREQ(e.what(), "'' is not a valid integer value");
     EXPECT_EQ(e.detail(), "row 2, column Servo ID");
   }
-  EXPECT_EQ(editor.Cell(1, 2), "P");
+  EXPECT_EQ(editor.Cell(1, 2), "M");
   EXPECT_EQ(Text(list), "M 1 10");
+}
+
+// A letter without a servo is offered servo 0 and reads an empty Servo ID as 0; M is not.
+TEST(CommandEditor, ServoZeroForLettersWithoutAServo) {
+  const std::tuple<QString, QString, QString> cases[] = {
+      {"P", "0", "P 0 5"}, {"T", "0", "T 0 5"}, {"M", "1", ""}};
+  for (const auto& [letter, firstOffered, script] : cases) {
+    TCommandList list;
+    Editor editor(list);
+    ASSERT_TRUE(editor.Show());
+    editor.grid()->SetCells(1, 1, letter);
+    editor.grid()->SetCells(3, 1, "5");
+    editor.Click(2, 1);
+    EXPECT_EQ(editor.form.cellIDList->Combo()->itemText(0), firstOffered) << letter.toStdString();
+    editor.grid()->FinishEdit();
+    editor.grid()->SetCells(2, 1, " ");
+    if (script.isEmpty()) {
+      EXPECT_THROW(editor.form.btOkClick(), EConvertError);
+    } else {
+      editor.form.btOkClick();
+      EXPECT_EQ(Text(list), script.toStdString());
+    }
+  }
+}
+
+// Insert puts a zero pause above the current row; Delete takes the selected command rows, or the
+// current one; the Line column counts 1..n whatever happened.
+TEST(CommandEditor, InsertAndDeleteKeepTheOrderAndTheNumbers) {
+  using Action = std::function<void(Editor&)>;
+  const auto button = [](const char* name) {
+    return [name](Editor& e) {
+      QTest::mouseClick(e.form.findChild<QPushButton*>(name), Qt::LeftButton);
+    };
+  };
+  const auto key = [](Qt::Key k) { return [k](Editor& e) { QTest::keyClick(e.grid(), k); }; };
+  const auto menu = [](int item) {
+    return [item](Editor& e) { e.form.RowMenu()->actions().at(item)->trigger(); };
+  };
+  const std::tuple<const char*, int, int, Action, std::string> cases[] = {
+      {"Insert button", 2, 2, button("btInsert"), "M 1 10, P 0 0, M 2 20, M 3 30"},
+      {"Insert key", 1, 1, key(Qt::Key_Insert), "P 0 0, M 1 10, M 2 20, M 3 30"},
+      {"menu: insert", 3, 3, menu(0), "M 1 10, M 2 20, P 0 0, M 3 30"},
+      {"Delete button", 2, 2, button("btDeleteRows"), "M 1 10, M 3 30"},
+      {"Delete key on rows 1 and 2", 1, 2, key(Qt::Key_Delete), "M 3 30"},
+      {"menu: delete", 3, 3, menu(1), "M 1 10, M 2 20"},
+      {"Delete on a row without command", 5, 5, key(Qt::Key_Delete), "M 1 10, M 2 20, M 3 30"},
+  };
+  for (const auto& [name, from, to, action, script] : cases) {
+    TCommandList list;
+    Add(list, 'M', 1, 10);
+    Add(list, 'M', 2, 20);
+    Add(list, 'M', 3, 30);
+    Editor editor(list);
+    ASSERT_TRUE(editor.Show());
+    editor.grid()->SetCurrentCell(1, from);
+    editor.grid()->setFocus();
+    if (to != from) {
+      editor.grid()->selectionModel()->select(
+          QItemSelection(editor.grid()->model()->index(from - 1, 0),
+                         editor.grid()->model()->index(to - 1, 3)),
+          QItemSelectionModel::ClearAndSelect);
+    }
+    action(editor);
+    for (int row = 1; row < editor.grid()->RowCount(); ++row) {
+      ASSERT_EQ(editor.Cell(0, row), QString::number(row)) << name;
+    }
+    editor.form.btOkClick();
+    EXPECT_EQ(Text(list), script) << name;
+  }
+
+  // A full table grows rather than lose its last command.
+  TCommandList list;
+  for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
+  Editor editor(list);
+  editor.form.InsertRow(1);
+  EXPECT_EQ(editor.grid()->Rows(500), QStringList({"500", "M", "1", "99", ""}));
+  editor.form.btOkClick();
+  EXPECT_EQ(list.size(), 500u);
 }
 
 TEST(CommandEditor, AnEmptyCommandCellEndsTheScript) {
