@@ -175,6 +175,48 @@ bool ArmRun::Through(std::span<const Pose> poses) {
   return !stopped();
 }
 
+bool ArmRun::Taught(std::span<const TimedSample> samples,
+                    const std::function<void(size_t)>& starting) {
+  const MotionConfig& motion = gate_.settings_.motion;
+  if (!motion.smooth) {
+    for (size_t j = 0; j < samples.size(); ++j) {
+      if (starting) starting(j);
+      for (int s = 1; s <= kServoCount; ++s) {
+        if (samples[j].pose[s] != gate_.received_[s] && !Step(s, samples[j].pose[s])) return false;
+      }
+    }
+    return !stopped();
+  }
+  // At another speed the samples come sooner or later and the limits scale as for any move.
+  std::vector<TimedSample> paced(samples.begin(), samples.end());
+  for (TimedSample& sample : paced) {
+    sample.ms = static_cast<int64_t>(std::ceil(static_cast<double>(sample.ms) / pace_));
+  }
+  MotionLimits limits = LimitsOf(gate_.tables(), motion);
+  for (ServoLimits& l : limits) {
+    l.speed = static_cast<int32_t>(l.speed * pace_);
+    l.accel = static_cast<int32_t>(l.accel * pace_ * pace_);
+  }
+  const TimedPath path(gate_.received_, paced, limits, motion.tickMs);
+  std::vector<Pose> poses;
+  size_t sample = 0;
+  if (starting) starting(0);
+  for (int k = 1; k <= path.ticks(); ++k) {
+    const auto now = static_cast<size_t>(path.sampleAt(k));
+    if (now != sample) {
+      // The ticks so far are run before the next sample is reported.
+      if (!Through(poses)) return false;
+      poses.clear();
+      for (++sample; sample <= now; ++sample) {
+        if (starting) starting(sample);
+      }
+      sample = now;
+    }
+    poses.push_back(path.poseAt(k));
+  }
+  return Through(poses);
+}
+
 bool ArmRun::SendDue(const Pose& wanted) {
   if (stopped()) return false;
   std::array<int, kServoCount> servos{};

@@ -16,6 +16,7 @@
 #include "motion_plan.h"
 #include "schedule_clock.h"
 #include "schedule_timeline.h"
+#include "timed_path.h"
 #include "unSerialLink.h"
 #include "workspace.h"
 
@@ -116,6 +117,8 @@ class ArmRun {
 
   // A new play speed for what follows (a script's S line).
   void SetPace(double pace) { pace_ = pace > 0 ? pace : 1; }
+  // What the arm received so far.
+  const Pose& received() const { return gate_.received(); }
   // True once halted or a write did not go out: nothing more is sent.
   bool stopped() { return gate_.Stopped(); }
   // A classic move: `servo` to `value` held within its limits in one frame, then the wait of
@@ -138,6 +141,10 @@ class ArmRun {
   bool Glide(const Pose& target, int64_t requestedMs = 0);
   // The servos' due positions, tick by tick; the budget of the line and the halt as any move.
   bool Through(std::span<const Pose> poses);
+  // A taught path: in smooth motion one path through `samples` that stops only at its end
+  // (timed_path.h); classic steps each sample's changed servos. `starting(j)` is called as
+  // the arm heads for sample j.
+  bool Taught(std::span<const TimedSample> samples, const std::function<void(size_t)>& starting);
 
  private:
   ScheduleClock::Duration Paced(ScheduleClock::Duration span) const;

@@ -32,6 +32,36 @@ bool IsServoMove(const TServoCommand& c) {
   return c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount;
 }
 
+// Teaching writes its samples as a T line and the M lines of the servos that moved, one sample
+// after the other: two or more of them in a row are a taught path.
+struct TaughtRun {
+  std::vector<TimedSample> samples;
+  std::vector<int> lastCommand;  // of each sample
+  int end = 0;                   // the index after the run
+};
+
+TaughtRun ReadTaught(const TRoboPath& script, int i, int n, Pose pose) {
+  TaughtRun run;
+  run.end = i;
+  while (i < n) {
+    const TServoCommand t = script.getItem(i);
+    if (t.letter != kTimedMoveLetter) break;
+    bool named[kServoCount + 1] = {};
+    int k = i + 1;
+    for (; k < n; ++k) {
+      const TServoCommand m = script.getItem(k);
+      if (!IsServoMove(m) || named[m.servoId]) break;
+      named[m.servoId] = true;
+      pose[m.servoId] = m.value;
+    }
+    if (k == i + 1) break;  // a T line that times no move
+    run.samples.push_back({pose, t.value * kTimedMoveUnitMs});
+    run.lastCommand.push_back(k - 1);
+    run.end = i = k;
+  }
+  return run;
+}
+
 // False when the operator's wait ended the run.
 bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
               const PlayOptions& options) {
@@ -69,7 +99,19 @@ bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
     } else if (c.letter == 'P') {
       run.Pause(std::chrono::seconds(c.value));
     } else if (c.letter == kTimedMoveLetter) {
-      requestedMs = c.value * kTimedMoveUnitMs;
+      const TaughtRun taught = ReadTaught(script, i, n, run.received());
+      if (taught.samples.size() < 2) {
+        requestedMs = c.value * kTimedMoveUnitMs;
+      } else {
+        // One path through the samples; their commands are reported as the arm heads for them.
+        int reported = i;
+        run.Taught(taught.samples, [&](size_t j) {
+          while (reported < taught.lastCommand[j]) host.CommandStarting(++reported, n);
+          pump();
+        });
+        while (cursor.Position() >= 0 && cursor.Position() < taught.end) cursor.Next();
+        requestedMs = 0;
+      }
     } else if (c.letter == kWaitLetter && !host.WaitForOperator()) {
       return false;
     }

@@ -33,6 +33,7 @@ void TeachRecorder::Start(TRoboPath& script, const ServoState& state, int interv
   lastSampleMs_ = 0;
   scriptMs_ = 0;
   commands_ = 0;
+  moved_ = false;
   active_ = true;
   for (int s = 1; s <= kServoCount; ++s) {
     recorded_[s] = state.position[s];
@@ -69,6 +70,9 @@ int TeachRecorder::Sample(TRoboPath& script, const ServoState& state) {
   if (first == 0) return 0;
 
   const int appended = commands_;
+  // Before the first movement the operator was getting ready: the taught path starts with it.
+  if (!moved_) scriptMs_ = before;
+  moved_ = true;
   // The arm stood still from the last lines written until the sample before this one.
   if (RoundedUnits(before - scriptMs_) > 0) {
     AppendTime(script, before - scriptMs_);

@@ -13,7 +13,8 @@
 // arm stood still before a move, a T line and an M line that leaves a servo where it is hold it
 // that long, so the move itself takes only its own time. Times go into the script rounded to
 // 100 ms, each counted from the rounded time before it, so the rounding never adds up. A hold
-// beyond what one T line holds (25.5 s) is made up with P lines of whole seconds.
+// beyond what one T line holds (25.5 s) is made up with P lines of whole seconds. The time
+// before the first movement is left out: the path plays from its start pose straight away.
 class TeachRecorder {
  public:
   explicit TeachRecorder(ScheduleClock& clock) : clock_(clock) {}
@@ -44,5 +45,6 @@ class TeachRecorder {
   int64_t scriptMs_ = 0;  // where the T lines written so far bring the script
   int32_t recorded_[kServoCount + 1] = {};
   bool active_ = false;
+  bool moved_ = false;  // some servo moved since Start
   int commands_ = 0;
 };

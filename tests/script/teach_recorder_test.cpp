@@ -42,10 +42,14 @@ TEST(TeachRecorder, WritesTheMovedServosWithTheTimeSinceTheSampleBefore) {
        100,
        {{50, 1, 130}, {99, 1, 131}, {100, 1, 132}},
        {"T;0;1", "M;1;132"}},
-      {"standing still before a move is held, the move takes one interval",
+      {"the idle time before the first movement is left out",
        100,
-       {{100, 0, 0}, {200, 0, 0}, {300, 0, 0}, {400, 2, 100}},
-       {"T;0;3", "M;2;127", "T;0;1", "M;2;100"}},
+       {{100, 0, 0}, {200, 0, 0}, {17300, 0, 0}, {17400, 2, 100}},
+       {"T;0;1", "M;2;100"}},
+      {"standing still between moves is held, the move takes one interval",
+       100,
+       {{100, 1, 130}, {200, 0, 0}, {300, 0, 0}, {400, 2, 100}},
+       {"T;0;1", "M;1;130", "T;0;2", "M;2;127", "T;0;1", "M;2;100"}},
       {"a late sample keeps the grid: 250 and 300 both sampled",
        100,
        {{250, 3, 1}, {300, 3, 2}},
@@ -56,8 +60,8 @@ TEST(TeachRecorder, WritesTheMovedServosWithTheTimeSinceTheSampleBefore) {
        {"T;0;1", "M;1;1", "T;0;2", "M;1;2", "T;0;1", "M;1;3", "T;0;1", "M;1;4"}},
       {"a long hold is made up with whole seconds",
        100,
-       {{29900, 0, 0}, {30000, 4, 10}},
-       {"P;0;5", "T;0;249", "M;4;127", "T;0;1", "M;4;10"}},
+       {{100, 4, 20}, {30000, 0, 0}, {30100, 4, 10}},
+       {"T;0;1", "M;4;20", "P;0;5", "T;0;249", "M;4;20", "T;0;1", "M;4;10"}},
   };
   for (const Case& c : cases) {
     FakeClock clock;
