@@ -41,6 +41,9 @@ class TJogController {
   // back where the workspace ends. Says why on the status line.
   ByteString AfterStep(const ServoState& before, const Workspace& ws, bool horizontal);
 
+  // What the jog says now ("Table reached"), empty when nothing held it back.
+  const QString& said() const { return said_; }
+
  private:
   void ShowPad();
   // "Table reached" and the like on the status line while a jog is held back.

@@ -54,6 +54,10 @@ bool TKeyRouter::eventFilter(QObject* watched, QEvent* event) {
     actions_.toggleJogTool();
     return true;
   }
+  if (here && key == Qt::Key_F7) {
+    actions_.toggleArmView();
+    return true;
+  }
   if (here && key == Qt::Key_Space && actions_.space && actions_.space()) return true;
   if (here && key == Qt::Key_F8) {
     actions_.teach();

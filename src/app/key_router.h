@@ -1,4 +1,4 @@
-// The main window's keys. Esc halts from every window of the program; Home, F5, F6, F8 and
+// The main window's keys. Esc halts from every window of the program; Home, F5, F6, F7, F8 and
 // (while a script waits) Space act where the main window has them; any other key typed there
 // records (the window's FormKeyPress) and still reaches the focused control. In a text box a key
 // keeps its meaning there.
@@ -20,6 +20,7 @@ class TKeyRouter : public QObject {
     std::function<void()> home;           // Home
     std::function<void()> toggleJogPad;   // F5
     std::function<void()> toggleJogTool;  // F6
+    std::function<void()> toggleArmView;  // F7
     std::function<void()> teach;          // F8
     // Space: true when it was taken (a script waiting for the operator goes on), so that
     // the button with the focus is not pressed as well.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLocale>
 #include <QScreen>
 
 #include "applied_settings.h"
@@ -33,8 +34,9 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
           armLink_, [this] { return halt_; }, kHaltPoll, [this] { PumpDuringWait(); }) {
   ui->setupUi(this);
   status = TStatusLine(ui->lbMessage);
+  readout_ = TArmReadout(ui->lbArm);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(268, 358);
+  setFixedSize(268, 390);
   // Qt leaves tool windows out of "last window closed"; this one is the program.
   setAttribute(Qt::WA_QuitOnClose, true);
   QFont small(QStringLiteral("Sans Serif"));
@@ -172,6 +174,7 @@ void TfrmVantrel::ConnectControls() {
   }
   on(ui->btTeach, &QPushButton::clicked, [this] { btTeachClick(); });
   on(ui->btTimeline, &QPushButton::clicked, [this] { btTimelineClick(); });
+  on(ui->btArmView, &QPushButton::clicked, [this] { ToggleArmView(); });
 }
 
 const ServoTables& TfrmVantrel::servoTables() const {
@@ -206,6 +209,7 @@ void TfrmVantrel::ApplySettings() {
 
 void TfrmVantrel::UpdateGauges() {
   gauges_->Update(state);
+  readout_.Show(state, arm);
 }
 
 void TfrmVantrel::Timer1Timer() {
@@ -265,6 +269,7 @@ void TfrmVantrel::RouteKeys() {
   actions.home = [this] { RunGuarded([this] { btHomeClick(); }); };
   actions.toggleJogPad = [this] { ToggleJogPad(); };
   actions.toggleJogTool = [this] { ui->cbJogTool->toggle(); };
+  actions.toggleArmView = [this] { ToggleArmView(); };
   actions.teach = [this] { RunGuarded([this] { btTeachClick(); }); };
   actions.space = [this] {
     if (waiting_) btContinueClick();
@@ -331,9 +336,7 @@ void TfrmVantrel::closeEvent(QCloseEvent* event) {
 void TfrmVantrel::btmoveClick() {
   if (BusyRefused()) return;
   // Solved and checked before anything stops: a refused Move leaves jogging as it was.
-  const std::string x = ui->Xcoord->text().toStdString();
-  const std::string y = ui->Ycoord->text().toStdString();
-  const std::string z = ui->Zcoord->text().toStdString();
+  const auto [x, y, z] = TypedPoint();
   ServoState solved = state;
   MoveWithin(x, y, z, workspace(), solved, MoveRule::Refuse);
   const ToolPoint target = ParseTarget(x, y, z);
@@ -377,4 +380,11 @@ void TfrmVantrel::PumpEvents() {
   // Handles what is pending without waiting for more: with the tick off (interval 0) a
   // waiting pump would stall playback until the operator moved the mouse.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+std::array<std::string, 3> TfrmVantrel::TypedPoint() const {
+  const bool commaDecimal = QLocale().decimalPoint() == QStringLiteral(",");
+  return {PointDecimal(ui->Xcoord->text().toStdString(), commaDecimal, "X"),
+          PointDecimal(ui->Ycoord->text().toStdString(), commaDecimal, "Y"),
+          PointDecimal(ui->Zcoord->text().toStdString(), commaDecimal, "Z")};
 }

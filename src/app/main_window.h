@@ -11,6 +11,7 @@
 #include <string>
 
 #include "arm_gate.h"
+#include "arm_readout.h"
 #include "arm_view_link.h"
 #include "board_line.h"
 #include "com_port.h"
@@ -114,6 +115,9 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TfrmTimeline* timeline() const { return timeline_; }
   // F5: shows the jog pad beside the window, or hides it.
   void ToggleJogPad() { jog_->TogglePad(); }
+  // Arm view and F7: shows the arm as sent to it (and as read back, where the controller says),
+  // or hides it.
+  void ToggleArmView();
   // The arm, its limits and the table plane, as last applied.
   Workspace workspace() const { return {arm, servoTables(), minToolY_}; }
   TComLed* ComLed1 = nullptr;
@@ -142,6 +146,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void UpdateArmView();
   // While the arm plays or moves, nothing else may start a motion.
   void ShowBusy(bool busy);
+  // The X, Y and Z boxes' texts, a decimal comma read as the desktop's language writes it.
+  std::array<std::string, 3> TypedPoint() const;
   // A run of the arm (playback, Move, Home) begins: an earlier Esc no longer counts.
   void BeginRun();
   // Move and Home: the arm to `target` through the gate, the tick held off meanwhile; the
@@ -191,6 +197,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TfrmTimeline* timeline_ = nullptr;
   // Every motion of the arm goes through it; it knows what the arm received.
   ArmGate gate_{*this};
+  TArmReadout readout_{nullptr};
   float minToolY_ = 0;
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
   // The arm on the broker; last, so it goes first, while what it drives is still there.

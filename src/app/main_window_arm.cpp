@@ -1,6 +1,7 @@
 // The window and the arm: the pose a port's arm was left in, Move and Home through the gate,
-// one motion at a time, and the arm view of the virtual controller with the outline of the
-// point typed into the coordinate boxes.
+// one motion at a time, and the arm view (of the virtual controller, or of the pose sent to a
+// real arm) with the outline of the point typed into the coordinate boxes.
+#include <QLocale>
 #include <QScopeGuard>
 
 #include "board_reader.h"
@@ -43,16 +44,22 @@ std::optional<ServoPose> TfrmVantrel::ReadBoardPose() {
 
 void TfrmVantrel::UpdateArmView() {
   armLink_.Follow(IsVirtualPortName(ComPort1.Port()), this, servoTables(), arm);
+  armLink_.SetSent(gate_.received().data());
   if (armView()) armView()->SetTable(minToolY_);
+}
+
+void TfrmVantrel::ToggleArmView() {
+  armLink_.Toggle(this);
+  if (armView()) armView()->SetTable(minToolY_);
+  UpdatePreview();
 }
 
 void TfrmVantrel::UpdatePreview() {
   TArmView* view = armView();
   if (!view) return;
   try {
-    const ToolPoint target =
-        ParseTarget(ui->Xcoord->text().toStdString(), ui->Ycoord->text().toStdString(),
-                    ui->Zcoord->text().toStdString());
+    const auto [x, y, z] = TypedPoint();
+    const ToolPoint target = ParseTarget(x, y, z);
     view->SetPreview(PlanMove(target, workspace()));
   } catch (const std::exception&) {
     // Not a point yet, or one the arm cannot be solved for: nothing to draw.

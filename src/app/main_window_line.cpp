@@ -24,6 +24,8 @@ void TfrmVantrel::ShowConnection() {
 }
 
 void TfrmVantrel::EndMotion() {
+  // Until it is back the bar says what happens then, so no one restarts the program for it.
+  status.Say(tr("Port lost: Vantrel reconnects by itself when it comes back"));
   Timer1.Stop();
   jog_->Release();
   stopRequested = 1;  // a script playing ends
@@ -75,7 +77,9 @@ bool TfrmVantrel::Write(const ByteString& frames) {
     poseTimer_.start(
         std::chrono::ceil<std::chrono::milliseconds>(*due + TPoseKeeper::kWriteInterval));
   }
-  status.Say({});  // the arm has moved: what the bar said is over
+  // The arm has moved: what the bar said is over, but for a jog held back at the table, whose
+  // other servos still go out.
+  if (status.Text() != jog_->said()) status.Say({});
   RestartTick();
   return true;
 }
@@ -86,6 +90,7 @@ void TfrmVantrel::Received(const Pose& before, const Pose& now) {
     if (now[s] != before[s]) state.position[s] = now[s];
   }
   UpdateGauges();
+  armLink_.SetSent(now.data());
   // In a run, what the write set going (the gauges' repaint, the lamp) is handled while the
   // arm travels; left to the pumps after the wait, it would hold up the next frame.
   if (gate_.busy()) PumpEvents();

@@ -54,11 +54,17 @@ void TStatusLine::Show() {
     label_->hide();
     return;
   }
+  const int pixels = FittingPixelSize(*label_, text);
   label_->setStyleSheet(
       QStringLiteral("background-color: rgb(255, 255, 128); color: red; font-weight: bold; "
                      "font-size: %1px;")
-          .arg(FittingPixelSize(*label_, text)));
-  label_->setText(text);
+          .arg(pixels));
+  // Too long even so (a long device path): its middle goes, so both ends stay readable; the
+  // whole text is the tooltip.
+  QFont font = label_->font();
+  font.setBold(true);
+  font.setPixelSize(pixels);
+  label_->setText(QFontMetrics(font).elidedText(text, Qt::ElideMiddle, label_->width() - 4));
   label_->setToolTip(text);
   label_->show();
 }

@@ -47,10 +47,13 @@ constexpr const char* kPlayOptionsHelp = TrNoop(
     "  --no-wait        go on at once at each W line instead of waiting for Enter");
 constexpr const char* kMoveHelp = TrNoop(
     "Solves the arm for the point (Y is up, decimals allowed) with a level hand, as the\n"
-    "window's Move does, sends the six servos in one write and prints the positions sent.\n"
-    "The servos not moved are sent at their start position. A point the arm cannot reach\n"
-    "(too far, behind the base's turn, under the table, beyond a servo's limits) is refused\n"
-    "with the reason, nothing is sent and the status is 1.");
+    "window's Move does, and prints the positions sent. With motion=smooth the servos\n"
+    "start together and arrive together, tick by tick within their svNSpeed and svNAccel\n"
+    "limits (with moveLine=1 the tool point goes along a straight line); otherwise the\n"
+    "six servos go in one write. The servos not moved are sent at their start position.\n"
+    "A point the arm cannot reach (too far, behind the base's turn, under the table,\n"
+    "beyond a servo's limits) is refused with the reason, nothing is sent and the status\n"
+    "is 1.");
 constexpr const char* kHomeHelp = TrNoop(
     "Moves every servo to its svNInitial position within its limits, as the window's Home\n"
     "does, and prints the positions sent.");
@@ -79,7 +82,8 @@ constexpr const char* kReadOptionsHelp =
     TrNoop("  --watch          print again whenever the reading changes, until Ctrl-C");
 constexpr const char* kPortsHelp = TrNoop(
     "Lists the serial ports found on this machine with their stable names and USB\n"
-    "device names, and the virtual controller \"sim\"; the port of the settings is\n"
+    "device names and whether each is free, in use (by which program) or not found,\n"
+    "and the virtual controller \"sim\"; the port of the settings, or of --port, is\n"
     "marked with *.");
 
 const std::array<Command, 7> kCommands{{

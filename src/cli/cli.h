@@ -30,6 +30,8 @@ struct CliEnvironment {
   std::string defaultSettings;
   std::string ttyClassDir = "/sys/class/tty";
   std::string byIdDir = "/dev/serial/by-id";
+  std::string devDir = "/dev";
+  std::string procDir = "/proc";
 };
 
 // True for the name of a subcommand.

@@ -46,6 +46,7 @@ class CliPlayback : public PlaybackHost, public ArmLine {
                        ? std::vector<int64_t>{}
                        : WaitsLeft(CommandWaits(script, PoseOf(arm.state), arm.gate,
                                                 options.speedPercent))),
+        repeat_(options.repeat),
         start_(clock.Now()),
         // A terminal's line is redrawn once a second while a wait lasts.
         runClock_(
@@ -70,6 +71,8 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   }
 
   void CommandStarting(int index, int) override {
+    // Each pass of a repeat starts again from the top.
+    if (started_ && index == 0) ++pass_;
     index_ = index;
     // Quiet, the progress text is never shown: making it would cost more than the frame.
     if (progress_.mode() == Progress::Mode::Quiet) return;
@@ -110,7 +113,8 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   bool inputEnded() const { return inputEnded_; }
   // "command 12 of 240, M;3;140"
   std::string Where() const {
-    return TrFormat("command {1} of {2}, {3}",
+    return Pass() +
+           TrFormat("command {1} of {2}, {3}",
                     {std::to_string(index_ + 1), std::to_string(script_.count()), CommandText()});
   }
   int64_t ElapsedMs() { return duration_cast<milliseconds>(clock_.Now() - start_).count(); }
@@ -131,8 +135,17 @@ class CliPlayback : public PlaybackHost, public ArmLine {
     const size_t i = step_;
     const int64_t inCommand = duration_cast<milliseconds>(now - commandStart_).count();
     const int64_t left = std::max(waitsLeft_[i + 1], waitsLeft_[i] - inCommand);
-    return ProgressText(index_ + 1, script_.count(), CommandText(),
-                        duration_cast<milliseconds>(now - start_).count(), left);
+    return Pass() + ProgressText(index_ + 1, script_.count(), CommandText(),
+                                 duration_cast<milliseconds>(now - start_).count(), left);
+  }
+
+  // "pass 2 of 3, " while a script plays more than once; nothing when it plays once.
+  std::string Pass() const {
+    if (repeat_ == 1) return {};
+    if (repeat_ == PlayOptions::kRepeatForever) {
+      return TrFormat("pass {1}, ", {std::to_string(pass_)});
+    }
+    return TrFormat("pass {1} of {2}, ", {std::to_string(pass_), std::to_string(repeat_)});
   }
 
   const CliEnvironment& env_;
@@ -144,6 +157,8 @@ class CliPlayback : public PlaybackHost, public ArmLine {
   CliClock& clock_;
   Progress& progress_;
   const std::vector<int64_t> waitsLeft_;
+  const int repeat_;
+  int pass_ = 1;
   const ScheduleClock::TimePoint start_;
   // Playback's time: the run's clock until a stop, then far ahead of it.
   HaltingClock runClock_;

@@ -1,6 +1,8 @@
 #include "jog_pad.h"
 
 #include <QKeyEvent>
+#include <algorithm>
+#include <cmath>
 
 #include "jog_field.h"
 #include "joy_mapping.h"
@@ -48,11 +50,31 @@ bool TfrmJogPad::Engaged() const {
   return !ui->field->Centred() || held_ != 0 || pressed_ != 0 || releasePending_;
 }
 
+double JogPadDuty(double deflection) {
+  const double away = std::min(std::abs(deflection), 1.0);
+  if (away < kJogPadStart - 1e-9) return 0;  // 1.15 - 1 is a hair below 0.15
+  return kJogPadSlowest + (1 - kJogPadSlowest) * (away - kJogPadStart) / (1 - kJogPadStart);
+}
+
+double TfrmJogPad::Pulse(double axis, double& owed) {
+  const double deflection = axis - 1;
+  const double duty = JogPadDuty(deflection);
+  if (duty == 0) {
+    owed = 0;
+    return 1;
+  }
+  // The mapping knows only full steps: a knob part-way out steps on that share of the ticks.
+  owed += duty;
+  if (owed < 1 - 1e-9) return 1;
+  owed -= 1;
+  return deflection > 0 ? 2 : 0;
+}
+
 JogPadInput TfrmJogPad::TakeInput() {
   JogPadInput input;
   input.buttons = held_ | pressed_;
-  input.axisX = ui->field->axisX();
-  input.axisY = ui->field->axisY();
+  input.axisX = Pulse(ui->field->axisX(), owedX_);
+  input.axisY = Pulse(ui->field->axisY(), owedY_);
   pressed_ = 0;
   if (ui->field->Centred() && held_ == 0) releasePending_ = false;
   return input;

@@ -109,6 +109,22 @@ std::optional<float> ParseCoordinate(std::string_view text) {
   return static_cast<float>(*decimal);
 }
 
+std::string PointDecimal(const std::string& text, bool commaDecimal, const char* field) {
+  const size_t comma = text.find(',');
+  if (comma == std::string::npos) return text;
+  // One comma and no point is a decimal comma; anything else stays for the parser to refuse.
+  const bool oneDecimal =
+      text.find(',', comma + 1) == std::string::npos && text.find('.') == std::string::npos;
+  if (!oneDecimal) return text;
+  if (!commaDecimal) {
+    throw EDetailedError(TrFormat("'{1}': use a point for decimals", {text}),
+                         TrFormat("field {1}", {field}));
+  }
+  std::string pointed = text;
+  pointed[comma] = '.';
+  return pointed;
+}
+
 ToolPoint ParseTarget(const std::string& x, const std::string& y, const std::string& z) {
   const float X = Coordinate(x, "X");
   const float Y = Coordinate(y, "Y");

@@ -15,6 +15,11 @@
 // "$", "x" or "0x") or a decimal number such as "15.5" or "-10.25". Nothing otherwise.
 std::optional<float> ParseCoordinate(std::string_view text);
 
+// A coordinate box's text as ParseCoordinate reads it. Where the desktop's language writes
+// decimals with a comma (`commaDecimal`), "15,5" is 15.5; elsewhere a comma is refused with
+// "'15,5': use a point for decimals", naming `field` ("field X") in the detail.
+std::string PointDecimal(const std::string& text, bool commaDecimal, const char* field);
+
 // The X, Y and Z texts as a point. A text that is no coordinate raises EConvertError naming
 // the field ("field Y") in its detail.
 ToolPoint ParseTarget(const std::string& x, const std::string& y, const std::string& z);

@@ -38,7 +38,8 @@ constexpr std::array<const char*, kPortMessageCount> kEnglish = {
     "Registry error",
 };
 
-constexpr const char* kSuffix = " (win error code: %d)";
+// The system's number after its reason, where scripts and users may look for it.
+constexpr const char* kSuffix = " (error %d)";
 
 std::array<std::string, kPortMessageCount>& Table() {
   static std::array<std::string, kPortMessageCount> table = [] {
@@ -54,7 +55,7 @@ std::string WithSystemError(int code, int systemError) {
   const char* suffix = IsSafeSuffix(translated) ? translated : kSuffix;
   char number[96];
   std::snprintf(number, sizeof number, suffix, systemError);
-  return PortMessages(code) + number;
+  return PortMessages(code) + ": " + std::strerror(systemError) + number;
 }
 
 }  // namespace

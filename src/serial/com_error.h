@@ -11,7 +11,7 @@ inline constexpr const char* kPortTextDomain = "cport";
 
 class EComPort : public EDetailedError {
  public:
-  // text + " (win error code: %d)"; `detail` names the port and says why.
+  // text + ": " + the system's reason + " (error %d)"; `detail` names the port and says why.
   EComPort(int code, int systemError, std::string detail = {});
   explicit EComPort(int code);  // text alone, systemError -1
 

@@ -121,3 +121,30 @@ std::string SerialPortNameOf(const std::string& comPort) {
   const fs::path target = fs::read_symlink(path, error);
   return (error ? path : target).filename().string();
 }
+
+std::vector<std::string> PortHolders(const std::string& devicePath, const std::string& procDir) {
+  std::error_code error;
+  const fs::path device = fs::weakly_canonical(devicePath, error);
+  std::vector<std::pair<long, std::string>> holders;
+  for (const fs::directory_entry& process : fs::directory_iterator(procDir, error)) {
+    const std::string pid = process.path().filename().string();
+    if (pid.empty() || pid.size() > 9 ||
+        !std::all_of(pid.begin(), pid.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    std::error_code denied;  // another user's process, or one that ended meanwhile
+    for (const fs::directory_entry& fd : fs::directory_iterator(process.path() / "fd", denied)) {
+      std::error_code gone;
+      if (fs::read_symlink(fd.path(), gone) != device || gone) continue;
+      std::ifstream in(process.path() / "comm");
+      std::string name;
+      std::getline(in, name);
+      holders.emplace_back(std::stol(pid), name + ", pid " + pid);
+      break;
+    }
+  }
+  std::sort(holders.begin(), holders.end());
+  std::vector<std::string> names;
+  for (auto& holder : holders) names.push_back(std::move(holder.second));
+  return names;
+}

@@ -26,6 +26,11 @@ struct SerialPortInfo {
 std::vector<SerialPortInfo> DescribeSerialPorts(const std::string& ttyClassDir = "/sys/class/tty",
                                                 const std::string& byIdDir = "/dev/serial/by-id");
 
+// The programs that hold `devicePath` open, as far as this user may look into `procDir`:
+// "minicom, pid 812" for each, in pid order. A port held by another user's program looks free.
+std::vector<std::string> PortHolders(const std::string& devicePath,
+                                     const std::string& procDir = "/proc");
+
 // The port name (ttyUSB0) a comPort setting leads to: a name, COMn, a path under /dev, or a
 // link such as a by-id name, followed to the device it names.
 std::string SerialPortNameOf(const std::string& comPort);

@@ -1,9 +1,11 @@
 #include "arm_view.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace {
 
@@ -17,8 +19,7 @@ constexpr int kHandServos[] = {1, 2, 4, 3};
 
 TArmView::TArmView(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setWindowTitle(tr("Virtual arm"));
-  // Below the figures, room for two lines of a refused preview's reason.
-  setFixedSize(2 * kViewSize + 30, kViewSize + 132);
+  FitHeight();
 }
 
 void TArmView::SetLinks(double H, double L1, double L2, double L3) {
@@ -36,6 +37,24 @@ void TArmView::SetServos(const int32_t positions[7], uint64_t frames, uint64_t b
   update();
 }
 
+void TArmView::SetServos(const int32_t positions[7]) {
+  std::copy(positions, positions + 7, positions_);
+  update();
+}
+
+void TArmView::SetVirtual(bool on) {
+  virtual_ = on;
+  setWindowTitle(on ? tr("Virtual arm") : tr("Arm"));
+  FitHeight();
+  update();
+}
+
+void TArmView::SetMeasured(const std::optional<std::array<int32_t, 7>>& positions) {
+  measured_ = positions;
+  FitHeight();
+  update();
+}
+
 void TArmView::SetTable(double minToolY) {
   table_ = minToolY;
   update();
@@ -44,12 +63,14 @@ void TArmView::SetTable(double minToolY) {
 void TArmView::SetPreview(const MovePlan& plan) {
   preview_ = plan;
   previewReason_ = QString::fromStdString(plan.reason);
+  FitHeight();
   update();
 }
 
 void TArmView::ClearPreview() {
   preview_.reset();
   previewReason_.clear();
+  FitHeight();
   update();
 }
 
@@ -136,21 +157,14 @@ void TArmView::paintEvent(QPaintEvent*) {
   p.setPen(Qt::gray);
   p.drawRect(side);
   p.drawText(side.topLeft() + QPointF(4, -6), tr("side"));
-  auto at = [&](const ArmPoint& a) { return SidePoint(a.reach, a.height); };
   const QPointF base = SidePoint(0, 0);
   p.setPen(QPen(QColor(190, 190, 180), 1));
   p.drawLine(QPointF(side.left(), base.y()), QPointF(side.right(), base.y()));
   const double tableY = SidePoint(0, table_).y();
   p.setPen(QPen(QColor(150, 110, 60), 1, Qt::DashLine));
   p.drawLine(QPointF(side.left(), tableY), QPointF(side.right(), tableY));
-  p.setPen(QPen(QColor(60, 60, 60), 4, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(base, at(pose.shoulder));
-  p.setPen(QPen(QColor(30, 90, 200), 4, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(at(pose.shoulder), at(pose.elbow));
-  p.setPen(QPen(QColor(30, 150, 90), 4, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(at(pose.elbow), at(pose.wrist));
-  p.setPen(QPen(QColor(220, 60, 40), 3, Qt::SolidLine, Qt::RoundCap));
-  p.drawLine(at(pose.wrist), at(pose.tool));
+  DrawArm(p, positions_, false);
+  if (measured_) DrawArm(p, measured_->data(), true);
 
   // Top view: the base axis in the middle, X to the right, Z up; the circle is the reach.
   const QRectF top(20 + kViewSize, 24, kViewSize, kViewSize);
@@ -169,18 +183,71 @@ void TArmView::paintEvent(QPaintEvent*) {
   p.setBrush(QColor(60, 60, 60));
   p.drawEllipse(axis, 4, 4);
 
-  p.setPen(Qt::black);
-  const ToolPoint tool = toolPoint();
-  p.drawText(QPointF(10, kViewSize + 46), tr("tool point  X %1   Y %2   Z %3 cm")
-                                              .arg(tool.X, 0, 'f', 1)
-                                              .arg(tool.Y, 0, 'f', 1)
-                                              .arg(tool.Z, 0, 'f', 1));
-  QString servos;
-  for (int i = 1; i <= 6; ++i) servos += QStringLiteral("sv%1: %2   ").arg(i).arg(positions_[i]);
-  p.drawText(QPointF(10, kViewSize + 66), servos.trimmed());
-  p.drawText(QPointF(10, kViewSize + 86),
-             tr("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_));
   DrawPreview(p);
+  DrawTexts(&p, kViewSize + 32);
+}
+
+void TArmView::DrawArm(QPainter& p, const int32_t positions[7], bool measured) {
+  const ArmPose pose =
+      PoseFromPositions(std::span<const int32_t, 7>(positions, 7), h_, l1_, l2_, l3_);
+  auto at = [&](const ArmPoint& a) { return SidePoint(a.reach, a.height); };
+  // The measured pose is a thin line over the sent one, so both stay visible.
+  const auto pen = [measured](const QColor& colour, double width) {
+    return measured ? QPen(QColor(90, 90, 90), 1.5, Qt::SolidLine, Qt::RoundCap)
+                    : QPen(colour, width, Qt::SolidLine, Qt::RoundCap);
+  };
+  p.setPen(pen(QColor(60, 60, 60), 4));
+  p.drawLine(SidePoint(0, 0), at(pose.shoulder));
+  p.setPen(pen(QColor(30, 90, 200), 4));
+  p.drawLine(at(pose.shoulder), at(pose.elbow));
+  p.setPen(pen(QColor(30, 150, 90), 4));
+  p.drawLine(at(pose.elbow), at(pose.wrist));
+  p.setPen(pen(QColor(220, 60, 40), 3));
+  p.drawLine(at(pose.wrist), at(pose.tool));
+}
+
+QStringList TArmView::Texts() const {
+  const ToolPoint tool = toolPoint();
+  QStringList texts{tr("tool point  X %1   Y %2   Z %3 cm")
+                        .arg(tool.X, 0, 'f', 1)
+                        .arg(tool.Y, 0, 'f', 1)
+                        .arg(tool.Z, 0, 'f', 1)};
+  const auto servos = [](const int32_t positions[7]) {
+    QStringList parts;
+    for (int i = 1; i <= 6; ++i) parts << QStringLiteral("sv%1: %2").arg(i).arg(positions[i]);
+    return parts.join(QStringLiteral("   "));
+  };
+  texts << servos(positions_);
+  if (measured_) texts << tr("read back  %1").arg(servos(measured_->data()));
+  if (virtual_) texts << tr("frames: %1   bad frames: %2").arg(frames_).arg(badFrames_);
+  return texts;
+}
+
+int TArmView::DrawTexts(QPainter* p, int top) const {
+  const QFontMetrics metrics(font());
+  const int width = this->width() - 20;
+  int y = top;
+  const auto draw = [&](const QString& text, const QColor& colour) {
+    const QRect box = metrics.boundingRect(QRect(10, y, width, 1000), Qt::TextWordWrap, text);
+    if (p) {
+      p->setPen(colour);
+      p->drawText(QRect(10, y, width, box.height()), Qt::TextWordWrap, text);
+    }
+    y += box.height() + 4;
+  };
+  for (const QString& text : Texts()) draw(text, Qt::black);
+  if (!previewReason_.isEmpty()) {
+    draw(previewReason_, previewRefused() ? QColor(220, 0, 0) : QColor(40, 40, 40));
+  }
+  return y;
+}
+
+void TArmView::FitHeight() {
+  // Every line wraps within the width; the window grows to the last one, never cutting it.
+  const int width = 2 * kViewSize + 30;
+  if (this->width() != width) setFixedWidth(width);
+  const int height = DrawTexts(nullptr, kViewSize + 32) + 6;
+  if (this->height() != height) setFixedHeight(height);
 }
 
 void TArmView::DrawPreview(QPainter& p) {
@@ -199,9 +266,5 @@ void TArmView::DrawPreview(QPainter& p) {
                  SidePoint(joints[k + 1].reach, joints[k + 1].height));
     }
     p.drawEllipse(SidePoint(pose.tool.reach, pose.tool.height), 4, 4);
-  }
-  if (!previewReason_.isEmpty()) {
-    p.setPen(colour);
-    p.drawText(QRectF(10, kViewSize + 94, width() - 20, 36), Qt::TextWordWrap, previewReason_);
   }
 }

@@ -1,10 +1,12 @@
-// A window that draws the virtual arm from the positions the virtual servo controller holds:
-// a side view of shoulder, elbow, wrist and hand, a top view of the base turn, the tool
-// point's coordinates and the six positions.
+// A window that draws the arm from six positions (those the virtual servo controller holds, or
+// those sent to a real arm): a side view of shoulder, elbow, wrist and hand, a top view of the
+// base turn, the tool point's coordinates and the six positions. A second pose, as measured by
+// a controller that reports its servos, is drawn thin over the first when there is one.
 #pragma once
 
 #include <QRectF>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -20,6 +22,13 @@ class TArmView : public QWidget {
   void SetLinks(double H, double L1, double L2, double L3);
   // positions[1..6]; the counts of good and bad frames the controller has seen.
   void SetServos(const int32_t positions[7], uint64_t frames, uint64_t badFrames);
+  // positions[1..6] sent to an arm that counts no frames.
+  void SetServos(const int32_t positions[7]);
+  // The virtual controller's view counts frames and says so in its title.
+  void SetVirtual(bool on);
+  // positions[1..6] the controller reports, or none.
+  void SetMeasured(const std::optional<std::array<int32_t, 7>>& positions);
+  bool measuredShown() const { return measured_.has_value(); }
 
   int32_t position(int servo) const { return positions_[servo]; }
   uint64_t frames() const { return frames_; }
@@ -59,9 +68,17 @@ class TArmView : public QWidget {
 
  private:
   double Reach() const { return l1_ + l2_ + l3_; }
+  void DrawArm(QPainter& p, const int32_t positions[7], bool measured);
   void DrawPreview(QPainter& p);
+  // The lines under the figures, each wrapped to the width, from `top` down; the window is as
+  // tall as they need.
+  QStringList Texts() const;
+  int DrawTexts(QPainter* p, int top) const;
+  void FitHeight();
 
   int32_t positions_[7] = {0, 127, 127, 127, 127, 127, 127};
+  std::optional<std::array<int32_t, 7>> measured_;
+  bool virtual_ = true;
   uint64_t frames_ = 0;
   uint64_t badFrames_ = 0;
   uint64_t paints_ = 0;

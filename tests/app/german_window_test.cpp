@@ -1,8 +1,12 @@
 // The window under a German desktop: its captions, title, status line, questions and boxes.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QGroupBox>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <string>
 
 #include "catalogue_translator.h"
 #include "com_error.h"
@@ -30,12 +34,20 @@ TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
   ASSERT_EQ(h.errors.size(), 1);
-  EXPECT_EQ(h.errors[0], "Serielle Schnittstelle kann nicht geöffnet werden (Systemfehlercode: 2)");
+  EXPECT_EQ(h.errors[0].toStdString(), "Serielle Schnittstelle kann nicht geöffnet werden: " +
+                                           std::string(std::strerror(ENOENT)) + " (Fehler 2)");
   EXPECT_EQ(w.windowTitle(), "Vantrel-Steuerung - nicht verbunden");
   const std::pair<QAbstractButton*, const char*> buttons[] = {
       {w.ui->btLoad, "Laden"},     {w.ui->btSave, "Speichern"},  {w.ui->exit, "Beenden"},
       {w.ui->options, "Optionen"}, {w.ui->btTeach, "Einlernen"}, {w.ui->btSvAll, "Alle"}};
   for (const auto& [button, text] : buttons) EXPECT_EQ(button->text(), text);
+  // Every caption fits its button whole, without a shortened word.
+  for (const QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
+    const QString text = button->text();
+    EXPECT_FALSE(text.endsWith('.')) << text.toStdString();
+    EXPECT_LE(button->fontMetrics().horizontalAdvance(text), button->width() - 4)
+        << text.toStdString();
+  }
   EXPECT_EQ(w.ui->btPlay->toolTip(), "Abspielen");
   EXPECT_EQ(w.ui->GroupBox1->title(), "Servopositionen aufzeichnen");
   EXPECT_EQ(w.ui->lbServo1->text(), "Servo1: 127");

@@ -69,7 +69,7 @@ TEST(MainWindow, StartUpWithoutAPortReportsItAndWaitsForTheOptions) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
   ASSERT_EQ(h.errors.size(), 1);
-  EXPECT_EQ(h.errors[0], "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(h.errors[0], "Unable to open com port: No such file or directory (error 2)");
   EXPECT_EQ(h.details[0], "/dev/vantrel-no-such-port: No such file or directory");
   // Start-up is whole all the same; the title says the port is not open.
   EXPECT_EQ(w.state.runState, 1);

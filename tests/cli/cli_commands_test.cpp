@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "cli_harness.h"
 #include "unSerialLink.h"
@@ -215,6 +218,13 @@ class FakeMachine : public ::testing::Test {
     fs::create_directories(root / "class/tty/tty0");  // a console: not a serial port
     fs::create_directories(root / "by-id");
     fs::create_symlink("../../ttyUSB0", root / "by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+    // The device files: ttyACM0 is gone, ttyS0 is held open by a terminal program.
+    fs::create_directories(root / "dev");
+    for (const char* device : {"ttyUSB0", "ttyS0", "pts3"})
+      WriteFile(dir.File("dev/") + device, "");
+    fs::create_directories(root / "proc/812/fd");
+    fs::create_symlink(root / "dev/ttyS0", root / "proc/812/fd/3");
+    WriteFile(dir.File("proc/812/comm"), "minicom\n");
   }
 
   void AddTty(const std::string& name, const std::filesystem::path& device,
@@ -231,6 +241,8 @@ class FakeMachine : public ::testing::Test {
     return RunCliCaptured(words, nullptr, [this](CliEnvironment& env) {
       env.ttyClassDir = dir.File("class/tty");
       env.byIdDir = dir.File("by-id");
+      env.devDir = dir.File("dev");
+      env.procDir = dir.File("proc");
     });
   }
 
@@ -241,9 +253,9 @@ TEST_F(FakeMachine, PortsListsEachPortWithItsNamesAndMarksTheSettingsOne) {
   const CliResult r = Ports("ttyACM0");
   ASSERT_EQ(r.status, kExitOk) << r.err;
   EXPECT_EQ(r.out, "  ttyUSB0  FTDI FT232R USB UART  " + dir.File("by-id") +
-                       "/usb-FTDI_FT232R_A50285BI-if00-port0\n"
-                       "* ttyACM0\n"
-                       "  ttyS0\n"
+                       "/usb-FTDI_FT232R_A50285BI-if00-port0  (free)\n"
+                       "* ttyACM0  (not found)\n"
+                       "  ttyS0    (in use by minicom, pid 812)\n"
                        "  sim      virtual servo controller\n");
 }
 
@@ -259,11 +271,19 @@ TEST_F(FakeMachine, PortsMarksWhatABy_idNameOrTheCommandLineLeadsTo) {
 }
 
 TEST_F(FakeMachine, APortTheMachineDoesNotShowIsStillNamed) {
-  const CliResult r = Ports("ttyUSB5");
-  ASSERT_EQ(r.status, kExitOk);
-  const size_t line = r.out.find("* ttyUSB5  (from the settings; not found)\n");
-  ASSERT_NE(line, std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find('*'), line) << "no other port is marked";
+  const std::string pts = dir.File("dev/pts3");
+  const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+      {"ttyUSB5", {}, "* ttyUSB5  (from the settings; not found)\n"},
+      {pts, {}, "* " + pts + "  (from the settings; free)\n"},
+      {"ttyUSB0", {"--port", pts}, "* " + pts + "  (given with --port; free)\n"},
+  };
+  for (const auto& [setting, extra, named] : cases) {
+    const CliResult r = Ports(setting, extra);
+    ASSERT_EQ(r.status, kExitOk);
+    const size_t line = r.out.find(named);
+    ASSERT_NE(line, std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('*'), line) << "no other port is marked";
+  }
 }
 
 }  // namespace

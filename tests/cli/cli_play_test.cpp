@@ -174,10 +174,10 @@ TEST(Play, RuntimeErrorsEndWithStatus1AndTheMessage) {
   CliResult r = RunCliCaptured({"play", "--settings", settings, script}, &clock);
   EXPECT_EQ(r.status, kExitFailure);
   // The window's message with the port's detail.
-  EXPECT_EQ(
-      r.err.rfind(
-          "vantrel: Unable to open com port (win error code: 2) - " + dir.File("no-such-tty"), 0),
-      0u)
+  EXPECT_EQ(r.err.rfind("vantrel: Unable to open com port: No such file or directory (error 2) - " +
+                            dir.File("no-such-tty"),
+                        0),
+            0u)
       << r.err;
 
   r = RunCliCaptured({"play", "--settings", settings, dir.File("missing.vco")}, &clock);

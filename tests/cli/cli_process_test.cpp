@@ -8,7 +8,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <regex>
 #include <thread>
 
 #include "child_process.h"
@@ -177,6 +181,25 @@ TEST(Program, SpeaksGermanWhereTheUserAsksForIt) {
   }
   ::unsetenv("LANGUAGE");
   ::unsetenv("LC_ALL");
+}
+
+// scripts/run builds one target and starts the program from the build folder: what that target
+// builds includes the German catalogue where the program looks for it (which the test above
+// reads from).
+TEST(Program, TheBuildOfScriptsRunMakesTheCatalogues) {
+  std::ifstream run(VANTREL_SOURCE_DIR "/scripts/run");
+  const std::string text((std::istreambuf_iterator<char>(run)), std::istreambuf_iterator<char>());
+  std::smatch target;
+  ASSERT_TRUE(std::regex_search(text, target, std::regex(R"(scripts/build build --target (\S+))")));
+  const std::string command = std::string(VANTREL_MAKE_PROGRAM) +
+                              " -C " VANTREL_BUILD_DIR " -t commands " + target[1].str();
+  FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string commands;
+  char buffer[4096];
+  while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) commands.append(buffer, n);
+  EXPECT_EQ(::pclose(pipe), 0);
+  EXPECT_NE(commands.find("-o " VANTREL_GERMAN_CATALOGUE), std::string::npos) << target[1];
 }
 
 TEST(Program, TheWindowWithoutADisplaySaysWhatRunsWithoutOne) {

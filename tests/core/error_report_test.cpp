@@ -14,12 +14,11 @@ namespace {
 
 TEST(ErrorReport, TheLineOnStandardErrorAddsTheDetailAfterADash) {
   StderrCapture capture;
-  ReportError("Unable to open com port (win error code: 2)",
-              "/dev/ttyUSB0: No such file or directory");
+  ReportError("Unable to open com port (error 2)", "/dev/ttyUSB0: No such file or directory");
   ReportError("1001 :TRobopath: load");
   RunGuarded([] { throw EConvertError("x"); });  // a detailed error without a detail
   EXPECT_EQ(capture.Text(),
-            "vantrel: Unable to open com port (win error code: 2) - /dev/ttyUSB0: No such file "
+            "vantrel: Unable to open com port (error 2) - /dev/ttyUSB0: No such file "
             "or directory\n"
             "vantrel: 1001 :TRobopath: load\n"
             "vantrel: 'x' is not a valid integer value\n");

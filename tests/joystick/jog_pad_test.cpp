@@ -7,6 +7,7 @@
 #include <QTest>
 #include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include "jog_field.h"
 #include "jog_pad.h"
@@ -67,6 +68,27 @@ TEST_F(ShownPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
   EXPECT_FALSE(pad.Engaged());
 }
 
+// The knob moves the arm from 15 % of its travel, slowly there and faster the further out: the
+// ticks that step, out of 20.
+TEST_F(ShownPad, TheKnobStepsOnMoreTicksTheFurtherOutItIs) {
+  const std::tuple<double, int> cases[] = {{0.14, 0}, {0.15, 2}, {0.575, 11}, {1, 20}, {-1, 20}};
+  for (const auto& [deflection, steps] : cases) {
+    pad.Deflect(1 + deflection, 1 - deflection);
+    int x = 0, y = 0;
+    for (int tick = 0; tick < 20; ++tick) {
+      const JogPadInput in = pad.TakeInput();
+      x += in.axisX != 1 ? 1 : 0;
+      y += in.axisY != 1 ? 1 : 0;
+      ASSERT_EQ(JogDirectionsOf(in.buttons, in.axisX, in.axisY).x,
+                in.axisX == 1 ? 0 : (deflection > 0 ? 1 : -1));
+    }
+    EXPECT_EQ(x, steps) << deflection;
+    EXPECT_EQ(y, steps) << deflection;
+    pad.Deflect(1, 1);
+    pad.TakeInput();
+  }
+}
+
 // A box that opens while the knob is dragged takes the mouse: the release would never come.
 TEST_F(ShownPad, AModalBoxLetsGoOfTheKnobAndTheButtons) {
   TJogField* field = pad.field();
@@ -93,9 +115,9 @@ TEST_F(ShownPad, TheKnobTravelsTheWholeFieldInProportion) {
 
   QTest::mousePress(field, Qt::LeftButton, {}, centre.toPoint());
   QTest::mouseMove(field, (centre + QPointF(reach / 2, 0)).toPoint());
-  EXPECT_NEAR(pad.TakeInput().axisX, 1.5, 0.02);
+  EXPECT_NEAR(field->axisX(), 1.5, 0.02);
   QTest::mouseMove(field, (centre + QPointF(0, -reach / 2)).toPoint());
-  EXPECT_NEAR(pad.TakeInput().axisY, 1.5, 0.02);
+  EXPECT_NEAR(field->axisY(), 1.5, 0.02);
   QTest::mouseRelease(field, Qt::LeftButton, {}, centre.toPoint());
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include <clocale>
 #include <cstdlib>
@@ -10,6 +11,8 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 TEST(ComError, ComposesTheMessageText) {
   const EComPort link(18);
   EXPECT_STREQ(link.what(), "Link (un)registration failed");
@@ -17,11 +20,12 @@ TEST(ComError, ComposesTheMessageText) {
   EXPECT_EQ(link.systemError, -1);
 
   const EComPort open(1, 2);
-  EXPECT_STREQ(open.what(), "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(open.what(), "Unable to open com port: No such file or directory (error 2)"s);
   EXPECT_EQ(open.messageNumber, 1);
   EXPECT_EQ(open.systemError, 2);
 
-  EXPECT_STREQ(EComPort(2, 6).what(), "WriteFile function failed (win error code: 6)");
+  EXPECT_EQ(EComPort(2, 6).what(),
+            "WriteFile function failed: No such device or address (error 6)"s);
   EXPECT_EQ(PortMessages(23), "Registry error");
   EXPECT_EQ(PortMessages(14), "Cannot set property while connected");
 }
@@ -39,7 +43,8 @@ TEST(ComError, TranslatesThroughTheCportCatalogue) {
   EXPECT_EQ(PortMessages(18), "Verknüpfung konnte nicht (ab)gemeldet werden");
   EXPECT_EQ(PortMessages(1), "Unable to open com port");  // not in the catalogue
   EXPECT_STREQ(EComPort(18).what(), "Verknüpfung konnte nicht (ab)gemeldet werden");
-  EXPECT_STREQ(EComPort(1, 5).what(), "Unable to open com port (Fehlercode: 5)");
+  EXPECT_EQ(EComPort(1, 5).what(),
+            "Unable to open com port: " + std::string(std::strerror(5)) + " (Fehlercode: 5)");
   ::unsetenv("LANGUAGE");
   InitPortMessages("/nonexistent");
 }
@@ -65,7 +70,7 @@ TEST(ComError, TheDetailNamesThePortTheReasonAndWhatToDo) {
   EXPECT_EQ(PortErrorDetail("", ENOENT), "no port name is set");
   // The detail never changes the message.
   const EComPort e(1, EACCES, PortErrorDetail("/dev/ttyS0", EACCES));
-  EXPECT_STREQ(e.what(), "Unable to open com port (win error code: 13)");
+  EXPECT_EQ(e.what(), "Unable to open com port: Permission denied (error 13)"s);
 }
 
 }  // namespace

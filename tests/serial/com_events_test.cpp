@@ -345,7 +345,7 @@ TEST_F(EventsOnPty, WindowSyncPostsEachEventAndReportsErrors) {
   SetErrorReporter(nullptr);
   EXPECT_FALSE(port.EventThread()->Finished());  // the thread goes on
   ASSERT_EQ(reported.size(), 2u);
-  EXPECT_EQ(reported[0], "PurgeComm function failed (win error code: 1)");
+  EXPECT_EQ(reported[0], "PurgeComm function failed: Operation not permitted (error 1)");
 }
 
 TEST_F(EventsOnPty, WindowSyncPostsAnInputQueueFourFifthsFull) {

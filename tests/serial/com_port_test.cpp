@@ -334,7 +334,7 @@ TEST_F(PortOnPty, LoadedOpensAPortStoredAsConnected) {
   broken.Loaded();
   SetErrorReporter(nullptr);
   EXPECT_FALSE(broken.Connected());
-  EXPECT_EQ(reported, "Unable to open com port (win error code: 2)");
+  EXPECT_EQ(reported, "Unable to open com port: No such file or directory (error 2)");
 }
 
 TEST_F(PortOnPty, SendTextWritesEveryByte) {
@@ -354,7 +354,7 @@ TEST_F(PortOnPty, SendTextOnAClosedPortFails) {
   const EComPort never = Raised([&] { port.SendText("abc"); });
   EXPECT_EQ(never.messageNumber, 2);
   EXPECT_EQ(never.systemError, EBADF);
-  EXPECT_STREQ(never.what(), "WriteFile function failed (win error code: 9)");
+  EXPECT_STREQ(never.what(), "WriteFile function failed: Bad file descriptor (error 9)");
   port.OpenPort();
   port.ClosePort();
   EXPECT_EQ(Raised([&] { port.SendText("abc"); }).messageNumber, 2);

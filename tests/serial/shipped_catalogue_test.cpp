@@ -3,6 +3,7 @@
 
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ TEST(ShippedCatalogue, GermanTranslatesEveryMessageAndTheSuffix) {
     EXPECT_FALSE(PortMessages(code).empty());
   }
   EXPECT_EQ(PortMessages(1), "Serielle Schnittstelle kann nicht geöffnet werden");
-  EXPECT_STREQ(EComPort(2, 5).what(), "Funktion WriteFile fehlgeschlagen (Systemfehlercode: 5)");
+  EXPECT_EQ(EComPort(2, 5).what(),
+            "Funktion WriteFile fehlgeschlagen: " + std::string(std::strerror(5)) + " (Fehler 5)");
   EXPECT_STREQ(EComPort(18).what(), "Verknüpfung konnte nicht (ab)gemeldet werden");
   ::unsetenv("LANGUAGE");
 }
