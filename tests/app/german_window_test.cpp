@@ -44,6 +44,7 @@ TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
   // Every caption fits its button whole, without a shortened word.
   for (const QAbstractButton* button : w.findChildren<QAbstractButton*>()) {
     const QString text = button->text();
+    if (text.isEmpty()) continue;
     EXPECT_FALSE(text.endsWith('.')) << text.toStdString();
     EXPECT_LE(button->fontMetrics().horizontalAdvance(text), button->width() - 4)
         << text.toStdString();
@@ -56,7 +57,7 @@ TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
 
   // Texts set as the program runs.
   w.ui->btPlay->click();
-  EXPECT_EQ(w.ui->lbMessage->text(), "Nicht verbunden: Der Arm wurde nicht bewegt");
+  EXPECT_EQ(w.ui->lbMessage->text(), "Nicht verbunden: Arm nicht bewegt");
   w.ui->btSv1->click();
   h.answer = false;
   w.ui->btClearScript->click();

@@ -45,7 +45,7 @@ TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
   EXPECT_TRUE(w.Timer1.Active());
   EXPECT_TRUE(w.ui->lbMessage->isHidden());
   EXPECT_EQ(w.windowTitle(), "Vantrel control");
-  EXPECT_EQ(w.size(), QSize(268, 358));
+  EXPECT_EQ(w.size(), QSize(268, 390));
 }
 
 TEST(MainWindow, TheGaugePanelIsPaleCyanInsideABlackBorder) {

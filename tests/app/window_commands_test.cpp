@@ -338,11 +338,12 @@ TEST(VirtualArm, MoveToAPointReachesTheSimulatedController) {
   EXPECT_EQ(s.position[4], 212);
   EXPECT_EQ(w.armView()->position(4), 212);
 
-  // Another port: the arm view goes away with the virtual controller.
+  // Another port: the arm view stays, drawing the pose sent to that arm.
   w.options()->WriteOption("comPort", h.pty.slavePath());
   QTimer::singleShot(0, w.options(), &QDialog::reject);
   w.optionsClick();
-  EXPECT_FALSE(w.armView()->isVisible());
+  EXPECT_TRUE(w.armView()->isVisible());
+  EXPECT_EQ(w.armView()->windowTitle(), "Arm");
   EXPECT_FALSE(TVirtualServoController::Instance().Running());
 }
 

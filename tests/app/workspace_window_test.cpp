@@ -78,6 +78,14 @@ TEST(WorkspaceWindow, F6JogsTheToolPointDownToTheTableAndBackUp) {
   EXPECT_GT(ToolPointFromPositions(w.state.position, w.arm).Y, at.Y);
   QTest::keyClick(&w, Qt::Key_F6);
   EXPECT_FALSE(w.ui->cbJogTool->isChecked());
+
+  // Joints jogged down stop at the table too, and say so while the tick goes on.
+  w.jogPad()->Deflect(1, 0);
+  for (int i = 0; i < 200 && w.ui->lbMessage->isHidden(); ++i) w.Timer1Timer();
+  w.Timer1Timer();
+  EXPECT_EQ(w.ui->lbMessage->text(), "Table reached");
+  EXPECT_FALSE(w.ui->lbMessage->isHidden());
+  EXPECT_NEAR(ToolPointFromPositions(w.state.position, w.arm).Y, 8, 0.8);
 }
 
 TEST(WorkspaceWindow, TheArmViewOutlinesTheTypedPointRedWhenRefused) {

@@ -265,7 +265,7 @@ TEST_F(FakeMachine, PortsMarksWhatABy_idNameOrTheCommandLineLeadsTo) {
   EXPECT_EQ(r.out.rfind("* ttyUSB0", 0), 0u) << r.out;
 
   r = Ports("ttyUSB0", {"--port", "COM1"});  // COM1 is ttyS0
-  EXPECT_NE(r.out.find("\n* ttyS0\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\n* ttyS0 "), std::string::npos) << r.out;
   r = Ports("ttyUSB0", {"--port", "SIM"});
   EXPECT_NE(r.out.find("\n* sim "), std::string::npos) << r.out;
 }

@@ -56,6 +56,10 @@ TEST_F(PlayOnPty, SpeedScalesTheWaitsAndRepeatPlaysAgainFromWhereTheArmIs) {
   // 200, so only servo 2's 50 steps to the raw 250 are waited for.
   EXPECT_EQ(clock.sleeps, (std::vector<int64_t>{2, 230, 2, 1230, 1500, 2, 2, 2, 500, 1500, 2}));
   EXPECT_EQ(peer.Bytes(2 * kAllFrames.size()), kAllFrames + kAllFrames);
+  for (const char* line :
+       {"\npass 1 of 2, command 5 of 5, M;1;150, ", "\npass 2 of 2, command 1 of 5, "}) {
+    EXPECT_NE(r.err.find(line), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(PlayOnPty, ReportsOneLinePerCommandWhenNotOnATerminal) {

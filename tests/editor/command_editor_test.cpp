@@ -231,7 +231,7 @@ TEST(CommandEditor, TypedValuesAreStored) {
   editor.Click(3, 2);
   QTest::keyClicks(editor.form.cellValueNum->Field(), "$1F");
   QTest::mouseClick(editor.form.btOk, Qt::LeftButton);  // the focus leaves the field first
-  EXPECT_EQ(Text(list), "M 1 44, P 0 31");  // a pause is offered servo 0 first
+  EXPECT_EQ(Text(list), "M 1 44, P 0 31");              // a pause is offered servo 0 first
 }
 
 TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {

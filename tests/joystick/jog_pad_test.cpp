@@ -69,21 +69,15 @@ TEST_F(ShownPad, DraggingTheKnobDeflectsItAndLettingGoCentresIt) {
 }
 
 // The knob moves the arm from 15 % of its travel, slowly there and faster the further out: the
-// ticks that step, out of 20.
+// ticks that step a full step, out of 20.
 TEST_F(ShownPad, TheKnobStepsOnMoreTicksTheFurtherOutItIs) {
   const std::tuple<double, int> cases[] = {{0.14, 0}, {0.15, 2}, {0.575, 11}, {1, 20}, {-1, 20}};
   for (const auto& [deflection, steps] : cases) {
-    pad.Deflect(1 + deflection, 1 - deflection);
-    int x = 0, y = 0;
-    for (int tick = 0; tick < 20; ++tick) {
-      const JogPadInput in = pad.TakeInput();
-      x += in.axisX != 1 ? 1 : 0;
-      y += in.axisY != 1 ? 1 : 0;
-      ASSERT_EQ(JogDirectionsOf(in.buttons, in.axisX, in.axisY).x,
-                in.axisX == 1 ? 0 : (deflection > 0 ? 1 : -1));
-    }
-    EXPECT_EQ(x, steps) << deflection;
-    EXPECT_EQ(y, steps) << deflection;
+    pad.Deflect(1 + deflection, 1);
+    int stepped = 0;
+    for (int tick = 0; tick < 20; ++tick)
+      stepped += pad.TakeInput().axisX == 1 + (deflection > 0 ? 1 : -1);
+    EXPECT_EQ(stepped, steps) << deflection;
     pad.Deflect(1, 1);
     pad.TakeInput();
   }

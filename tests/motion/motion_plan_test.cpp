@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "motion_plan.h"
+#include "timed_path.h"
 
 namespace {
 
@@ -121,6 +123,31 @@ TEST(MotionPlan, RandomMovesKeepEveryLimitAndArriveTogether) {
         lastStep = step;
       }
     }
+  }
+}
+
+// A taught path takes longer where a servo's limits ask for it, and keeps to them tick by tick:
+// servo 1 out 100 and back in 0.5 s each (twice its speed limit), servo 2 steady and slow.
+TEST(TimedPath, StretchesWhatTheLimitsCannotMakeAndKeepsToThem) {
+  MotionLimits limits = Free();
+  limits[1] = limits[2] = {0, 254, 100, 1000};
+  std::vector<TimedSample> samples;
+  for (int k = 1; k <= 10; ++k) {
+    Pose pose = Uniform(0);
+    pose[1] = k <= 5 ? 20 * k : 200 - 20 * k;
+    pose[2] = 5 * k;
+    samples.push_back({pose, 100});
+  }
+  const TimedPath path(Uniform(0), samples, limits, 20);
+  EXPECT_GE(path.durationMs(), 2000);  // 200 positions at 100 a second
+  EXPECT_LE(path.durationMs(), 2300);
+  EXPECT_EQ(path.poseAt(path.ticks()), samples.back().pose);
+  int32_t lastStep = 0;  // servo 1's; at most 2 a tick and changing by 0.4, but for rounding
+  for (int k = 1; k <= path.ticks(); ++k) {
+    const int32_t step = path.poseAt(k)[1] - path.poseAt(k - 1)[1];
+    ASSERT_LE(std::abs(step), 3) << k;
+    ASSERT_LE(std::abs(step - lastStep), 2) << k;
+    lastStep = step;
   }
 }
 
