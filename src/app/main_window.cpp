@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QLocale>
 #include <QScreen>
 
 #include "applied_settings.h"
@@ -380,11 +379,4 @@ void TfrmVantrel::PumpEvents() {
   // Handles what is pending without waiting for more: with the tick off (interval 0) a
   // waiting pump would stall playback until the operator moved the mouse.
   QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-std::array<std::string, 3> TfrmVantrel::TypedPoint() const {
-  const bool commaDecimal = QLocale().decimalPoint() == QStringLiteral(",");
-  return {PointDecimal(ui->Xcoord->text().toStdString(), commaDecimal, "X"),
-          PointDecimal(ui->Ycoord->text().toStdString(), commaDecimal, "Y"),
-          PointDecimal(ui->Zcoord->text().toStdString(), commaDecimal, "Z")};
 }

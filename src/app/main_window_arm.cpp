@@ -110,3 +110,10 @@ void TfrmVantrel::GoTo(const Pose& target, const std::optional<ToolPoint>& along
   RestoreSentPose();
   RestartTick();
 }
+
+std::array<std::string, 3> TfrmVantrel::TypedPoint() const {
+  const bool commaDecimal = QLocale().decimalPoint() == QStringLiteral(",");
+  return {PointDecimal(ui->Xcoord->text().toStdString(), commaDecimal, "X"),
+          PointDecimal(ui->Ycoord->text().toStdString(), commaDecimal, "Y"),
+          PointDecimal(ui->Zcoord->text().toStdString(), commaDecimal, "Z")};
+}
