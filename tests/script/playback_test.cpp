@@ -478,58 +478,60 @@ TEST(FlowCheck, RefusesEachBadFlowWithItsLine) {
     const auto fault = FindFlowFault(script);
     EXPECT_EQ(fault ? fault->line : 0, c.line);
     EXPECT_NE((fault ? fault->reason : "").find(c.reason), std::string::npos);
-    // Teaching and playing back: the operator waits 3 s, then jogs servo 1 up by 3 and servo 3
-    // down by 2 every 100 ms sample, 50 samples. The wait is left out; under the shipped limits the
-    // path plays within 5 % of its 5 s, and neither servo stands still on the way.
-    TEST(SmoothPlayback, ATaughtPathPlaysAsTaught) {
-      FakeHost host;
-      TeachRecorder teach(host.clock);
-      TRoboPath script;
-      host.state.position[1] = 60;
-      host.state.position[3] = 200;
-      teach.Start(script, host.state, 100);
-      for (int sample = 1; sample <= 80; ++sample) {
-        host.clock.Advance(100ms);
-        if (sample > 30) {
-          host.state.position[1] += 3;
-          host.state.position[3] -= 2;
-        }
-        teach.Sample(script, host.state);
-      }
-      int64_t taughtMs = 0;
-      for (int i = 0; i < script.count(); ++i) {
-        if (script.getItem(i).letter == kTimedMoveLetter) taughtMs += script.getItem(i).value * 100;
-      }
-      EXPECT_EQ(taughtMs, 5000);
+  }
+}
 
-      host.state.position[1] = 60;
-      host.state.position[3] = 200;
-      host.motion = {true, {0, 80, 100, 90, 150, 180, 200}, {0, 300, 300, 250, 500, 600, 800}};
-      const auto begun = host.clock.now;
-      int stop = 0;
-      PlayScript(script, host, stop);
-      const auto playedMs =
-          std::chrono::duration_cast<std::chrono::milliseconds>(host.clock.now - begun).count();
-      EXPECT_NEAR(static_cast<double>(playedMs), 5000.0, 250.0);
-      EXPECT_EQ(host.state.position[1], 210);
-      EXPECT_EQ(host.state.position[3], 100);
+// Teaching and playing back: the operator waits 3 s, then jogs servo 1 up by 3 and servo 3
+// down by 2 every 100 ms sample, 50 samples. The wait is left out; under the shipped limits the
+// path plays within 5 % of its 5 s, and neither servo stands still on the way.
+TEST(SmoothPlayback, ATaughtPathPlaysAsTaught) {
+  FakeHost host;
+  TeachRecorder teach(host.clock);
+  TRoboPath script;
+  host.state.position[1] = 60;
+  host.state.position[3] = 200;
+  teach.Start(script, host.state, 100);
+  for (int sample = 1; sample <= 80; ++sample) {
+    host.clock.Advance(100ms);
+    if (sample > 30) {
+      host.state.position[1] += 3;
+      host.state.position[3] -= 2;
+    }
+    teach.Sample(script, host.state);
+  }
+  int taught = 0;
+  for (int i = 0; i < script.count(); ++i)
+    taught += script.getItem(i).letter == 'T' ? script.getItem(i).value : 0;
+  EXPECT_EQ(taught, 50);  // tenths of a second
 
-      // Each servo's frames tick by tick: past its start and before its stop, no position is held
-      // for longer than its taught speed (0.6 and 0.4 positions a tick) makes it.
-      for (const auto& [servo, mostTicks] : {std::pair{1, 2}, std::pair{3, 3}}) {
-        std::vector<microseconds> at;
-        for (size_t w = 0; w < host.sent.size(); ++w) {
-          for (size_t i = 0; i < host.sent[w].size(); i += kFrameSize) {
-            if (static_cast<uint8_t>(host.sent[w][i + 1]) - kAddressOffset == servo) {
-              at.push_back(host.sentAt[w]);
-            }
-          }
-        }
-        ASSERT_GT(at.size(), 60u) << servo;
-        for (size_t k = 5; k + 5 < at.size(); ++k) {
-          EXPECT_LE(at[k] - at[k - 1], mostTicks * 20ms) << "servo " << servo << " at " << k;
+  host.state.position[1] = 60;
+  host.state.position[3] = 200;
+  host.motion = {true, {0, 80, 100, 90, 150, 180, 200}, {0, 300, 300, 250, 500, 600, 800}};
+  const auto begun = host.clock.now;
+  int stop = 0;
+  PlayScript(script, host, stop);
+  const auto playedMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(host.clock.now - begun).count();
+  EXPECT_NEAR(static_cast<double>(playedMs), 5000.0, 250.0);
+  EXPECT_EQ(host.state.position[1], 210);
+  EXPECT_EQ(host.state.position[3], 100);
+
+  // Each servo's frames tick by tick: past its start and before its stop, no position is held
+  // for longer than its taught speed (0.6 and 0.4 positions a tick) makes it.
+  for (const auto& [servo, mostTicks] : {std::pair{1, 2}, std::pair{3, 3}}) {
+    std::vector<microseconds> at;
+    for (size_t w = 0; w < host.sent.size(); ++w) {
+      for (size_t i = 1; i < host.sent[w].size(); i += kFrameSize) {
+        if (static_cast<uint8_t>(host.sent[w][i]) == kAddressOffset + servo) {
+          at.push_back(host.sentAt[w]);
         }
       }
     }
+    ASSERT_GT(at.size(), 60u) << servo;
+    for (size_t k = 5; k + 5 < at.size(); ++k) {
+      EXPECT_LE(at[k] - at[k - 1], mostTicks * 20ms) << "servo " << servo << " at " << k;
+    }
+  }
+}
 
-  }  // namespace
+}  // namespace
