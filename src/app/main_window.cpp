@@ -35,7 +35,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
   status = TStatusLine(ui->lbMessage);
   readout_ = TArmReadout(ui->lbArm);
   setWindowFlags(Qt::Tool | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(268, 390);
+  setFixedSize(268, 416);
   // Qt leaves tool windows out of "last window closed"; this one is the program.
   setAttribute(Qt::WA_QuitOnClose, true);
   QFont small(QStringLiteral("Sans Serif"));

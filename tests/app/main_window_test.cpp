@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +46,25 @@ TEST(MainWindow, StartsUpWithThePortOpenAndTheTickRunning) {
   EXPECT_TRUE(w.Timer1.Active());
   EXPECT_TRUE(w.ui->lbMessage->isHidden());
   EXPECT_EQ(w.windowTitle(), "Vantrel control");
-  EXPECT_EQ(w.size(), QSize(268, 390));
+  EXPECT_EQ(w.size(), QSize(268, 416));
+}
+
+TEST(MainWindow, NoControlHidesAnother) {
+  // Two controls placed on one spot leave the one underneath unclickable.
+  WindowHarness h;
+  TfrmVantrel& w = h.Start({});
+  const auto clickable = [&w](QWidget* c) {
+    return c->window() == &w && (qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c));
+  };
+  const auto controls = w.findChildren<QWidget*>();
+  for (QWidget* a : controls) {
+    for (QWidget* b : controls) {
+      if (a == b || !clickable(a) || !clickable(b) || a->parentWidget() != b->parentWidget())
+        continue;
+      EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+          << a->objectName().toStdString() << " and " << b->objectName().toStdString();
+    }
+  }
 }
 
 TEST(MainWindow, TheGaugePanelIsPaleCyanInsideABlackBorder) {
