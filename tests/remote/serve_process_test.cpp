@@ -177,7 +177,12 @@ TEST_F(ServeTest, AHaltEndsALongMoveWithinOneTick) {
   probe_.Publish(Topic("slow", "cmd"),
                  "{\"id\":\"m\",\"do\":\"move\",\"pose\":[127,127,227,127,127,127]}");
   ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), "\"moving\":true", 5s).payload, "");
-  std::this_thread::sleep_for(300ms);
+  // The halt comes once the arm is on its way: at this speed the first whole step takes a
+  // while, longer on a busy machine.
+  for (const auto until = Clock::now() + 5s; line.Arrivals().empty() && Clock::now() < until;) {
+    std::this_thread::sleep_for(10ms);
+  }
+  std::this_thread::sleep_for(100ms);
   const size_t from = probe_.Messages().size();
   probe_.Publish(Topic("slow", "cmd"), R"({"id":"h","do":"halt"})");
   const MqttMessage taken = probe_.WaitFor(Topic("slow", "reply"), R"("id":"h")", 5s, from);
