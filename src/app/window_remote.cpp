@@ -1,16 +1,11 @@
 #include "window_remote.h"
 
 #include <QApplication>
-#include <charconv>
 
 #include "error_report.h"
 #include "errors.h"
-#include "home_pose.h"
 #include "main_window.h"
-#include "move_to_point.h"
 #include "options_form.h"
-#include "serve_arm.h"
-#include "table_check.h"
 #include "translate.h"
 
 namespace {
@@ -31,12 +26,6 @@ class SentScriptPlayback : public PlaybackHost {
   PlaybackHost& window_;
   int& line_;
 };
-
-std::string Coordinate(double value) {
-  char text[64];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  return std::string(text, end);
-}
 
 }  // namespace
 
@@ -94,53 +83,18 @@ void TWindowRemote::Run(const HaltCheck& halted, const std::function<void()>& mo
   motion();
 }
 
-void TWindowRemote::MovePose(const std::array<int, 6>& pose, const HaltCheck& halted) {
-  Run(halted, [&] {
-    ServoState solved = window_.state;
-    ServoPose target{};
-    for (int i = 1; i <= kServoCount; ++i) target[i] = pose[i - 1];
-    GoToPose(solved, window_.servoTables(), target);
-    window_.GoTo(PoseOf(solved), std::nullopt, solved.direction);
-  });
+void TWindowRemote::Drive(const ServoState& moved, const std::optional<ToolPoint>& along,
+                          const HaltCheck&) {
+  window_.GoTo(PoseOf(moved), along, moved.direction);
 }
 
-void TWindowRemote::MoveTo(const std::array<double, 3>& xyz, const HaltCheck& halted) {
-  Run(halted, [&] {
-    const std::string x = Coordinate(xyz[0]), y = Coordinate(xyz[1]), z = Coordinate(xyz[2]);
-    ServoState solved = window_.state;
-    MoveWithin(x, y, z, window_.workspace(), solved, MoveRule::Refuse);
-    window_.GoTo(PoseOf(solved), ParseTarget(x, y, z), solved.direction);
-  });
+void TWindowRemote::PlayChecked(const TRoboPath& script, const PlayOptions& options,
+                                const HaltCheck&) {
+  SentScriptPlayback host(window_, line_);
+  PlayScript(script, window_.gate(), host, options);
 }
 
-void TWindowRemote::Home(const HaltCheck& halted) {
-  Run(halted, [&] {
-    ServoState home = window_.state;
-    GoToPose(home, window_.servoTables(), HomePose(window_.options()->store()));
-    window_.GoTo(PoseOf(home), std::nullopt, home.direction);
-  });
-}
-
-void TWindowRemote::Play(const std::string& text, int speedPercent, int repeat,
-                         const HaltCheck& halted) {
-  TRoboPath script;
-  LoadScriptText(text, script);
-  RefuseTableCrossing(script, window_.gate().received(), window_.gate().settings());
-  Run(halted, [&] {
-    PlayOptions options;
-    options.speedPercent = speedPercent;
-    options.repeat = repeat;
-    SentScriptPlayback host(window_, line_);
-    struct Done {
-      int& line;
-      ~Done() { line = 0; }
-    } done{line_};
-    PlayScript(script, window_.gate(), host, options);
-  });
-}
-
-void TWindowRemote::Continue() {
-  if (!window_.waiting_) throw EDetailedError(Tr("Nothing is waiting to be continued"));
+void TWindowRemote::Resume() {
   window_.btContinueClick();
 }
 
@@ -148,16 +102,30 @@ void TWindowRemote::Halt() {
   window_.Halt();
 }
 
-RemoteState TWindowRemote::State() const {
-  RemoteState state;
-  for (int i = 1; i <= kServoCount; ++i) state.pose[i - 1] = window_.state.position[i];
-  state.connected = window_.ComPort1.Connected();
-  state.playing = window_.state.runState == 2;
-  state.waiting = window_.waiting_;
-  state.line = line_;
-  return state;
+const ServoState& TWindowRemote::Servos() const {
+  return window_.state;
 }
-
-std::chrono::milliseconds TWindowRemote::Tick() const {
-  return std::chrono::milliseconds(std::max(1, window_.gate().settings().motion.tickMs));
+const ServoTables& TWindowRemote::Tables() const {
+  return window_.servoTables();
+}
+Workspace TWindowRemote::Reach() const {
+  return window_.workspace();
+}
+const OptionStore& TWindowRemote::Settings() const {
+  return window_.options()->store();
+}
+const GateSettings& TWindowRemote::Gate() const {
+  return window_.gate().settings();
+}
+Pose TWindowRemote::PlayStart() const {
+  return window_.gate().received();
+}
+bool TWindowRemote::Connected() const {
+  return window_.ComPort1.Connected();
+}
+bool TWindowRemote::Playing() const {
+  return window_.state.runState == 2;
+}
+bool TWindowRemote::Waiting() const {
+  return window_.waiting_;
 }

@@ -10,33 +10,39 @@
 #include <functional>
 #include <memory>
 
-#include "option_store.h"
-#include "remote_session.h"
+#include "broker_arm.h"
 
 class TfrmVantrel;
 
-class TWindowRemote : public QObject, public RemoteArm {
+class TWindowRemote : public QObject, public BrokerArm {
  public:
   // Nothing when mqttHost is empty. A broker that cannot be reached yet is no error: the
   // link keeps trying.
   static std::unique_ptr<TWindowRemote> Create(TfrmVantrel& window, const OptionStore& settings);
   TWindowRemote(TfrmVantrel& window, const BrokerSettings& broker, SessionOptions options);
 
-  void MovePose(const std::array<int, 6>& pose, const HaltCheck& halted) override;
-  void MoveTo(const std::array<double, 3>& xyz, const HaltCheck& halted) override;
-  void Home(const HaltCheck& halted) override;
-  void Play(const std::string& script, int speedPercent, int repeat,
-            const HaltCheck& halted) override;
-  void Continue() override;
   void Halt() override;
-  RemoteState State() const override;
-  std::chrono::milliseconds Tick() const override;
 
  private:
   // Messages or news of the connection arrived.
   void Wake();
-  // Runs a motion of the window for the session, `halted` asked whenever a message comes.
-  void Run(const HaltCheck& halted, const std::function<void()>& motion);
+
+  const ServoState& Servos() const override;
+  const ServoTables& Tables() const override;
+  Workspace Reach() const override;
+  const OptionStore& Settings() const override;
+  const GateSettings& Gate() const override;
+  Pose PlayStart() const override;
+  bool Connected() const override;
+  bool Playing() const override;
+  bool Waiting() const override;
+  // A motion of the window for the session, `halted` asked whenever a message comes.
+  void Run(const HaltCheck& halted, const std::function<void()>& motion) override;
+  void Drive(const ServoState& moved, const std::optional<ToolPoint>& along,
+             const HaltCheck& halted) override;
+  void PlayChecked(const TRoboPath& script, const PlayOptions& options,
+                   const HaltCheck& halted) override;
+  void Resume() override;
 
   TfrmVantrel& window_;
   BrokerLink link_;
@@ -44,5 +50,4 @@ class TWindowRemote : public QObject, public RemoteArm {
   QSocketNotifier wake_;
   QTimer publish_;
   const HaltCheck* running_ = nullptr;  // while a motion of the session runs
-  int line_ = 0;
 };

@@ -5,19 +5,9 @@
 #include <memory>
 #include <optional>
 
+#include "broker_arm.h"
 #include "cli_clock.h"
 #include "cli_commands.h"
-#include "remote_session.h"
-
-// The broker settings: mqttHost, mqttPort, mqttUser, mqttPassword, mqttCaFile, and mqttArm or
-// else this machine's name.
-BrokerSettings BrokerSettingsOf(const OptionStore& settings);
-// mqttControl and mqttMaxAge.
-SessionOptions SessionOptionsOf(const OptionStore& settings);
-
-// A script sent as text, read as the window's Load reads a file: through a file of its own,
-// so that a bad line is refused with the same words.
-void LoadScriptText(const std::string& text, TRoboPath& script);
 
 // The steady clock, its waits ending when `signals` asks for a stop or `wakeFd` turns readable.
 class ServeClock : public CliClock {
@@ -39,30 +29,32 @@ struct OperatorWait {
   bool continued = false;
 };
 
-class ServeArm : public RemoteArm {
+class ServeArm : public BrokerArm {
  public:
   ServeArm(CliArm& arm, const OptionStore& settings, ScheduleClock& clock);
-
-  void MovePose(const std::array<int, 6>& pose, const HaltCheck& halted) override;
-  void MoveTo(const std::array<double, 3>& xyz, const HaltCheck& halted) override;
-  void Home(const HaltCheck& halted) override;
-  void Play(const std::string& script, int speedPercent, int repeat,
-            const HaltCheck& halted) override;
-  void Continue() override;
-  RemoteState State() const override;
-  std::chrono::milliseconds Tick() const override;
 
   uint64_t framesSent() const { return framesSent_; }
 
  private:
-  void Drive(const ServoState& moved, const HaltCheck& halted,
-             const std::optional<ToolPoint>& along = std::nullopt);
+  const ServoState& Servos() const override { return arm_.state; }
+  const ServoTables& Tables() const override { return arm_.tables; }
+  Workspace Reach() const override { return arm_.gate.workspace; }
+  const OptionStore& Settings() const override { return settings_; }
+  const GateSettings& Gate() const override { return arm_.gate; }
+  Pose PlayStart() const override { return PoseOf(arm_.state); }
+  bool Connected() const override { return arm_.port.Connected(); }
+  bool Playing() const override { return playing_; }
+  bool Waiting() const override { return wait_.waiting; }
+  void Drive(const ServoState& moved, const std::optional<ToolPoint>& along,
+             const HaltCheck& halted) override;
+  void PlayChecked(const TRoboPath& script, const PlayOptions& options,
+                   const HaltCheck& halted) override;
+  void Resume() override { wait_.continued = true; }
 
   CliArm& arm_;
   const OptionStore& settings_;
   ScheduleClock& clock_;
   uint64_t framesSent_ = 0;
   bool playing_ = false;
-  int line_ = 0;
   OperatorWait wait_;
 };
