@@ -10,6 +10,12 @@
 // ~(sum of the bytes) & 0xFF.
 uint8_t InvertedSum(std::string_view bytes);
 
+// Two `header` bytes, the id, the length, `first` (instruction or status), `rest` and the
+// inverted sum from the id on. The length counts `first`, `rest` and the sum, and itself too
+// when `lengthOwnByte` is 1 (LX-16A).
+void AppendBusPacket(ByteString& out, uint8_t header, int id, int lengthOwnByte, uint8_t first,
+                     std::string_view rest);
+
 // `received` with the echo of `query` taken off its front when it is there. A received text
 // that is only the start of the echo leaves nothing to read: `echoPending` says so.
 std::string_view SkipEcho(std::string_view received, std::string_view query, bool& echoPending);

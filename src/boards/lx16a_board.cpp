@@ -16,13 +16,7 @@ constexpr size_t kPacketBytes = 6;  // 55 55 id length command checksum, without
 // 55 55 id length command parameters checksum; the length counts itself, the command, the
 // parameters and the checksum.
 void AppendPacket(ByteString& out, int id, uint8_t command, std::string_view parameters) {
-  const size_t start = out.size();
-  out.append("\x55\x55", 2);
-  out += Byte(id);
-  out += Byte(parameters.size() + 3);
-  out += Byte(command);
-  out += parameters;
-  out += Byte(InvertedSum(std::string_view(out).substr(start + 2)));
+  AppendBusPacket(out, 0x55, id, 1, command, parameters);
 }
 
 ByteString Packet(int id, uint8_t command, std::string_view parameters) {

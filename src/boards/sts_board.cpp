@@ -23,14 +23,10 @@ constexpr uint8_t kOvercurrent = 0x08;
 constexpr uint8_t kOverload = 0x20;
 
 // FF FF id length body checksum, the length counting the body and the checksum.
-ByteString Packet(int id, const ByteString& body) {
+ByteString Packet(int id, std::string_view body) {
   ByteString packet;
   packet.reserve(body.size() + 5);
-  packet.append("\xFF\xFF", 2);
-  packet += Byte(id);
-  packet += Byte(body.size() + 1);
-  packet += body;
-  packet += Byte(InvertedSum(std::string_view(packet).substr(2)));
+  AppendBusPacket(packet, 0xFF, id, 0, At(body, 0), body.substr(1));
   return packet;
 }
 

@@ -3,18 +3,12 @@
 // on the bus answers the packets addressed to it; the broadcast id gets no answer.
 #include <optional>
 
+#include "bus_packet.h"
 #include "virtual_board.h"
 
 namespace {
 
 constexpr uint8_t kBroadcast = 0xFE;
-
-// The inverted low byte of the sum of `bytes`, which both families check packets with.
-uint8_t InvertedSum(std::string_view bytes) {
-  unsigned sum = 0;
-  for (char c : bytes) sum += static_cast<uint8_t>(c);
-  return static_cast<uint8_t>(~sum);
-}
 
 // Collects one packet at a time; garbage before a header is one bad command per run of it.
 class PacketReader {
@@ -86,31 +80,50 @@ class PacketReader {
   std::string body_;
 };
 
-// Header, header, id, length, then `payload` (instruction or error byte first), then the sum.
-std::string PacketOf(uint8_t header, uint8_t id, int lengthOwnByte, const std::string& payload) {
-  std::string body;
-  body += static_cast<char>(id);
-  body += static_cast<char>(payload.size() + 1 + lengthOwnByte);
-  body += payload;
-  return std::string(2, static_cast<char>(header)) + body + static_cast<char>(InvertedSum(body));
-}
-
 int Word(const std::string& s, size_t at) {
   return static_cast<uint8_t>(s[at]) | static_cast<uint8_t>(s[at + 1]) << 8;
 }
 
-// STS/SCS: a register table per servo, goal position at 42, torque at 40, the present values
-// from 56 on. The adapter echoes every byte sent before any answer.
-class StsBoard : public VirtualBoard {
+// What both families share: the packets read, the torque switch, and the answer of a servo
+// that is on the bus, which the broadcast id never gets.
+class BusServoBoard : public VirtualBoard {
  public:
   bool HasTorqueSwitch() const override { return true; }
 
  protected:
+  // `echo`: the adapter hands back every byte sent before any answer.
+  BusServoBoard(uint8_t header, int lengthOwnByte, bool echo)
+      : reader_(header, lengthOwnByte), header_(header), own_(lengthOwnByte), echo_(echo) {}
+
   void Feed(uint8_t byte, std::string& reply) override {
-    reply += static_cast<char>(byte);
+    if (echo_) reply += static_cast<char>(byte);
     const auto packet = reader_.Feed(byte, [this] { Bad(); });
     if (packet) Run(*packet, reply);
   }
+  virtual void Run(const PacketReader::Packet& p, std::string& reply) = 0;
+
+  // True, and counted as answered, when servo `id` answers.
+  bool Answering(uint8_t id) {
+    if (id == kBroadcast || !channel(id).answers) return false;
+    Answered();
+    return true;
+  }
+  void AppendAnswer(std::string& reply, uint8_t id, uint8_t first, std::string_view params) {
+    AppendBusPacket(reply, header_, id, own_, first, params);
+  }
+
+ private:
+  PacketReader reader_;
+  uint8_t header_;
+  int own_;
+  bool echo_;
+};
+
+// STS/SCS: a register table per servo, goal position at 42, torque at 40, the present values
+// from 56 on. The adapter echoes every byte sent before any answer.
+class StsBoard : public BusServoBoard {
+ public:
+  StsBoard() : BusServoBoard(0xFF, 0, true) {}
 
  private:
   enum : uint8_t {
@@ -172,12 +185,10 @@ class StsBoard : public VirtualBoard {
   }
 
   void Answer(uint8_t id, const std::string& params, std::string& reply) {
-    if (id == kBroadcast || !channel(id).answers) return;
-    Answered();
-    reply += PacketOf(0xFF, id, 0, static_cast<char>(ErrorOf(id)) + params);
+    if (Answering(id)) AppendAnswer(reply, id, ErrorOf(id), params);
   }
 
-  void Run(const PacketReader::Packet& p, std::string& reply) {
+  void Run(const PacketReader::Packet& p, std::string& reply) override {
     const std::string& a = p.params;
     const bool here = p.id == kBroadcast || channel(p.id).answers;
     switch (p.instruction) {
@@ -234,22 +245,15 @@ class StsBoard : public VirtualBoard {
     Bad();
   }
 
-  PacketReader reader_{0xFF, 0};
   std::array<Table, kBoardChannels> tables_{};
   std::array<std::string, kBoardChannels> registered_{};
 };
 
 // LX-16A: position 0..1000 with a time, position, temperature and voltage reads, the motor
 // loaded or unloaded by command 31. No echo on its line.
-class Lx16aBoard : public VirtualBoard {
+class Lx16aBoard : public BusServoBoard {
  public:
-  bool HasTorqueSwitch() const override { return true; }
-
- protected:
-  void Feed(uint8_t byte, std::string& reply) override {
-    const auto packet = reader_.Feed(byte, [this] { Bad(); });
-    if (packet) Run(*packet, reply);
-  }
+  Lx16aBoard() : BusServoBoard(0x55, 1, false) {}
 
  private:
   enum : uint8_t {
@@ -273,12 +277,10 @@ class Lx16aBoard : public VirtualBoard {
   }
 
   void Answer(const PacketReader::Packet& p, const std::string& params, std::string& reply) {
-    if (p.id == kBroadcast || !channel(p.id).answers) return;
-    Answered();
-    reply += PacketOf(0x55, p.id, 1, static_cast<char>(p.instruction) + params);
+    if (Answering(p.id)) AppendAnswer(reply, p.id, p.instruction, params);
   }
 
-  void Run(const PacketReader::Packet& p, std::string& reply) {
+  void Run(const PacketReader::Packet& p, std::string& reply) override {
     const std::string& a = p.params;
     BoardChannel& c = channel(p.id);
     const bool here = p.id == kBroadcast || c.answers;
@@ -351,7 +353,6 @@ class Lx16aBoard : public VirtualBoard {
     Bad();
   }
 
-  PacketReader reader_{0x55, 1};
   std::array<int32_t, kBoardChannels> waiting_ = [] {
     std::array<int32_t, kBoardChannels> w{};
     w.fill(-1);
