@@ -48,3 +48,14 @@ int32_t Board::ToPosition(int servo, int32_t units) const {
   return static_cast<int32_t>(
       std::lround(static_cast<double>((int64_t{units} - s.low) * kTopPosition) / span));
 }
+
+ByteString FrameEachBoard::EncodeTick(std::span<const ServoTarget> targets) const {
+  ByteString bytes;
+  bytes.reserve(TickBytes(static_cast<int>(targets.size())));
+  for (const ServoTarget& t : targets) AppendFrame(bytes, t);
+  return bytes;
+}
+
+size_t FrameEachBoard::TickBytes(int servos) const {
+  return static_cast<size_t>(std::max(servos, 0)) * frameBytes_;
+}

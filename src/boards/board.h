@@ -112,7 +112,25 @@ class Board {
   int32_t ToUnits(int servo, int32_t position) const;
   // Board units back on the 0..254 scale, rounded to the nearest; not clamped.
   int32_t ToPosition(int servo, int32_t units) const;
+  // The servo's channel, or its id on a bus.
+  int Channel(int servo) const { return config_.servos.at(servo).channel; }
 
  private:
   BoardConfig config_;
+};
+
+// A family whose tick is a frame of the same size for each servo, in the targets' order.
+class FrameEachBoard : public Board {
+ public:
+  FrameEachBoard(const BoardConfig& config, size_t frameBytes)
+      : Board(config), frameBytes_(frameBytes) {}
+
+  ByteString EncodeTick(std::span<const ServoTarget> targets) const final;
+  size_t TickBytes(int servos) const final;
+
+ protected:
+  virtual void AppendFrame(ByteString& bytes, const ServoTarget& target) const = 0;
+
+ private:
+  size_t frameBytes_;
 };

@@ -25,26 +25,11 @@ ByteString Packet(int id, uint8_t command, std::string_view parameters) {
   return packet;
 }
 
-class Lx16aBoard final : public Board {
+// The family has no command for several servos: one move each, time 0 (as fast as the servo
+// goes), the ticks setting the pace.
+class Lx16aBoard final : public FrameEachBoard {
  public:
-  using Board::Board;
-
-  // The family has no command for several servos: one move each, time 0 (as fast as the
-  // servo goes), the ticks setting the pace.
-  ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
-    ByteString bytes;
-    bytes.reserve(TickBytes(static_cast<int>(targets.size())));
-    for (const ServoTarget& t : targets) {
-      const int32_t step = std::clamp(ToUnits(t.servo, t.position), 0, kMaxStep);
-      const char parameters[] = {Byte(step & 0xFF), Byte(step >> 8), '\0', '\0'};
-      AppendPacket(bytes, Id(t.servo), kMoveTimeWrite, std::string_view(parameters, 4));
-    }
-    return bytes;
-  }
-
-  size_t TickBytes(int servos) const override {
-    return static_cast<size_t>(std::max(servos, 0)) * (kPacketBytes + 4);
-  }
+  explicit Lx16aBoard(const BoardConfig& config) : FrameEachBoard(config, kPacketBytes + 4) {}
 
   std::vector<BoardQuery> Queries(QueryKind kind) const override {
     std::vector<BoardQuery> queries;
@@ -94,7 +79,12 @@ class Lx16aBoard final : public Board {
   }
 
  private:
-  uint8_t Id(int servo) const { return static_cast<uint8_t>(config().servos.at(servo).channel); }
+  void AppendFrame(ByteString& bytes, const ServoTarget& t) const override {
+    const int32_t step = std::clamp(ToUnits(t.servo, t.position), 0, kMaxStep);
+    const char parameters[] = {Byte(step & 0xFF), Byte(step >> 8), '\0', '\0'};
+    AppendPacket(bytes, Id(t.servo), kMoveTimeWrite, std::string_view(parameters, 4));
+  }
+  uint8_t Id(int servo) const { return static_cast<uint8_t>(Channel(servo)); }
   BoardQuery Query(QueryKind kind, int servo, uint8_t command, size_t parameters) const {
     return {kind, servo, Packet(Id(servo), command, {}), kPacketBytes + parameters};
   }

@@ -14,25 +14,9 @@ constexpr int32_t kQuarters = 4;
 constexpr int32_t kMinPulse = 1;
 constexpr int32_t kMaxPulse = 0x3FFF / kQuarters;
 
-class MaestroBoard final : public Board {
+class MaestroBoard final : public FrameEachBoard {
  public:
-  using Board::Board;
-
-  ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
-    ByteString bytes;
-    bytes.reserve(targets.size() * 4);
-    for (const ServoTarget& t : targets) {
-      const int32_t quarters =
-          std::clamp(ToUnits(t.servo, t.position), kMinPulse, kMaxPulse) * kQuarters;
-      bytes += Byte(kSetTarget);
-      bytes += Byte(Channel(t.servo));
-      bytes += Byte(quarters & 0x7F);
-      bytes += Byte((quarters >> 7) & 0x7F);
-    }
-    return bytes;
-  }
-
-  size_t TickBytes(int servos) const override { return static_cast<size_t>(servos) * 4; }
+  explicit MaestroBoard(const BoardConfig& config) : FrameEachBoard(config, 4) {}
 
   std::vector<BoardQuery> Queries(QueryKind kind) const override {
     std::vector<BoardQuery> queries;
@@ -64,8 +48,15 @@ class MaestroBoard final : public Board {
     return result;
   }
 
- private:
-  int Channel(int servo) const { return config().servos.at(servo).channel; }
+ protected:
+  void AppendFrame(ByteString& bytes, const ServoTarget& t) const override {
+    const int32_t quarters =
+        std::clamp(ToUnits(t.servo, t.position), kMinPulse, kMaxPulse) * kQuarters;
+    bytes += Byte(kSetTarget);
+    bytes += Byte(Channel(t.servo));
+    bytes += Byte(quarters & 0x7F);
+    bytes += Byte((quarters >> 7) & 0x7F);
+  }
 };
 
 }  // namespace

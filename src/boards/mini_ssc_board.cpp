@@ -8,22 +8,16 @@ namespace {
 // The position byte; 255 is the command's sync byte.
 constexpr int32_t kMaxPositionByte = 254;
 
-class MiniSscBoard final : public Board {
+class MiniSscBoard final : public FrameEachBoard {
  public:
-  using Board::Board;
+  explicit MiniSscBoard(const BoardConfig& config) : FrameEachBoard(config, 3) {}
 
-  ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
-    ByteString bytes;
-    bytes.reserve(targets.size() * 3);
-    for (const ServoTarget& t : targets) {
-      bytes += Byte(0xFF);
-      bytes += Byte(config().servos.at(t.servo).channel);
-      bytes += Byte(std::clamp(ToUnits(t.servo, t.position), 0, kMaxPositionByte));
-    }
-    return bytes;
+ protected:
+  void AppendFrame(ByteString& bytes, const ServoTarget& t) const override {
+    bytes += Byte(0xFF);
+    bytes += Byte(Channel(t.servo));
+    bytes += Byte(std::clamp(ToUnits(t.servo, t.position), 0, kMaxPositionByte));
   }
-
-  size_t TickBytes(int servos) const override { return static_cast<size_t>(servos) * 3; }
 };
 
 }  // namespace

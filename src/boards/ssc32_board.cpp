@@ -77,7 +77,6 @@ class Ssc32Board final : public Board {
   }
 
  private:
-  int Channel(int servo) const { return config().servos.at(servo).channel; }
 };
 
 }  // namespace

@@ -108,7 +108,7 @@ class StsBoard final : public Board {
   }
 
  private:
-  uint8_t Id(int servo) const { return static_cast<uint8_t>(config().servos.at(servo).channel); }
+  uint8_t Id(int servo) const { return static_cast<uint8_t>(Channel(servo)); }
 };
 
 }  // namespace

@@ -2,22 +2,16 @@
 
 namespace {
 
-class VantrelBoard final : public Board {
+class VantrelBoard final : public FrameEachBoard {
  public:
-  using Board::Board;
+  explicit VantrelBoard(const BoardConfig& config) : FrameEachBoard(config, kFrameSize) {}
 
-  ByteString EncodeTick(std::span<const ServoTarget> targets) const override {
-    ByteString bytes;
-    bytes.reserve(targets.size() * kFrameSize);
-    for (const ServoTarget& t : targets) {
-      // The low bytes, as the frames always carried them.
-      bytes += EncodeServoFrame(static_cast<uint8_t>(config().servos.at(t.servo).channel),
-                                static_cast<uint8_t>(t.position));
-    }
-    return bytes;
+ protected:
+  void AppendFrame(ByteString& bytes, const ServoTarget& t) const override {
+    // The low bytes, as the frames always carried them.
+    bytes +=
+        EncodeServoFrame(static_cast<uint8_t>(Channel(t.servo)), static_cast<uint8_t>(t.position));
   }
-
-  size_t TickBytes(int servos) const override { return static_cast<size_t>(servos) * kFrameSize; }
 };
 
 }  // namespace
