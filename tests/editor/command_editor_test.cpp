@@ -30,6 +30,25 @@ void Add(TCommandList& list, char letter, int servoId, int value) {
   list.push_back(std::move(command));
 }
 
+TCommandList Script(std::initializer_list<std::tuple<char, int, int>> lines) {
+  TCommandList list;
+  for (const auto& [letter, servo, value] : lines) Add(list, letter, servo, value);
+  return list;
+}
+
+// The script most edits start from.
+TCommandList ThreeMoves() {
+  return Script({{'M', 1, 10}, {'M', 2, 20}, {'M', 3, 30}});
+}
+const char kThreeMoves[] = "M 1 10, M 2 20, M 3 30";
+
+// A command in every row of the grid, the last one M 1 99.
+TCommandList FullTable() {
+  TCommandList list;
+  for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
+  return list;
+}
+
 // "M 1 127, P 0 5"
 std::string Text(const TCommandList& list) {
   std::string text;
@@ -141,9 +160,7 @@ TEST(CommandEditor, EmptyScriptShowsNumberedEmptyRowsAndStaysEmpty) {
 }
 
 TEST(CommandEditor, OkWithoutChangesGivesTheSameScript) {
-  TCommandList list;
-  Add(list, 'M', 1, 127);
-  Add(list, 'P', 0, 5);
+  TCommandList list = Script({{'M', 1, 127}, {'P', 0, 5}});
   Editor editor(list);
   EXPECT_EQ(editor.grid()->Rows(1), QStringList({"1", "M", "1", "127", ""}));
   EXPECT_EQ(editor.grid()->Rows(2), QStringList({"2", "P", "0", "5", ""}));
@@ -156,10 +173,7 @@ TEST(CommandEditor, OkWithoutChangesGivesTheSameScript) {
 }
 
 TEST(CommandEditor, DeleteMovesTheRowsBelowUp) {
-  TCommandList list;
-  Add(list, 'M', 1, 10);
-  Add(list, 'M', 2, 20);
-  Add(list, 'M', 3, 30);
+  TCommandList list = ThreeMoves();
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.Click(4, 2);  // shows the button over the cell
@@ -184,8 +198,7 @@ TEST(CommandEditor, DeleteMovesTheRowsBelowUp) {
 }
 
 TEST(CommandEditor, DeleteNeverShowsTheLastRowTwice) {
-  TCommandList list;
-  for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
+  TCommandList list = FullTable();
   Editor editor(list);
   editor.form.DeleteRow(1);
   EXPECT_EQ(editor.grid()->Rows(498), QStringList({"498", "M", "1", "99", ""}));
@@ -195,10 +208,7 @@ TEST(CommandEditor, DeleteNeverShowsTheLastRowTwice) {
 }
 
 TEST(CommandEditor, RowDraggedByItsLineCellReordersTheScript) {
-  TCommandList list;
-  Add(list, 'M', 1, 10);
-  Add(list, 'M', 2, 20);
-  Add(list, 'M', 3, 30);
+  TCommandList list = ThreeMoves();
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   QHeaderView* lines = editor.grid()->verticalHeader();
@@ -218,8 +228,7 @@ TEST(CommandEditor, RowDraggedByItsLineCellReordersTheScript) {
 }
 
 TEST(CommandEditor, TypedValuesAreStored) {
-  TCommandList list;
-  Add(list, 'M', 1, 127);
+  TCommandList list = Script({{'M', 1, 127}});
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.Click(3, 1);
@@ -235,9 +244,7 @@ TEST(CommandEditor, TypedValuesAreStored) {
 }
 
 TEST(CommandEditor, TimedMoveLinesShowAndAreChosenByTheirLetter) {
-  TCommandList list;
-  Add(list, 'T', 0, 20);
-  Add(list, 'M', 1, 127);
+  TCommandList list = Script({{'T', 0, 20}, {'M', 1, 127}});
   Editor editor(list);
   EXPECT_EQ(editor.Cell(1, 1), "T");
   EXPECT_EQ(editor.Cell(3, 1), "20");
@@ -260,8 +267,7 @@ TEST(CommandEditor, ANumberOutsideAByteIsRefusedWithTheDialogOpen) {
       {"$100", true, "value 256 is outside 0..255", "row 2, column Value"},
   };
   for (const auto& [typed, deleteRowOne, message, detail] : cases) {
-    TCommandList list;
-    for (int servo = 1; servo <= 3; ++servo) Add(list, 'M', servo, servo * 10);
+    TCommandList list = ThreeMoves();
     Editor editor(list);
     ASSERT_TRUE(editor.Show());
     if (deleteRowOne) editor.form.DeleteRow(1);
@@ -275,15 +281,12 @@ TEST(CommandEditor, ANumberOutsideAByteIsRefusedWithTheDialogOpen) {
       EXPECT_EQ(e.detail(), detail);
     }
     EXPECT_TRUE(editor.form.isVisible());
-    EXPECT_EQ(Text(list), "M 1 10, M 2 20, M 3 30");
+    EXPECT_EQ(Text(list), kThreeMoves);
   }
 }
 
 TEST(CommandEditor, AMalformedNumberIsRefusedWithTheDialogOpenAndNoCommandLost) {
-  TCommandList list;
-  Add(list, 'M', 1, 10);
-  Add(list, 'M', 2, 20);
-  Add(list, 'M', 3, 30);
+  TCommandList list = ThreeMoves();
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.grid()->SetCells(3, 2, "abc");
@@ -295,12 +298,11 @@ TEST(CommandEditor, AMalformedNumberIsRefusedWithTheDialogOpenAndNoCommandLost) 
     EXPECT_EQ(e.detail(), "row 2, column Value");
   }
   EXPECT_TRUE(editor.form.isVisible());
-  EXPECT_EQ(Text(list), "M 1 10, M 2 20, M 3 30");
+  EXPECT_EQ(Text(list), kThreeMoves);
 }
 
 TEST(CommandEditor, NewCommandWithoutServoIdFailsOnTheEmptyText) {
-  TCommandList list;
-  Add(list, 'M', 1, 10);
+  TCommandList list = Script({{'M', 1, 10}});
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.Click(1, 2);
@@ -359,13 +361,10 @@ TEST(CommandEditor, InsertAndDeleteKeepTheOrderAndTheNumbers) {
       {"Delete button", 2, 2, button("btDeleteRows"), "M 1 10, M 3 30"},
       {"Delete key on rows 1 and 2", 1, 2, key(Qt::Key_Delete), "M 3 30"},
       {"menu: delete", 3, 3, menu(1), "M 1 10, M 2 20"},
-      {"Delete on a row without command", 5, 5, key(Qt::Key_Delete), "M 1 10, M 2 20, M 3 30"},
+      {"Delete on a row without command", 5, 5, key(Qt::Key_Delete), kThreeMoves},
   };
   for (const auto& [name, from, to, action, script] : cases) {
-    TCommandList list;
-    Add(list, 'M', 1, 10);
-    Add(list, 'M', 2, 20);
-    Add(list, 'M', 3, 30);
+    TCommandList list = ThreeMoves();
     Editor editor(list);
     ASSERT_TRUE(editor.Show());
     editor.grid()->SetCurrentCell(1, from);
@@ -385,8 +384,7 @@ TEST(CommandEditor, InsertAndDeleteKeepTheOrderAndTheNumbers) {
   }
 
   // A full table grows rather than lose its last command.
-  TCommandList list;
-  for (int i = 1; i <= 499; ++i) Add(list, 'M', 1, i % 200);
+  TCommandList list = FullTable();
   Editor editor(list);
   editor.form.InsertRow(1);
   EXPECT_EQ(editor.grid()->Rows(500), QStringList({"500", "M", "1", "99", ""}));
@@ -412,9 +410,7 @@ TEST(CommandEditor, AnEmptyCommandCellEndsTheScript) {
 }
 
 TEST(CommandEditor, CancelLeavesTheScriptAlone) {
-  TCommandList list;
-  Add(list, 'M', 1, 127);
-  Add(list, 'P', 0, 5);
+  TCommandList list = Script({{'M', 1, 127}, {'P', 0, 5}});
   Editor editor(list);
   ASSERT_TRUE(editor.Show());
   editor.form.DeleteRow(1);
@@ -428,7 +424,7 @@ TEST(CommandEditor, CancelLeavesTheScriptAlone) {
 
 TEST(CommandEditor, EditShowsTheDialogOnTheScriptsOwnList) {
   TRoboPath script;
-  Add(script.commands, 'M', 4, 100);
+  script.commands = Script({{'M', 4, 100}});
   TfrmCommandEdit* seen = nullptr;
   QTimer::singleShot(0, [&] {
     seen = qobject_cast<TfrmCommandEdit*>(QApplication::activeModalWidget());
