@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "board_bytes.h"
+#include "board_factory.h"
 #include "board_line.h"
+#include "hex_bytes.h"
 #include "line_budget.h"
 
 namespace {

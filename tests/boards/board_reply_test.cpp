@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "board_bytes.h"
+#include "board_factory.h"
+#include "hex_bytes.h"
 
 namespace {
 
