@@ -63,6 +63,10 @@ bool TKeyRouter::eventFilter(QObject* watched, QEvent* event) {
     actions_.teach();
     return true;
   }
+  if (here && key == Qt::Key_F9) {
+    actions_.limp();
+    return true;
+  }
   // Only keys typed in this window record, and the key is never consumed.
   if (watched == target && target && target->window() == window_ && !IsTextBox(target)) {
     actions_.keyPress(static_cast<QKeyEvent*>(event)->text());

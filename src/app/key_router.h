@@ -1,4 +1,4 @@
-// The main window's keys. Esc halts from every window of the program; Home, F5, F6, F7, F8 and
+// The main window's keys. Esc halts from every window of the program; Home, F5 to F9 and
 // (while a script waits) Space act where the main window has them; any other key typed there
 // records (the window's FormKeyPress) and still reaches the focused control. In a text box a key
 // keeps its meaning there.
@@ -22,6 +22,7 @@ class TKeyRouter : public QObject {
     std::function<void()> toggleJogTool;  // F6
     std::function<void()> toggleArmView;  // F7
     std::function<void()> teach;          // F8
+    std::function<void()> limp;           // F9
     // Space: true when it was taken (a script waiting for the operator goes on), so that
     // the button with the focus is not pressed as well.
     std::function<bool()> space;

@@ -73,6 +73,8 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
                                           });
   teach_ = std::make_unique<TTeachControl>(
       ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
+  limp_ = std::make_unique<TLimpControl>(ui->btLimp, ComPort1, board_, gate_,
+                                         [this](const QString& text) { status.Say(text); });
   // Timelines opened from the editor picture the script on this arm, from where it stands.
   SetTimelineArmSource([this] {
     return TimelineArm{gate_.received(), gate_.settings(), ui->sbSpeed->value(),
@@ -174,6 +176,7 @@ void TfrmVantrel::ConnectControls() {
   on(ui->btTeach, &QPushButton::clicked, [this] { btTeachClick(); });
   on(ui->btTimeline, &QPushButton::clicked, [this] { btTimelineClick(); });
   on(ui->btArmView, &QPushButton::clicked, [this] { ToggleArmView(); });
+  on(ui->btLimp, &QPushButton::clicked, [this] { btLimpClick(); });
 }
 
 const ServoTables& TfrmVantrel::servoTables() const {
@@ -212,6 +215,10 @@ void TfrmVantrel::UpdateGauges() {
 }
 
 void TfrmVantrel::Timer1Timer() {
+  if (limp_->active()) {
+    LimpTick();
+    return;
+  }
   if (state.runState == 1) jog_->ReadInput(*joy_, *teach_);
   const ServoState before = state;
   for (int i = 1; i <= kServoCount; ++i) {
@@ -270,6 +277,7 @@ void TfrmVantrel::RouteKeys() {
   actions.toggleJogTool = [this] { ui->cbJogTool->toggle(); };
   actions.toggleArmView = [this] { ToggleArmView(); };
   actions.teach = [this] { RunGuarded([this] { btTeachClick(); }); };
+  actions.limp = [this] { RunGuarded([this] { btLimpClick(); }); };
   actions.space = [this] {
     if (waiting_) btContinueClick();
     return waiting_;

@@ -18,6 +18,7 @@
 #include "file_process.h"
 #include "halting_clock.h"
 #include "jog_controller.h"
+#include "limp_control.h"
 #include "playback.h"
 #include "pose_store.h"
 #include "script_model.h"
@@ -76,6 +77,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void btTeachClick();
   // Shows the timeline of the script.
   void btTimelineClick();
+  // Limp and F9: torque off to move the arm by hand, or on again where the arm stands.
+  void btLimpClick();
 
   const ServoTables& servoTables() const;
 
@@ -112,6 +115,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TArmView* armView() const { return armLink_.view(); }
   TfrmJogPad* jogPad() const { return jog_->pad(); }
   TTeachControl& teach() { return *teach_; }
+  TLimpControl& limp() { return *limp_; }
   TfrmTimeline* timeline() const { return timeline_; }
   // F5: shows the jog pad beside the window, or hides it.
   void ToggleJogPad() { jog_->TogglePad(); }
@@ -159,6 +163,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   bool BusyRefused();
   // The servos the tick sends: those the tool jog moved, then the jogged ones in servo order.
   std::vector<int> TickServos(const ServoState& stepped, bool horizontalMode);
+  // A tick while the arm is limp: nothing is written; Teach samples what the board reports.
+  void LimpTick();
   // Lets keys and clicks in during a long wait, with no tick.
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
@@ -197,6 +203,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TfrmTimeline* timeline_ = nullptr;
   // Every motion of the arm goes through it; it knows what the arm received.
   ArmGate gate_{*this};
+  std::unique_ptr<TLimpControl> limp_;
   TArmReadout readout_{nullptr};
   float minToolY_ = 0;
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes

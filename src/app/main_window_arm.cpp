@@ -68,6 +68,7 @@ void TfrmVantrel::UpdatePreview() {
 }
 
 bool TfrmVantrel::BusyRefused() {
+  if (limp_->RefuseMotion()) return true;
   if (state.runState != 2 && !gate_.busy()) return false;
   status.Say(QString::fromStdString(EArmBusy().what()));
   return true;
@@ -78,6 +79,7 @@ void TfrmVantrel::ShowBusy(bool busy) {
                                                           ui->btLoad, ui->btEdit}) {
     control->setEnabled(!busy);
   }
+  limp_->SetBusy(busy);
 }
 
 void TfrmVantrel::GoTo(const Pose& target, const std::optional<ToolPoint>& along,
@@ -116,4 +118,22 @@ std::array<std::string, 3> TfrmVantrel::TypedPoint() const {
   return {PointDecimal(ui->Xcoord->text().toStdString(), commaDecimal, "X"),
           PointDecimal(ui->Ycoord->text().toStdString(), commaDecimal, "Y"),
           PointDecimal(ui->Zcoord->text().toStdString(), commaDecimal, "Z")};
+}
+
+void TfrmVantrel::btLimpClick() {
+  if (limp_->active()) {
+    // Held where the hand left it: the gauges show the pose the arm now holds.
+    if (limp_->Hold()) RestoreSentPose();
+    return;
+  }
+  if (BusyRefused()) {
+    limp_->SetBusy(gate_.busy());
+    return;
+  }
+  jog_->Release();
+  limp_->GoLimp();
+}
+
+void TfrmVantrel::LimpTick() {
+  if (limp_->Tick(*teach_, state)) UpdateGauges();
 }

@@ -21,6 +21,8 @@ void TfrmVantrel::ShowConnection() {
   const bool connected = ComPort1.Connected();
   setWindowTitle(connected ? tr("Vantrel control") : tr("Vantrel control - not connected"));
   if (!connected && !connectedSaid_.isEmpty() && status.Text() == connectedSaid_) status.Say({});
+  // A port back under a limp arm holds it where it stands.
+  if (limp_->PortChanged()) RestoreSentPose();
 }
 
 void TfrmVantrel::EndMotion() {
@@ -56,6 +58,10 @@ ServoState TfrmVantrel::ReceivedState() const {
 }
 
 bool TfrmVantrel::Write(const ByteString& frames) {
+  if (limp_->RefuseMotion()) {
+    stopRequested = 1;
+    return false;
+  }
   if (!ComPort1.Connected()) {
     status.Say(NotConnected());
     stopRequested = 1;

@@ -27,8 +27,17 @@ void TfrmVantrel::btEditClick() {
 }
 
 void TfrmVantrel::btTeachClick() {
-  if (BusyRefused()) return;
-  teach_->Toggle(ReceivedState(), *clock, TeachIntervalMs(options_->store()));
+  ServoState start = ReceivedState();
+  if (limp_->active()) {
+    // Taught by hand: it starts where the hand holds the arm.
+    if (!teach_->active() && !limp_->ReadInto(start, TrNoop("Not teaching: {1}"))) {
+      teach_->Stop();
+      return;
+    }
+  } else if (BusyRefused()) {
+    return;
+  }
+  teach_->Toggle(start, *clock, TeachIntervalMs(options_->store()));
 }
 
 void TfrmVantrel::btTimelineClick() {

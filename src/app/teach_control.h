@@ -27,6 +27,7 @@ class TTeachControl {
   void Stop();
   bool active() const { return recorder_ && recorder_->active(); }
   int commands() const { return recorder_ ? recorder_->commands() : 0; }
+  bool SampleDue() const { return recorder_ && recorder_->Due(); }
 
   // After each tick's step: samples the positions when a sample is due.
   void Tick(const ServoState& state);

@@ -71,6 +71,8 @@ void TWindowRemote::Run(const HaltCheck& halted, const std::function<void()>& mo
     throw EDetailedError(Tr("busy with another motion"));
   }
   if (QApplication::activeModalWidget()) throw EDetailedError(Tr("the window has a dialog open"));
+  // A goal written to a limp arm would drive it.
+  if (window_.limp().active()) throw EDetailedError(Tr("the arm is limp"));
   if (!window_.ComPort1.Connected()) {
     throw EDetailedError(TfrmVantrel::tr("Not connected: the arm was not moved").toStdString());
   }

@@ -25,6 +25,8 @@ class TeachRecorder {
   // positions may change (each control tick).
   int Sample(TRoboPath& script, const ServoState& state);
   void Stop() { active_ = false; }
+  // A sample is due: the positions are worth reading now.
+  bool Due() const { return active_ && ElapsedMs() >= nextDueMs_; }
 
   bool active() const { return active_; }
   // Commands appended since Start.
