@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <atomic>
 
 #include "script_line.h"
 #include "ui_main_window.h"
@@ -61,8 +62,13 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   }
   EXPECT_EQ(taught, "T;0;1 M;3;200 T;0;1 M;2;40 ");
 
+  // Whatever the board takes on the way, no servo leaves the hand's pose.
+  std::atomic<int> elsewhere = 0;
+  board.SetListener([&] { elsewhere += board.State().position[2] != 40; });
   QTest::keyClick(&w, Qt::Key_F9);
   ASSERT_TRUE(EveryServoBecomes(false));
+  board.SetListener({});
+  EXPECT_EQ(elsewhere, 0);
   // One target per servo, each where the hand left it, and the torque holds it there.
   const auto held = board.State();
   EXPECT_EQ(held.frames - limp.frames, static_cast<uint64_t>(kServoCount));
