@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 
+#include "options_form.h"
 #include "script_line.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
@@ -94,6 +96,13 @@ TEST_P(LimpOnTheBoard, ASilentServoEndsTeachingAndAServoBeyondItsLimitKeepsTheAr
   w.ui->btLimp->click();
   EXPECT_EQ(w.status.Text(), "Still limp: servo 5 at 230, outside 0..200");
   EXPECT_TRUE(EveryServoBecomes(true));
+  // The port closed and opened again (Options) holds the arm where it stands.
+  ASSERT_TRUE(board.MoveByHand(5, 150));
+  QTimer::singleShot(0, w.options(), &QDialog::reject);
+  w.optionsClick();
+  EXPECT_FALSE(w.limp().active());
+  EXPECT_TRUE(EveryServoBecomes(false));
+  EXPECT_EQ(board.State().position[5], 150);
 }
 
 INSTANTIATE_TEST_SUITE_P(BusServos, LimpOnTheBoard, testing::Values("sts", "lx16a"));
