@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "build_paths.h"
 #include "child_process.h"
 #include "mosquitto_broker.h"
 #include "temp_dir.h"
@@ -68,7 +69,7 @@ void BM_MoveToFirstFrame(benchmark::State& state) {
             "[Options]\ncomPort=" + line + "\nbaudRate=115200\n" + "mqttHost=127.0.0.1\nmqttPort=" +
                 std::to_string(broker.port()) + "\nmqttArm=bench\nmqttControl=1\n");
   ::setenv("XDG_STATE_HOME", dir.path().c_str(), 1);
-  ChildProcess arm(VANTREL_BINARY, {"serve", "--quiet", "--settings", dir.File("arm.ini")});
+  ChildProcess arm(ProgramPath(), {"serve", "--quiet", "--settings", dir.File("arm.ini")});
   ChildProcess reference(
       "/usr/bin/mosquitto_sub",
       {"-h", "127.0.0.1", "-p", std::to_string(broker.port()), "-t", "bench/ref", "-q", "1"});

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "build_paths.h"
 #include "catalogue_translator.h"
 #include "com_error.h"
 #include "german_texts.h"
@@ -20,17 +21,17 @@ namespace {
 
 // German while it lives, the serial link's texts too, which it keeps as it looked them up.
 struct German {
-  German() : texts(std::in_place, SHIPPED_LOCALE_DIR) { InitPortMessages(SHIPPED_LOCALE_DIR); }
+  German() : texts(std::in_place, ShippedLocaleDir()) { InitPortMessages(ShippedLocaleDir()); }
   ~German() {
     texts.reset();
-    InitPortMessages(SHIPPED_LOCALE_DIR);
+    InitPortMessages(ShippedLocaleDir());
   }
   std::optional<GermanTexts> texts;
 };
 
 TEST(GermanWindow, CaptionsTitleMessagesAndBoxesAreGerman) {
   const German german;
-  InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
+  InstallCatalogueTranslator(ShippedLocaleDir());
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"comPort", "/dev/vantrel-no-such-port"}});
   ASSERT_EQ(h.errors.size(), 1);

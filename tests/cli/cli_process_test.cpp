@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 
+#include "build_paths.h"
 #include "child_process.h"
 #include "cli_harness.h"
 #include "unSerialLink.h"
@@ -26,7 +27,7 @@ using namespace std::chrono_literals;
 class Child : public ChildProcess {
  public:
   explicit Child(const std::vector<std::string>& args, int errFd = -1, int outFd = -1)
-      : ChildProcess(VANTREL_BINARY, args, errFd, outFd) {}
+      : ChildProcess(ProgramPath(), args, errFd, outFd) {}
 };
 
 TEST(Program, HelpListsTheSubcommands) {
@@ -183,16 +184,17 @@ TEST(Program, SpeaksGermanWhereTheUserAsksForIt) {
 // What the build command of scripts/run builds includes the German catalogue where the program
 // looks for it (which the test above reads from).
 TEST(Program, TheBuildOfScriptsRunMakesTheCatalogues) {
-  const std::string command = std::string(VANTREL_MAKE_PROGRAM) +
-                              " -C " VANTREL_BUILD_DIR
+  const std::string command = MakeProgram() + " -C " + BuildPath("") +
                               " -t commands $(sed -n 's|.*scripts/build build --target \\([^ "
-                              "]*\\).*|\\1|p' " VANTREL_SOURCE_DIR "/scripts/run)";
+                              "]*\\).*|\\1|p' " +
+                              SourcePath("scripts/run") + ")";
   FILE* pipe = ::popen(command.c_str(), "r");
   std::string commands;
   char buffer[4096];
   while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) commands.append(buffer, n);
   EXPECT_EQ(::pclose(pipe), 0);
-  EXPECT_NE(commands.find("-o " VANTREL_GERMAN_CATALOGUE), std::string::npos);
+  EXPECT_NE(commands.find("-o " + ShippedLocaleDir() + "/de/LC_MESSAGES/vantrel.mo"),
+            std::string::npos);
 }
 
 TEST(Program, TheWindowWithoutADisplaySaysWhatRunsWithoutOne) {

@@ -5,11 +5,12 @@
 
 #include <filesystem>
 
+#include "build_paths.h"
 #include "cli_harness.h"
 
 namespace {
 
-const std::string kShipped = std::string(VANTREL_SOURCE_DIR) + "/resources/vantrel.ini";
+const std::string kShipped = SourcePath("resources/vantrel.ini");
 
 TEST(CommandSettings, AFileWithOnlyThePortMovesWithTheShippedGeometry) {
   TempDir dir;

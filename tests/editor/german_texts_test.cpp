@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "build_paths.h"
 #include "catalogue_translator.h"
 #include "command_editor.h"
 #include "file_process.h"
@@ -28,8 +29,8 @@ TEST(GermanTexts, MessagesComeOutGermanWithTheirFigures) {
   TFileProcess file;
   file.RecordSource = dir.File("a.vco");
   WriteFile(file.RecordSource, "M;1;5\r\nM;3;300\r\n");
-  std::optional<GermanTexts> german(std::in_place, SHIPPED_LOCALE_DIR);
-  InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
+  std::optional<GermanTexts> german(std::in_place, ShippedLocaleDir());
+  InstallCatalogueTranslator(ShippedLocaleDir());
   TfrmCommandEdit editor;
   editor.commandSheet->SetCells(1, 1, "M");
   editor.commandSheet->SetCells(2, 1, "300");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "fuzz_support.h"
 
 void FuzzFail(const char* condition, const char* file, int line) {
@@ -61,7 +62,7 @@ void Replay(const Harness& harness, const std::filesystem::path& file) {
 
 // Starting inputs are hand-made; findings are inputs that once broke a property.
 TEST_P(FuzzReplay, SeedsAndFindingsHoldTheProperty) {
-  const std::filesystem::path folder(VANTREL_FUZZ_DIR);
+  const std::filesystem::path folder(SourcePath("tests/fuzz"));
   const auto inputs = FilesIn(folder / "corpus" / GetParam().name);
   ASSERT_FALSE(inputs.empty()) << "no corpus for " << GetParam().name;
   for (const auto& file : inputs) Replay(GetParam(), file);

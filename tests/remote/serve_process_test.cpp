@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "arm_settings.h"
+#include "build_paths.h"
 #include "child_process.h"
 #include "mosquitto_broker.h"
 #include "pty_pair.h"
@@ -37,7 +38,7 @@ class ServeTest : public testing::Test {
     WriteFile(settings, ArmSettingsText(port, changes));
     ::setenv("XDG_STATE_HOME", dir_.File(arm).c_str(), 1);
     auto child = std::make_unique<ChildProcess>(
-        VANTREL_BINARY, std::vector<std::string>{"serve", "--settings", settings});
+        ProgramPath(), std::vector<std::string>{"serve", "--settings", settings});
     EXPECT_TRUE(probe_.WaitFor(Topic(arm, "online"), "true", 10s).arrived != Clock::time_point{})
         << child->err;
     return child;

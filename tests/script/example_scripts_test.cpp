@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "applied_settings.h"
+#include "build_paths.h"
 #include "file_process.h"
 #include "option_store.h"
 #include "script_flow.h"
@@ -19,14 +20,14 @@ namespace {
 
 std::vector<std::string> ExampleScripts() {
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(EXAMPLES_DIR)) {
+  for (const auto& entry : std::filesystem::directory_iterator(SourcePath("resources/examples"))) {
     if (entry.path().extension() == ".vco") files.push_back(entry.path().string());
   }
   return files;
 }
 
 TEST(ExampleScripts, LoadPlayableAndWithinTheShippedLimits) {
-  const OptionStore shipped(SHIPPED_SETTINGS);
+  const OptionStore shipped(SourcePath("resources/vantrel.ini"));
   const std::vector<std::string> files = ExampleScripts();
   ASSERT_GE(files.size(), 2u);
   for (const std::string& file : files) {

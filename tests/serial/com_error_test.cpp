@@ -7,6 +7,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "build_paths.h"
 #include "com_error.h"
 
 namespace {
@@ -39,7 +40,7 @@ TEST(ComError, WithoutACatalogueEveryTextIsEnglish) {
 TEST(ComError, TranslatesThroughTheCportCatalogue) {
   ::setenv("LANGUAGE", "de", 1);
   ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  InitPortMessages(TEST_LOCALE_DIR);
+  InitPortMessages(BuildPath("tests/serial/locale"));
   EXPECT_EQ(PortMessages(18), "Verknüpfung konnte nicht (ab)gemeldet werden");
   EXPECT_EQ(PortMessages(1), "Unable to open com port");  // not in the catalogue
   EXPECT_STREQ(EComPort(18).what(), "Verknüpfung konnte nicht (ab)gemeldet werden");

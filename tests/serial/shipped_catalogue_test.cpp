@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "com_error.h"
 
 namespace {
@@ -18,7 +19,7 @@ TEST(ShippedCatalogue, GermanTranslatesEveryMessageAndTheSuffix) {
 
   ::setenv("LANGUAGE", "de", 1);
   ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  InitPortMessages(SHIPPED_LOCALE_DIR);
+  InitPortMessages(ShippedLocaleDir());
   for (int code = 1; code <= kPortMessageCount; ++code) {
     EXPECT_NE(PortMessages(code), english[code - 1]) << "message " << code << " untranslated";
     EXPECT_FALSE(PortMessages(code).empty());

@@ -2,15 +2,15 @@
 #include <gtest/gtest.h>
 
 #include "board_settings.h"
+#include "build_paths.h"
 
 namespace {
 
 TEST(BoardExamples, EachLoadsCleanAndDrivesItsBoard) {
   for (const char* family : {"ssc32", "maestro", "minissc", "sts", "lx16a"}) {
     SCOPED_TRACE(family);
-    const OptionStore store(
-        std::string(VANTREL_SOURCE_DIR) + "/resources/examples/" + family + ".ini",
-        OptionStore::Problems::Keep);
+    const OptionStore store(SourcePath(std::string("resources/examples/") + family + ".ini"),
+                            OptionStore::Problems::Keep);
     EXPECT_EQ(store.readFailure(), "");
     EXPECT_FALSE(store.notice()) << store.notice()->detail;
     const BoardSetup setup = ReadBoardSetup(store);

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "build_paths.h"
 #include "com_send.h"
 #include "errors.h"
 #include "german_texts.h"
@@ -16,7 +17,7 @@ namespace {
 
 TEST(German, MessagesKeepTheirFigures) {
   TempDir dir;
-  std::optional<GermanTexts> german(std::in_place, SHIPPED_LOCALE_DIR);
+  std::optional<GermanTexts> german(std::in_place, ShippedLocaleDir());
   const std::string ini = dir.File("vantrel.ini");
   WriteFile(ini, "[Options]\nsv1Maxval=300\n");
   const OptionStore store(ini, OptionStore::Problems::Keep);

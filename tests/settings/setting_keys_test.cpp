@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "build_paths.h"
 #include "error_report.h"
 #include "german_texts.h"
 #include "ini_file.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-const std::string kSource = VANTREL_SOURCE_DIR;
+const std::string kSource = SourcePath("");
 
 TEST(SettingKeys, TheBuiltInValuesAreTheShippedFilesAndLieInRange) {
   const IniFile shipped = IniFile::Load(kSource + "/resources/vantrel.ini");
@@ -55,7 +56,7 @@ TEST(SettingKeys, TheManPagesGiveEveryKeysRangeAndDefault) {
     SCOPED_TRACE(p.path);
     const std::string page = ReadFile(kSource + p.path);
     std::optional<GermanTexts> german;
-    if (p.german) german.emplace(SHIPPED_LOCALE_DIR);
+    if (p.german) german.emplace(ShippedLocaleDir());
     for (const SettingKey& key : SettingKeys()) {
       SCOPED_TRACE(key.name);
       const std::string head =

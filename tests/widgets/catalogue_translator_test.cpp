@@ -4,14 +4,15 @@
 
 #include <QCoreApplication>
 
+#include "build_paths.h"
 #include "catalogue_translator.h"
 #include "german_texts.h"
 
 namespace {
 
 TEST(CatalogueTranslator, GermanFromTheProgramsCatalogueThenTheToolkits) {
-  const GermanTexts german(SHIPPED_LOCALE_DIR);
-  InstallCatalogueTranslator(SHIPPED_LOCALE_DIR);
+  const GermanTexts german(ShippedLocaleDir());
+  InstallCatalogueTranslator(ShippedLocaleDir());
   EXPECT_EQ(QCoreApplication::translate("TfrmOptions", "Cancel"), QStringLiteral("Abbrechen"));
   // Not in the program's catalogue: the toolkit's own, which the set-up installs.
   EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Ja"));
