@@ -203,6 +203,7 @@ void TfrmVantrel::ApplySettings() {
   state.servoIncr = settings.servoIncr;
   jog_->SetStep(settings.jogStep);
   Timer1.SetInterval(settings.servoComInterval);
+  WatchBoard();
   FollowPort();
   UpdateArmView();
   ReportBoardProblems(settings.board);
@@ -220,6 +221,8 @@ void TfrmVantrel::Timer1Timer() {
     return;
   }
   if (state.runState == 1) jog_->ReadInput(*joy_, *teach_);
+  // A servo too hot or overloaded: nothing jogs until a reading says otherwise.
+  if (!watch_.alarm().empty()) jog_->Stop();
   const ServoState before = state;
   for (int i = 1; i <= kServoCount; ++i) {
     StepServo(state, i);
@@ -237,6 +240,8 @@ void TfrmVantrel::Timer1Timer() {
     throw;
   }
   if (!Timer1.Enabled()) RestartTick();
+  // A write is followed by a question of its own; a tick that wrote nothing asks one.
+  if (servos.empty() && !gate_.busy()) watch_.ReadNext();
   // Teaching records what the arm received, not what the stick asked for.
   teach_->Tick(ReceivedState());
   // Handling one pending event here is left to Qt: this handler returns to the event loop,

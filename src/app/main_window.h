@@ -14,6 +14,7 @@
 #include "arm_readout.h"
 #include "arm_view_link.h"
 #include "board_line.h"
+#include "board_watch.h"
 #include "com_port.h"
 #include "file_process.h"
 #include "halting_clock.h"
@@ -95,7 +96,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   bool Write(const ByteString& frames) override;
   ScheduleClock& Clock() override { return *clock; }
   void Received(const Pose& before, const Pose& now) override;
-  bool Halted() override { return halt_ || stopRequested == 1; }
+  // A servo out of bounds halts every run until a reading says otherwise.
+  bool Halted() override { return halt_ || stopRequested == 1 || !watch_.alarm().empty(); }
   ArmGate& gate() { return gate_; }
 
   ServoState state;
@@ -116,6 +118,8 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   TfrmJogPad* jogPad() const { return jog_->pad(); }
   TTeachControl& teach() { return *teach_; }
   TLimpControl& limp() { return *limp_; }
+  // The board read back while connected: the last reading, the measured pose, a read now.
+  TBoardWatch& boardWatch() { return watch_; }
   TfrmTimeline* timeline() const { return timeline_; }
   // F5: shows the jog pad beside the window, or hides it.
   void ToggleJogPad() { jog_->TogglePad(); }
@@ -169,8 +173,10 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   void PumpDuringWait();
   // Follows the port's arm after the port (re)opened: a new port's arm is where it was left.
   void FollowPort();
-  // The pose the board reports, where it can tell; a failed reply is said in the status bar.
-  std::optional<ServoPose> ReadBoardPose();
+  // The port opened: the board is read back afresh, the whole pose at once.
+  void WatchBoard();
+  // What the window does with what the board tells.
+  TBoardWatch::Hooks WatchHooks();
   // The keys of this window, and Esc in every window of the program.
   void RouteKeys();
   // The arm view's outline of the point typed into the coordinate boxes.
@@ -205,6 +211,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   ArmGate gate_{*this};
   std::unique_ptr<TLimpControl> limp_;
   TArmReadout readout_{nullptr};
+  TBoardWatch watch_{ComPort1, WatchHooks()};
   float minToolY_ = 0;
   QString connectedSaid_;  // the last "Connected to" message, taken back when the port goes
   // The arm on the broker; last, so it goes first, while what it drives is still there.

@@ -4,12 +4,11 @@
 #include <QLocale>
 #include <QScopeGuard>
 
-#include "board_reader.h"
+#include "error_report.h"
 #include "home_pose.h"
 #include "main_window.h"
 #include "move_to_point.h"
 #include "options_form.h"
-#include "port_reply_line.h"
 #include "ui_main_window.h"
 #include "virtual_controller.h"
 
@@ -18,7 +17,7 @@ void TfrmVantrel::FollowPort() {
   if (path == poseKeeper_.portPath()) return;
   // The arm is taken to stand where the gate holds it: within the limits; where the board can
   // tell, where it says, not where it was left.
-  const auto measured = ReadBoardPose();
+  const auto measured = watch_.measured();
   gate_.Place(measured ? *measured : StartPose(options_->store(), path));
   SetStartPose(state, gate_.received());
   // The virtual arm stands where this one is taken to stand, not in the middle.
@@ -29,17 +28,25 @@ void TfrmVantrel::FollowPort() {
   poseKeeper_.Follow(PoseFolder(), path, state);
 }
 
-std::optional<ServoPose> TfrmVantrel::ReadBoardPose() {
-  const Board& board = board_.board();
-  if (!ComPort1.Connected() || !board.Answers()) return std::nullopt;
-  BoardReader reader(board, false);
-  PortReplyLine line(ComPort1);
-  const auto reading = reader.ReadAll(line);
-  if (!reading) {
-    status.Say(QString::fromStdString(reader.fault()));
-    return std::nullopt;
-  }
-  return MeasuredPose(*reading);
+void TfrmVantrel::WatchBoard() {
+  watch_.Start(board_, options_->store().ReadOptionInt("maxServoTemp"));
+  watch_.ReadAll();
+}
+
+TBoardWatch::Hooks TfrmVantrel::WatchHooks() {
+  TBoardWatch::Hooks hooks;
+  hooks.say = [this](const std::string& text) { status.Say(QString::fromStdString(text)); };
+  hooks.unsay = [this](const std::string& text) {
+    if (status.Text() == QString::fromStdString(text)) status.Say({});
+  };
+  hooks.halt = [this](const std::string& text, bool first) {
+    Halt();
+    jog_->Release();
+    status.Say(QString::fromStdString(text));
+    if (first) ReportError(text);
+  };
+  hooks.measured = [this](const std::optional<ServoPose>& pose) { armLink_.SetMeasured(pose); };
+  return hooks;
 }
 
 void TfrmVantrel::UpdateArmView() {
@@ -135,5 +142,9 @@ void TfrmVantrel::btLimpClick() {
 }
 
 void TfrmVantrel::LimpTick() {
-  if (limp_->Tick(*teach_, state)) UpdateGauges();
+  if (limp_->Tick(*teach_, state)) {
+    UpdateGauges();
+  } else {
+    watch_.ReadNext();  // the arm view follows the hand
+  }
 }

@@ -38,6 +38,7 @@ void TfrmVantrel::PortAppeared() {
   jog_->Release();
   connectedSaid_ = tr("Connected to %1").arg(QString::fromStdString(ComPort1.DevicePath()));
   status.Say(connectedSaid_);
+  WatchBoard();
   Timer1.Start();
 }
 
@@ -84,8 +85,8 @@ bool TfrmVantrel::Write(const ByteString& frames) {
         std::chrono::ceil<std::chrono::milliseconds>(*due + TPoseKeeper::kWriteInterval));
   }
   // The arm has moved: what the bar said is over, but for a jog held back at the table, whose
-  // other servos still go out.
-  if (status.Text() != jog_->said()) status.Say({});
+  // other servos still go out, and for reading back gone off.
+  if (status.Text() != jog_->said() && !watch_.Says(status.Text().toStdString())) status.Say({});
   RestartTick();
   return true;
 }
@@ -97,6 +98,7 @@ void TfrmVantrel::Received(const Pose& before, const Pose& now) {
   }
   UpdateGauges();
   armLink_.SetSent(now.data());
+  watch_.ReadNext();
   // In a run, what the write set going (the gauges' repaint, the lamp) is handled while the
   // arm travels; left to the pumps after the wait, it would hold up the next frame.
   if (gate_.busy()) PumpEvents();

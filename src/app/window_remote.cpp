@@ -107,6 +107,9 @@ void TWindowRemote::Halt() {
 const ServoState& TWindowRemote::Servos() const {
   return window_.state;
 }
+std::optional<ServoPose> TWindowRemote::PoseRead() const {
+  return window_.boardWatch().measured();
+}
 const ServoTables& TWindowRemote::Tables() const {
   return window_.servoTables();
 }

@@ -28,6 +28,7 @@ class TWindowRemote : public QObject, public BrokerArm {
   void Wake();
 
   const ServoState& Servos() const override;
+  std::optional<ServoPose> PoseRead() const override;
   const ServoTables& Tables() const override;
   Workspace Reach() const override;
   const OptionStore& Settings() const override;

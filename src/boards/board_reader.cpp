@@ -91,11 +91,12 @@ std::optional<ServoPose> MeasuredPose(const BoardReading& reading) {
 std::optional<std::string> HealthAlarm(const BoardReading& reading, int32_t maxCelsius) {
   for (int s = 1; s <= kServoCount; ++s) {
     const ServoReading& r = reading.servos[s];
-    if (r.overload) return TrFormat("Servo {1} reports overload", {std::to_string(s)});
+    // A servo that overheats says so as overload too: its heat tells more.
     if (r.celsius && *r.celsius > maxCelsius) {
       return TrFormat("Servo {1} is at {2} °C, above {3} °C",
                       {std::to_string(s), std::to_string(*r.celsius), std::to_string(maxCelsius)});
     }
+    if (r.overload) return TrFormat("Servo {1} reports overload", {std::to_string(s)});
   }
   return std::nullopt;
 }

@@ -136,6 +136,10 @@ void BrokerArm::Continue() {
 RemoteState BrokerArm::State() const {
   RemoteState state;
   for (int i = 1; i <= kServoCount; ++i) state.pose[i - 1] = Servos().position[i];
+  if (const auto read = PoseRead()) {
+    state.poseRead.emplace();
+    std::copy(read->begin() + 1, read->end(), state.poseRead->begin());
+  }
   state.connected = Connected();
   state.playing = Playing();
   state.waiting = Waiting();

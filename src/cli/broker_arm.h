@@ -8,6 +8,7 @@
 #include "arm_gate.h"
 #include "option_store.h"
 #include "playback.h"
+#include "pose_store.h"
 #include "remote_session.h"
 
 // The broker settings: mqttHost, mqttPort, mqttUser, mqttPassword, mqttCaFile, and mqttArm or
@@ -33,6 +34,8 @@ class BrokerArm : public RemoteArm {
  protected:
   // The servos as last sent.
   virtual const ServoState& Servos() const = 0;
+  // The servos as the board reports them; nothing where it does not.
+  virtual std::optional<ServoPose> PoseRead() const { return std::nullopt; }
   virtual const ServoTables& Tables() const = 0;
   virtual Workspace Reach() const = 0;
   virtual const OptionStore& Settings() const = 0;

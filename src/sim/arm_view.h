@@ -29,6 +29,7 @@ class TArmView : public QWidget {
   // positions[1..6] the controller reports, or none.
   void SetMeasured(const std::optional<std::array<int32_t, 7>>& positions);
   bool measuredShown() const { return measured_.has_value(); }
+  const std::optional<std::array<int32_t, 7>>& measured() const { return measured_; }
 
   int32_t position(int servo) const { return positions_[servo]; }
   uint64_t frames() const { return frames_; }

@@ -36,6 +36,7 @@ void TArmViewLink::MakeView(QWidget* owner) {
         Qt::QueuedConnection);
   });
   view_->SetLinks(arm_.H, arm_.L1, arm_.L2, arm_.L3);
+  view_->SetMeasured(measured_);
 }
 
 void TArmViewLink::Follow(bool virtualPort, QWidget* owner, const ServoTables& tables,
@@ -67,6 +68,12 @@ void TArmViewLink::SetSent(const int32_t positions[7]) {
   if (virtual_ || !view_ || !view_->isVisible()) return;
   Refresh();
   view_->repaint();  // playback's sleeps leave no event loop to paint it later
+}
+
+void TArmViewLink::SetMeasured(
+    const std::optional<std::array<int32_t, kServoCount + 1>>& positions) {
+  measured_ = positions;
+  if (view_) view_->SetMeasured(positions);
 }
 
 void TArmViewLink::Refresh() {

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "arm_view.h"
 #include "schedule_clock.h"
@@ -30,6 +31,8 @@ class TArmViewLink : public ScheduleClock {
 
   // The positions[1..6] the arm was last sent; a visible view of a real port redraws now.
   void SetSent(const int32_t positions[7]);
+  // The positions[1..6] the board reports, drawn beside those sent; none when it reports none.
+  void SetMeasured(const std::optional<std::array<int32_t, kServoCount + 1>>& positions);
   // The controller's or the sent state into the view.
   void Refresh();
   // The steady clock, whose sleeps on the main thread repaint a visible view of the virtual
@@ -44,5 +47,6 @@ class TArmViewLink : public ScheduleClock {
   bool virtual_ = false;
   ArmGeometry arm_{};
   std::array<int32_t, kServoCount + 1> sent_{0, 127, 127, 127, 127, 127, 127};
+  std::optional<std::array<int32_t, kServoCount + 1>> measured_;
   uint64_t shown_ = 0;  // frames and broken frames the view has drawn
 };
