@@ -44,6 +44,8 @@ class TBoardWatch {
   std::optional<ServoPose> measured() const;
   // "Servo 3 reports overload: all motion halted" while a servo is out of bounds, else empty.
   const std::string& alarm() const { return alarm_; }
+  // Why reading back went off, in the user's language; empty while it has not.
+  const std::string& fault() const { return fault_; }
   // True for a text this watch says and has not taken back.
   bool Says(const std::string& text) const {
     return !text.empty() && (text == fault_ || text == alarm_);

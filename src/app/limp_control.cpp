@@ -4,7 +4,7 @@
 
 #include "arm_gate.h"
 #include "board_line.h"
-#include "board_reader.h"
+#include "board_watch.h"
 #include "com_port.h"
 #include "port_reply_line.h"
 #include "teach_control.h"
@@ -19,8 +19,14 @@ QString Text(const std::string& text) {
 }  // namespace
 
 TLimpControl::TLimpControl(QAbstractButton* toggle, TCustomComPort& port, const BoardLine& board,
-                           ArmGate& gate, std::function<void(const QString&)> say)
-    : toggle_(toggle), port_(port), board_(board), gate_(gate), say_(std::move(say)) {
+                           ArmGate& gate, TBoardWatch& watch,
+                           std::function<void(const QString&)> say)
+    : toggle_(toggle),
+      port_(port),
+      board_(board),
+      gate_(gate),
+      watch_(watch),
+      say_(std::move(say)) {
   toggle_->setCheckable(true);
   Show();
 }
@@ -57,22 +63,16 @@ void TLimpControl::GoLimp() {
   Show();
 }
 
-std::optional<ServoPose> TLimpControl::Read(std::string& fault) const {
-  const Board& board = board_.board();
-  if (!port_.Connected() || !board.Answers()) {
-    fault = Tr("the board does not tell its pose");
-    return std::nullopt;
+std::optional<ServoPose> TLimpControl::Read(std::string& fault) {
+  const auto reading = watch_.ReadAll();
+  const auto pose = reading ? MeasuredPose(*reading) : std::nullopt;
+  if (pose) return pose;
+  if (reading) {
+    fault = Tr("a servo has no target yet");
+  } else {
+    fault = watch_.fault().empty() ? Tr("the board does not tell its pose") : watch_.fault();
   }
-  BoardReader reader(board, false);
-  PortReplyLine line(port_);
-  const auto reading = reader.ReadAll(line);
-  if (!reading) {
-    fault = reader.fault();
-    return std::nullopt;
-  }
-  const auto pose = MeasuredPose(*reading);
-  if (!pose) fault = Tr("a servo has no target yet");
-  return pose;
+  return std::nullopt;
 }
 
 bool TLimpControl::Hold() {
@@ -117,7 +117,7 @@ bool TLimpControl::Hold() {
   return true;
 }
 
-bool TLimpControl::PortChanged() {
+bool TLimpControl::PortOpened() {
   // Still limp out there while the port is closed; a board without a torque switch has nothing
   // to hold.
   if (limp_ && port_.Connected() && board_.board().TorqueCommand(true).empty()) limp_ = false;

@@ -16,13 +16,14 @@ class QAbstractButton;
 class TCustomComPort;
 class BoardLine;
 class ArmGate;
+class TBoardWatch;
 class TTeachControl;
 
 class TLimpControl {
  public:
-  // `say` puts a standing message on the status line.
+  // The pose is read through `watch`; `say` puts a standing message on the status line.
   TLimpControl(QAbstractButton* toggle, TCustomComPort& port, const BoardLine& board, ArmGate& gate,
-               std::function<void(const QString&)> say);
+               TBoardWatch& watch, std::function<void(const QString&)> say);
 
   // The servos are taken to be limp.
   bool active() const { return limp_; }
@@ -33,9 +34,12 @@ class TLimpControl {
   void GoLimp();
   // True once the arm holds again; false, with the reason said, while it stays limp.
   bool Hold();
-  // The port opened, closed or now names another board. A port that closed on a limp arm holds
-  // it as it opens again, so the arm is never driven from a pose it no longer has; true then.
-  bool PortChanged();
+  // The port opened, now reading back afresh, perhaps for another board. A port that closed on a
+  // limp arm holds it as it opens again, so the arm is never driven from a pose it no longer
+  // has; true then.
+  bool PortOpened();
+  // The toggle as the port and the arm now are.
+  void Show();
   // A motion runs: the toggle waits for it.
   void SetBusy(bool busy);
 
@@ -48,13 +52,13 @@ class TLimpControl {
 
  private:
   bool CanSwitch() const;
-  std::optional<ServoPose> Read(std::string& fault) const;
-  void Show();
+  std::optional<ServoPose> Read(std::string& fault);
 
   QAbstractButton* toggle_;
   TCustomComPort& port_;
   const BoardLine& board_;
   ArmGate& gate_;
+  TBoardWatch& watch_;
   std::function<void(const QString&)> say_;
   bool limp_ = false;
   bool holding_ = false;  // the read pose goes out as the targets

@@ -73,7 +73,7 @@ TfrmVantrel::TfrmVantrel(const std::string& settingsPath, QWidget* parent)
                                           });
   teach_ = std::make_unique<TTeachControl>(
       ui->btTeach, [this](const QString& text) { status.SetActivity(text); }, script);
-  limp_ = std::make_unique<TLimpControl>(ui->btLimp, ComPort1, board_, gate_,
+  limp_ = std::make_unique<TLimpControl>(ui->btLimp, ComPort1, board_, gate_, watch_,
                                          [this](const QString& text) { status.Say(text); });
   // Timelines opened from the editor picture the script on this arm, from where it stands.
   SetTimelineArmSource([this] {

@@ -31,6 +31,8 @@ void TfrmVantrel::FollowPort() {
 void TfrmVantrel::WatchBoard() {
   watch_.Start(board_, options_->store().ReadOptionInt("maxServoTemp"));
   watch_.ReadAll();
+  // A port back under a limp arm holds it where it stands.
+  if (limp_->PortOpened()) RestoreSentPose();
 }
 
 TBoardWatch::Hooks TfrmVantrel::WatchHooks() {

@@ -21,8 +21,7 @@ void TfrmVantrel::ShowConnection() {
   const bool connected = ComPort1.Connected();
   setWindowTitle(connected ? tr("Vantrel control") : tr("Vantrel control - not connected"));
   if (!connected && !connectedSaid_.isEmpty() && status.Text() == connectedSaid_) status.Say({});
-  // A port back under a limp arm holds it where it stands.
-  if (limp_->PortChanged()) RestoreSentPose();
+  limp_->Show();
 }
 
 void TfrmVantrel::EndMotion() {

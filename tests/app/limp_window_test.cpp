@@ -49,6 +49,7 @@ class LimpOnTheBoard : public testing::TestWithParam<const char*> {
 
 TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   TfrmVantrel& w = *h.window;
+  EXPECT_EQ(w.status.Text(), "Limp: move the arm by hand");
   const auto limp = board.State();
   w.btTeachClick();
   // The stick asks for servo 1 meanwhile, Home is pressed: nothing goes out.
@@ -64,9 +65,14 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   }
   EXPECT_EQ(taught, "T;0;1 M;3;200 T;0;1 M;2;40 ");
 
+  const int32_t left[7] = {0, 101, 40, 200, 104, 105, 106};
+  for (const int s : {1, 4, 5, 6}) ASSERT_TRUE(board.MoveByHand(s, left[s]));
   // Whatever the board takes on the way, no servo leaves the hand's pose.
   std::atomic<int> elsewhere = 0;
-  board.SetListener([&] { elsewhere += board.State().position[2] != 40; });
+  board.SetListener([&] {
+    const auto now = board.State();
+    elsewhere += !std::equal(left + 1, left + 7, now.position + 1);
+  });
   QTest::keyClick(&w, Qt::Key_F9);
   ASSERT_TRUE(EveryServoBecomes(false));
   board.SetListener({});
@@ -75,14 +81,19 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   const auto held = board.State();
   EXPECT_EQ(held.frames - limp.frames, static_cast<uint64_t>(kServoCount));
   for (int s = 1; s <= kServoCount; ++s) {
-    const int32_t left = s == 2 ? 40 : s == 3 ? 200 : 127;
-    EXPECT_EQ(held.position[s], left) << s;
-    EXPECT_EQ(w.state.position[s], left) << s;
+    EXPECT_EQ(held.position[s], left[s]) << s;
+    EXPECT_EQ(w.state.position[s], left[s]) << s;
   }
 }
 
 TEST_P(LimpOnTheBoard, ASilentServoEndsTeachingAndAServoBeyondItsLimitKeepsTheArmLimp) {
   TfrmVantrel& w = *h.window;
+  // A hand beyond a servo's limit: held there, the torque would drive it back within.
+  ASSERT_TRUE(board.MoveByHand(5, 230));
+  w.ui->btLimp->click();
+  EXPECT_EQ(w.status.Text(), "Still limp: servo 5 at 230, outside 0..200");
+  EXPECT_TRUE(w.ui->btLimp->isChecked());
+  ASSERT_TRUE(board.MoveByHand(5, 150));
   w.btTeachClick();
   board.SetAnswering(4, false);
   HandThenTick(h, 2, 40);
@@ -91,13 +102,9 @@ TEST_P(LimpOnTheBoard, ASilentServoEndsTeachingAndAServoBeyondItsLimitKeepsTheAr
   EXPECT_EQ(w.status.Text(), "Teaching ended: " + silent);
   w.ui->btLimp->click();
   EXPECT_EQ(w.status.Text(), "Still limp: " + silent);
-  board.SetAnswering(4, true);
-  HandThenTick(h, 5, 230);
-  w.ui->btLimp->click();
-  EXPECT_EQ(w.status.Text(), "Still limp: servo 5 at 230, outside 0..200");
   EXPECT_TRUE(EveryServoBecomes(true));
+  board.SetAnswering(4, true);
   // The port closed and opened again (Options) holds the arm where it stands.
-  ASSERT_TRUE(board.MoveByHand(5, 150));
   QTimer::singleShot(0, w.options(), &QDialog::reject);
   w.optionsClick();
   EXPECT_FALSE(w.limp().active());
