@@ -18,12 +18,11 @@ TVirtualServoController& board = TVirtualServoController::Instance();
 
 // The virtual board takes the line's bytes on its own thread, in its own time.
 bool EveryServoBecomes(bool limp) {
-  const auto all = [limp] {
+  for (int i = 0; i < 300; ++i, QTest::qWait(10)) {
     const auto state = board.State();
-    return std::count(state.limp + 1, state.limp + 7, limp) == kServoCount;
-  };
-  for (int i = 0; i < 300 && !all(); ++i) QTest::qWait(10);
-  return all();
+    if (std::count(state.limp + 1, state.limp + 7, limp) == kServoCount) return true;
+  }
+  return false;
 }
 
 // The hand takes `servo` to `position`; a tick follows 100 ms on.
@@ -60,19 +59,15 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   EXPECT_EQ(w.status.Text(), "The arm is limp: Limp (F9) holds it");
   EXPECT_EQ(board.State().frames, limp.frames);
   std::string taught;
-  for (int i = kServoCount; i < w.script.count(); ++i) {
+  for (int i = kServoCount; i < w.script.count(); ++i)
     taught += FormatScriptLine(w.script.getItem(i)) + " ";
-  }
   EXPECT_EQ(taught, "T;0;1 M;3;200 T;0;1 M;2;40 ");
-
   const int32_t left[7] = {0, 101, 40, 200, 104, 105, 106};
   for (const int s : {1, 4, 5, 6}) ASSERT_TRUE(board.MoveByHand(s, left[s]));
   // Whatever the board takes on the way, no servo leaves the hand's pose.
   std::atomic<int> elsewhere = 0;
-  board.SetListener([&] {
-    const auto now = board.State();
-    elsewhere += !std::equal(left + 1, left + 7, now.position + 1);
-  });
+  board.SetListener(
+      [&] { elsewhere += !std::equal(left + 1, left + 7, board.State().position + 1); });
   QTest::keyClick(&w, Qt::Key_F9);
   ASSERT_TRUE(EveryServoBecomes(false));
   board.SetListener({});
