@@ -191,7 +191,8 @@ void TfrmVantrel::ApplySettings() {
   moveLine_ = settings.moveLine;
   arm = settings.arm;
   minToolY_ = settings.minToolY;
-  gate_.Configure({workspace(), motion_, moveLine_});
+  // The gate sends the program's own frames; the line turns them into the board's bytes.
+  gate_.Configure({workspace(), motion_, moveLine_, std::nullopt});
   // The rest applies whether the port opens or not; one that does not opens when it appears.
   std::exception_ptr portError;
   try {

@@ -61,7 +61,8 @@ std::string RunPortName(const OptionStore& settings, const ParsedArgs& args) {
 
 GateSettings RunGateSettings(const OptionStore& settings) {
   const AppliedSettings applied = ReadAppliedSettings(settings);
-  return {WorkspaceOf(settings), applied.motion, applied.moveLine};
+  // The gate sends the program's own frames; the line turns them into the board's bytes.
+  return {WorkspaceOf(settings), applied.motion, applied.moveLine, std::nullopt};
 }
 
 ServoPose RunStartPose(const OptionStore& settings, const ParsedArgs& args) {
