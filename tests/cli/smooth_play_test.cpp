@@ -1,11 +1,10 @@
-// Smooth playback on a pseudo-terminal with a reading peer, on the real clock.
+// Smooth playback on a pseudo-terminal with a reading peer, timed by the program's own clock.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <map>
-#include <thread>
 
 #include "cli_harness.h"
 #include "servo_state.h"
@@ -16,27 +15,53 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// One tick as the peer saw it: when it came and the frames it held. Reads within a few
-// milliseconds of the first of a tick belong to that tick (the ticks are 20 ms apart).
+// One write as the peer saw it: when the program made it and the frames it held.
 struct TickFrames {
   Clock::time_point at;
   std::vector<std::pair<int, int>> frames;  // servo, position
 };
 
-std::vector<TickFrames> Ticks(PeerReader& peer) {
-  std::this_thread::sleep_for(100ms);  // the last frames on their way
-  const std::string bytes = peer.Bytes();
-  std::vector<TickFrames> ticks;
-  size_t from = 0;
-  for (const PeerReader::Read& r : peer.Reads()) {
-    if (ticks.empty() || r.at - ticks.back().at > 8ms) ticks.push_back({r.at, {}});
-    for (; from + kFrameSize <= r.end; from += kFrameSize) {
-      ticks.back().frames.emplace_back(static_cast<uint8_t>(bytes[from + 1]) - kAddressOffset,
-                                       static_cast<uint8_t>(bytes[from + 2]));
+// The program's own clock: time moves only when the run sleeps. Each sleep first puts a mark
+// into the line behind what the program wrote and waits until the peer has read it, so every
+// frame is known with the time it was written, however late the peer reads on a busy machine,
+// and nothing is left unread when the port closes.
+class MarkingClock : public CliClock {
+ public:
+  MarkingClock(PtyPair& pty, PeerReader& peer) : pty_(pty), peer_(peer) {}
+
+  TimePoint Now() override { return now_; }
+  void SleepUntil(TimePoint when) override {
+    pty_.WriteLine(std::string(1, kMark));
+    TickFrames write{now_, {}};
+    const auto until = Clock::now() + 5s;
+    for (size_t need = read_ + 1; Clock::now() < until;) {
+      const std::string bytes = peer_.Bytes(need);
+      if (bytes.size() < need) continue;
+      if (bytes[read_] == kMark) {
+        ++read_;
+        break;
+      }
+      need = read_ + kFrameSize;
+      if (bytes.size() < need) continue;
+      write.frames.emplace_back(static_cast<uint8_t>(bytes[read_ + 1]) - kAddressOffset,
+                                static_cast<uint8_t>(bytes[read_ + 2]));
+      read_ = need++;
     }
+    if (!write.frames.empty()) writes.push_back(write);
+    now_ = std::max(now_, when);
   }
-  return ticks;
-}
+  bool StopRequested() override { return false; }
+
+  std::vector<TickFrames> writes;
+
+ private:
+  static constexpr char kMark = 0;  // a frame starts with its header, never with this
+
+  PtyPair& pty_;
+  PeerReader& peer_;
+  TimePoint now_ = TimePoint{} + std::chrono::hours(1);
+  size_t read_ = 0;
+};
 
 class SmoothOnPty : public ::testing::Test {
  protected:
@@ -46,11 +71,13 @@ class SmoothOnPty : public ::testing::Test {
     settings["servoComInterval"] = "20";
     settings["baudRate"] = "9600";
     settings.emplace("minToolY", "-100");  // these poses are about timing, not the table
+    MarkingClock clock(pty, peer);
     const CliResult r = RunCliCaptured(
         {"play", "--quiet", "--settings", WriteSettings(dir, "/nonexistent/ttyNone", settings),
-         "--port", pty.slavePath(), WriteScript(dir, "arm.vco", lines)});
+         "--port", pty.slavePath(), WriteScript(dir, "arm.vco", lines)},
+        &clock);
     EXPECT_EQ(r.status, kExitOk) << r.err;
-    return Ticks(peer);
+    return clock.writes;
   }
 
   TempDir dir;
@@ -104,8 +131,7 @@ TEST_F(SmoothOnPty, ATLineTimesTheNextMove) {
     return Clock::time_point{};
   };
   // The timed move's 2 s and the closing move's own tick.
-  const double ms = std::chrono::duration<double, std::milli>(when(2, 50) - when(2, 200)).count();
-  EXPECT_NEAR(ms, 2020, 20);
+  EXPECT_EQ(when(2, 50) - when(2, 200), 2020ms);
 }
 
 }  // namespace

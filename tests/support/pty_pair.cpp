@@ -65,11 +65,23 @@ std::string PtyPair::Drain(std::chrono::milliseconds quiet) {
   return out;
 }
 
-void PtyPair::WritePeer(const std::string& bytes) {
+namespace {
+
+void WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
-    if (n < 0) throw std::runtime_error("peer write failed");
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) throw std::runtime_error("pty write failed");
     done += static_cast<size_t>(n);
   }
+}
+
+}  // namespace
+
+void PtyPair::WritePeer(const std::string& bytes) {
+  WriteAll(master_, bytes);
+}
+
+void PtyPair::WriteLine(const std::string& bytes) {
+  WriteAll(slave_, bytes);
 }

@@ -20,6 +20,9 @@ class PtyPair {
   // Everything that arrives within `quiet` of the previous byte.
   std::string Drain(std::chrono::milliseconds quiet);
   void WritePeer(const std::string& bytes);
+  // Writes into the line from the program's side: the peer reads it behind everything the
+  // program wrote before.
+  void WriteLine(const std::string& bytes);
   // Stops the line's output, as a peer that never reads: writes take nothing more.
   void Stall();
   // Closes the test's slave handle and the master: the device vanishes for the program.
