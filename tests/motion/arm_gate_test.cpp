@@ -25,6 +25,25 @@ Pose LevelPose(const ToolPoint& p, const Workspace& ws) {
   return pose;
 }
 
+// A taught path of three samples reaches each one, reported in turn once the ticks before
+// it went out.
+void TaughtInTurn(ArmGate& gate, FakeArm& arm) {
+  std::vector<TimedSample> samples;
+  for (int k = 1; k <= 3; ++k)
+    samples.push_back({Pose{0, 127 + 9 * k, 127 - 5 * k, 130, 120, 110, 100 + k}, 300});
+  std::vector<size_t> reported;
+  std::vector<size_t> sentBefore;
+  ArmRun run(gate);
+  EXPECT_TRUE(run.Taught(samples, [&](size_t j) {
+    reported.push_back(j);
+    sentBefore.push_back(arm.sent.size());
+  }));
+  EXPECT_EQ(reported, (std::vector<size_t>{0, 1, 2}));
+  EXPECT_TRUE(std::is_sorted(sentBefore.begin(), sentBefore.end()));
+  EXPECT_GT(sentBefore.back(), sentBefore[1]);
+  EXPECT_EQ(gate.received(), samples.back().pose);
+}
+
 // One rule of the gate: `setup` adjusts the settings, `run` drives the gate on the fake arm
 // and checks what the arm received.
 struct Rule {
@@ -48,6 +67,10 @@ const Rule kRules[] = {
        ASSERT_FALSE(arm.sent.empty());
        EXPECT_EQ(arm.sentAt.back(), 500ms);
        EXPECT_EQ(gate.received()[1], arm.PositionsOf(1).back());
+       // The stop ends with its motion: the next jog goes out.
+       arm.haltAt.reset();
+       const int servo[] = {2};
+       EXPECT_TRUE(gate.Jog(target, servo));
      }},
     {"EachTickSendsOnlyChangedServosOnTheGridWithinTheBudget", true,
      [](GateSettings& s) {
@@ -170,6 +193,59 @@ const Rule kRules[] = {
        const auto ticks = arm.Elapsed() / 20ms;
        EXPECT_NEAR(static_cast<double>(ticks), 10.0 * full.ticks(), 1.0);
      }},
+    {"AClassicMoveSendsEveryServoInOneWriteWithinItsLimits", false,
+     [](GateSettings& s) {
+       s.workspace.tables.Maxval[2] = 200;
+       s.workspace.tables.Minval[5] = 50;
+     },
+     [](ArmGate& gate, FakeArm& arm) {
+       EXPECT_TRUE(gate.MoveTo(Pose{0, 10, 250, 30, 240, 20, 220}));
+       const Pose held{0, 10, 200, 30, 240, 50, 220};
+       EXPECT_EQ(arm.sent.size(), 1u);
+       for (int s = 1; s <= kServoCount; ++s) EXPECT_EQ(arm.PositionsOf(s), std::vector{held[s]});
+       EXPECT_EQ(gate.received(), held);
+     }},
+    {"AMoveWithoutAToolPointGlidesAlsoWhenMovesFollowALine", true,
+     [](GateSettings& s) { s.moveLine = true; },
+     [](ArmGate& gate, FakeArm& arm) {
+       EXPECT_TRUE(gate.MoveTo(Uniform(100)));
+       EXPECT_EQ(arm.PositionsOf(6).back(), 100);
+       EXPECT_EQ(gate.received(), Uniform(100));
+     }},
+    {"HaltedClassicStepsAndTaughtPathsSendNothingAndSaySo", false, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       arm.halted = true;
+       ArmRun run(gate);
+       EXPECT_FALSE(run.Step(1, 200));
+       const TimedSample sample{Uniform(200), 100};
+       EXPECT_FALSE(run.Taught(std::span(&sample, 1), {}));
+       const ArmRun::ServoMove moves[] = {{1, 200}, {2, 200}};
+       EXPECT_FALSE(run.Moves(moves, 0, {}));
+       EXPECT_TRUE(arm.sent.empty());
+       EXPECT_EQ(gate.received(), Uniform(127));
+     }},
+    {"AHaltDuringATaughtPathWritesNothingMoreAndSaysSo", true, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       arm.haltAt = 300ms;
+       std::vector<TimedSample> samples;
+       for (int k = 1; k <= 5; ++k) samples.push_back({Uniform(127 + 10 * k), 200});
+       ArmRun run(gate);
+       EXPECT_FALSE(run.Taught(samples, {}));
+       ASSERT_FALSE(arm.sent.empty());
+       EXPECT_LT(arm.sentAt.back(), 300ms);
+       EXPECT_EQ(gate.received()[1], arm.PositionsOf(1).back());
+     }},
+    {"ServosTheBudgetLeftBehindCatchUpATickApart", true,
+     [](GateSettings& s) { s.motion.framesPerTick = 2; },
+     [](ArmGate& gate, FakeArm& arm) {
+       const Pose pose = Uniform(200);
+       ArmRun run(gate);
+       EXPECT_TRUE(run.Through(std::span(&pose, 1)));
+       EXPECT_EQ(arm.sentAt, (std::vector<std::chrono::microseconds>{20ms, 40ms, 60ms}));
+       EXPECT_EQ(gate.received(), pose);
+     }},
+    {"AClassicTaughtPathReachesEachSampleInTurn", false, [](GateSettings&) {}, TaughtInTurn},
+    {"ASmoothTaughtPathReachesEachSampleInTurn", true, [](GateSettings&) {}, TaughtInTurn},
 };
 
 class GateRules : public testing::TestWithParam<Rule> {};
