@@ -92,7 +92,7 @@ class TfrmVantrel : public QWidget, public PlaybackHost, public ArmLine {
   bool WaitForOperator() override;
 
   // ArmLine: the gate's way to the port. A write goes out in one piece, the gauges follow
-  // it and the tick runs again after it.
+  // it and the tick runs again after it, or, in a run, once the run is over.
   bool Write(const ByteString& frames) override;
   ScheduleClock& Clock() override { return *clock; }
   void Received(const Pose& before, const Pose& now) override;

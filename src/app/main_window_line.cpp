@@ -86,7 +86,9 @@ bool TfrmVantrel::Write(const ByteString& frames) {
   // The arm has moved: what the bar said is over, but for a jog held back at the table, whose
   // other servos still go out, and for reading back gone off.
   if (status.Text() != jog_->said() && !watch_.Says(status.Text().toStdString())) status.Say({});
-  RestartTick();
+  // A run (playback, Move, Home) starts the tick when it ends: a tick between its frames would
+  // do its work just as the next frame is due.
+  if (!gate_.busy()) RestartTick();
   return true;
 }
 

@@ -15,11 +15,13 @@ ScheduleClock::TimePoint HaltingClock::Now() {
 
 void HaltingClock::SleepUntil(TimePoint when) {
   for (;;) {
-    const TimePoint now = Now();
-    if (Halted() || now >= when) return;
+    // Not halted, the time is the base's own.
+    if (Halted()) return;
+    const TimePoint now = base_.Now();
+    if (now >= when) return;
     base_.SleepUntil(when - now > slice_ ? now + slice_ : when);
     // Only while a whole slice is left, so that what it does never makes the end of the wait
     // late; a short wait (the pause after a write) never calls it.
-    if (between_ && !Halted() && when - base_.Now() > slice_) between_();
+    if (between_ && when - base_.Now() > slice_ && !Halted()) between_();
   }
 }

@@ -72,13 +72,13 @@ bool WriteRememberedPose(const std::string& folder, const std::string& portPath,
 }
 
 void ApplySentFrames(ServoPose& pose, const ByteString& frames, const ServoTables& tables) {
-  FrameDecoder decoder;
-  for (const DecodedFrame& frame : decoder.Feed(frames)) {
+  // Straight to the pose, with no list of frames: this runs for every write.
+  FrameDecoder().Feed(frames, [&pose, &tables](const DecodedFrame& frame) {
     // Servos that share an address all take the frame, as they do on the arm.
     for (int i = 1; i <= kServoCount; ++i) {
       if (static_cast<uint8_t>(tables.Address[i]) == frame.address()) pose[i] = frame.position;
     }
-  }
+  });
 }
 
 void TPoseKeeper::Follow(std::string folder, std::string portPath, const ServoState& state) {

@@ -1,5 +1,7 @@
 #include "arm_gate.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -40,9 +42,15 @@ void ArmGate::Place(const Pose& pose) {
 }
 
 ByteString ArmGate::FramesOf(const Pose& pose, std::span<const int> servos) const {
-  std::vector<ServoTarget> targets;
-  targets.reserve(servos.size());
-  for (const int s : servos) targets.push_back({s, pose[s]});
+  // Built for every write of a run: a tick's few servos stay on the stack.
+  std::array<ServoTarget, 2 * kServoCount> few;
+  std::vector<ServoTarget> many;
+  std::span<ServoTarget> targets(few.data(), servos.size());
+  if (servos.size() > few.size()) {
+    many.resize(servos.size());
+    targets = many;
+  }
+  for (size_t k = 0; k < servos.size(); ++k) targets[k] = {servos[k], pose[servos[k]]};
   return board_->EncodeTick(targets);
 }
 
@@ -59,6 +67,7 @@ bool ArmGate::Send(const Pose& pose, std::span<const int> servos) {
     stopped_ = busy_;
     return false;
   }
+  ++writes_;
   const Pose before = received_;
   for (const int s : servos) received_[s] = pose[s];
   line_.Received(before, received_);
@@ -101,8 +110,9 @@ bool ArmRun::Step(int servo, int value) {
   Pose target = gate_.received_;
   // The wait follows the distance to the raw value, even when the limit stops short of it.
   const int64_t distance = std::llabs(int64_t{target[servo]} - value);
-  target[servo] = value;
-  target = HeldWithin(target, gate_.tables());
+  // Only this servo is sent: only it is held within its limits, the minimum first.
+  const ServoTables& tables = gate_.tables();
+  target[servo] = std::min(std::max(value, tables.Minval[servo]), tables.Maxval[servo]);
   const auto due = timeline_.FrameDue();
   const int servos[] = {servo};
   if (!gate_.Send(target, servos)) return false;

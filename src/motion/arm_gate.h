@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,6 +72,8 @@ class ArmGate {
   // What the arm received: a servo's position changes only once its frame was written.
   const Pose& received() const { return received_; }
   bool busy() const { return busy_; }
+  // Writes that went out so far.
+  uint64_t writes() const { return writes_; }
 
   // The jog tick: `servos`, in that order, at their positions in `pose`, in one write. Nothing
   // is sent while a motion runs; false then, and when the write did not go out.
@@ -102,6 +105,7 @@ class ArmGate {
   Pose received_{};
   bool busy_ = false;
   bool stopped_ = false;
+  uint64_t writes_ = 0;
 };
 
 // One motion of the arm: while it lives, the gate refuses every other (EArmBusy). Playback holds
@@ -119,6 +123,7 @@ class ArmRun {
   void SetPace(double pace) { pace_ = pace > 0 ? pace : 1; }
   // What the arm received so far.
   const Pose& received() const { return gate_.received(); }
+  uint64_t writes() const { return gate_.writes(); }
   // True once halted or a write did not go out: nothing more is sent.
   bool stopped() { return gate_.Stopped(); }
   // A classic move: `servo` to `value` held within its limits in one frame, then the wait of

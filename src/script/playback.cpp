@@ -2,7 +2,10 @@
 
 #include "script_flow.h"
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 void RecordCommand(TRoboPath& script, char letter, uint8_t servoId, uint8_t value) {
@@ -65,9 +68,16 @@ TaughtRun ReadTaught(const TRoboPath& script, int i, int n, Pose pose) {
 // False when the operator's wait ended the run.
 bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
               const PlayOptions& options) {
-  const auto pump = [&host] {
-    host.PumpEvents();
-    host.PumpEvents();
+  // The host has its turn after each write, while the arm travels (the line's Received): a
+  // turn after the wait would hold up the next frame. Where nothing was written since the
+  // last turn, it gets one here.
+  uint64_t turnAt = run.writes();
+  const auto pump = [&run, &host, &turnAt] {
+    if (run.writes() == turnAt) {
+      host.PumpEvents();
+      host.PumpEvents();
+    }
+    turnAt = run.writes();
   };
   int64_t requestedMs = 0;
   const int n = script.count();
@@ -80,7 +90,9 @@ bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
     if (IsServoMove(c)) {
       // The move gathers the M lines that follow, up to one that names a servo already in
       // it: that one starts the next move, so a servo recorded twice visits both positions.
-      std::vector<ArmRun::ServoMove> moves{{c.servoId, c.value}};
+      std::array<ArmRun::ServoMove, kServoCount> moves{};
+      moves[0] = {c.servoId, c.value};
+      size_t count = 1;
       bool named[kServoCount + 1] = {};
       named[c.servoId] = true;
       for (int k = cursor.Position(); k < n; k = cursor.Position()) {
@@ -88,13 +100,17 @@ bool PlayPass(const TRoboPath& script, ArmRun& run, PlaybackHost& host,
         if (!IsServoMove(next) || named[next.servoId]) break;
         cursor.Next();
         named[next.servoId] = true;
-        moves.push_back({next.servoId, next.value});
+        moves[count++] = {next.servoId, next.value};
       }
-      run.Moves(moves, requestedMs, [&](size_t k) {
+      const int first = i;
+      const auto starting = [&, first](size_t k) {
         if (k == 0) return;
         pump();
-        host.CommandStarting(i + static_cast<int>(k), n);
-      });
+        host.CommandStarting(first + static_cast<int>(k), n);
+      };
+      // A move of one servo reports nothing more, and costs no callback on the heap.
+      run.Moves(std::span(moves.data(), count), requestedMs,
+                count > 1 ? std::function<void(size_t)>(starting) : nullptr);
       requestedMs = 0;
     } else if (c.letter == 'P') {
       run.Pause(std::chrono::seconds(c.value));

@@ -68,6 +68,18 @@ EScriptRangeError::EScriptRangeError(int64_t value)
     : EDetailedError(TrFormat("value {1} is outside 0..255", {std::to_string(value)})) {}
 
 uint8_t ScriptByte(std::string_view text) {
+  // Nearly every field is one to three decimal digits: read at once.
+  if (!text.empty() && text.size() <= 3) {
+    int value = 0;
+    for (const char c : text) {
+      if (c < '0' || c > '9') {
+        value = -1;
+        break;
+      }
+      value = value * 10 + (c - '0');
+    }
+    if (value >= 0 && value <= 255) return static_cast<uint8_t>(value);
+  }
   const auto value = ParseInteger(text, IntSyntax::Script);
   if (!value) throw EConvertError(text);
   if (*value < 0 || *value > 255) throw EScriptRangeError(*value);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -22,16 +23,18 @@ constexpr size_t kBlockSize = 1 << 20;
 // without line end still counts. Lines are views into the block and live until the next call.
 class LineReader {
  public:
-  explicit LineReader(int fd) : fd_(fd), block_(kBlockSize) {}
+  // The block is not cleared first: only what was read is ever looked at.
+  explicit LineReader(int fd)
+      : fd_(fd), block_(std::make_unique_for_overwrite<char[]>(kBlockSize)), size_(kBlockSize) {}
 
   bool next(std::string_view& line) {
     for (;;) {
-      const char* start = block_.data() + begin_;
-      const char* from = block_.data() + scanned_;
+      const char* start = block_.get() + begin_;
+      const char* from = block_.get() + scanned_;
       const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - scanned_));
       if (lf != nullptr) {
         line = std::string_view(start, static_cast<size_t>(lf - start));
-        begin_ = scanned_ = static_cast<size_t>(lf - block_.data()) + 1;
+        begin_ = scanned_ = static_cast<size_t>(lf - block_.get()) + 1;
         return true;
       }
       scanned_ = end_;
@@ -48,19 +51,24 @@ class LineReader {
  private:
   void fill() {
     if (begin_ > 0) {
-      std::memmove(block_.data(), block_.data() + begin_, end_ - begin_);
+      std::memmove(block_.get(), block_.get() + begin_, end_ - begin_);
       end_ -= begin_;
       scanned_ -= begin_;
       begin_ = 0;
     }
     // A line longer than the block: make room for more of it.
-    if (end_ == block_.size()) block_.resize(block_.size() * 2);
+    if (end_ == size_) {
+      auto larger = std::make_unique_for_overwrite<char[]>(size_ * 2);
+      std::memcpy(larger.get(), block_.get(), end_);
+      block_ = std::move(larger);
+      size_ *= 2;
+    }
     ssize_t n;
     do {
-      n = ::read(fd_, block_.data() + end_, block_.size() - end_);
+      n = ::read(fd_, block_.get() + end_, size_ - end_);
     } while (n < 0 && errno == EINTR);
     if (n < 0) throw std::runtime_error(SystemErrorText(errno));
-    const char* fresh = block_.data() + end_;
+    const char* fresh = block_.get() + end_;
     if (n == 0) {
       atEnd_ = true;
     } else if (const void* eof = std::memchr(fresh, kScriptEndOfFile, static_cast<size_t>(n))) {
@@ -72,7 +80,8 @@ class LineReader {
   }
 
   int fd_;
-  std::vector<char> block_;
+  std::unique_ptr<char[]> block_;
+  size_t size_;
   size_t begin_ = 0;    // start of the line being read
   size_t scanned_ = 0;  // searched for LF up to here
   size_t end_ = 0;      // data read so far

@@ -1,6 +1,7 @@
 #include "table_check.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "arm_pose.h"
 #include "dry_run.h"
@@ -20,17 +21,27 @@ class Sweep : public DryRun {
  private:
   void Starting(int index) override { current_ = index; }
   void Wrote(int64_t, const Pose& before, const Pose& pose) override {
-    if (found) return;
-    const double was = ToolPointFromPositions(before, ws_.arm).Y;
+    // A write that changed nothing takes the tool point nowhere.
+    if (found || pose == before) return;
+    // A write starts where the one before it left the arm, whose height is known by then.
+    if (!heightOf_ || *heightOf_ != before) {
+      heightOf_ = before;
+      height_ = ToolPointFromPositions(before, ws_.arm).Y;
+    }
+    const double was = height_;
     double lowest = was;
     ForEachOnTheWay(before, pose, [&](const Pose& at) {
-      lowest = std::min(lowest, ToolPointFromPositions(at, ws_.arm).Y);
+      height_ = ToolPointFromPositions(at, ws_.arm).Y;
+      lowest = std::min(lowest, height_);
     });
+    heightOf_ = pose;  // the way ends at `pose`
     if (lowest < ws_.minToolY && lowest < was) found = TableCrossing{current_ + 1, lowest};
   }
 
   const Workspace& ws_;
   int current_ = 0;
+  std::optional<Pose> heightOf_;  // the pose whose tool point is height_ high
+  double height_ = 0;
 };
 
 }  // namespace

@@ -136,7 +136,7 @@ TEST(Playback, MovesSendOneFrameEachAndWaitForTheDistance) {
   EXPECT_EQ(host.sentAt, (std::vector<microseconds>{0ms, 1002ms, 2004ms, 2006ms}));
   EXPECT_EQ(host.Elapsed(), 2006ms + 2ms + 2460ms + 255000ms);
   EXPECT_EQ(host.state.position[2], 200);
-  EXPECT_EQ(host.pumps, 14);  // twice for each command, once more after each frame
+  EXPECT_EQ(host.pumps, 6);  // once after each frame, twice after the pause that sent none
   EXPECT_EQ(host.state.runState, 1);
   EXPECT_FALSE(host.playing);
   EXPECT_TRUE(host.ticking);
@@ -223,11 +223,16 @@ std::vector<int> AlternatingMoves(TRoboPath& script, int count) {
   return travelMs;
 }
 
-TEST(PlaybackTimeline, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
+// Work waiting in the window: only the repaint a write sets going, or something in every pump
+// (a tick, a click) as well.
+class PlaybackWork : public testing::TestWithParam<bool> {};
+
+TEST_P(PlaybackWork, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
   FakeHost host;
   host.gaugeTime = 400us;
   host.writeTime = 300us;
   host.pumpTime = 300us;
+  if (GetParam()) host.onPump = [&] { host.repaintPending = true; };
   TRoboPath script;
   const std::vector<int> travelMs = AlternatingMoves(script, 1000);
   int stop = 0;
@@ -235,9 +240,11 @@ TEST(PlaybackTimeline, OurOwnWorkDelaysEachFrameButNeverAddsUp) {
   ASSERT_EQ(host.sent.size(), 1000u);
   const std::vector<microseconds> late = Lateness(host, travelMs);
   // The first frame is due when it is ready. The gauges and their repaint follow each frame,
-  // while the arm travels; the pumps after the wait find nothing left: no frame is late.
+  // while the arm travels; nothing runs between a wait and its frame: no frame is late.
   for (size_t k = 0; k < late.size(); ++k) ASSERT_EQ(late[k], 0us) << "frame " << k;
 }
+INSTANTIATE_TEST_SUITE_P(RepaintOnly, PlaybackWork, testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(InEveryPump, PlaybackWork, testing::Values(true));
 
 TEST(PlaybackTimeline, AFrameNeverLeavesBeforeItIsDue) {
   FakeHost host;
@@ -282,10 +289,10 @@ TEST(PlaybackTimeline, AFrameHeldUpLongStartsTheScheduleAfresh) {
   RecordCommand(script, 'M', 1, 117);  // 200 ms, then held up by a dialog for 5 s
   RecordCommand(script, 'M', 1, 118);  // 20 ms
   RecordCommand(script, 'M', 1, 128);
-  // Held up in the pumps after the waits of the first and the third move.
+  // Held up in the pumps after the first and the third frame, beyond their travel.
   host.onPump = [&] {
-    if (host.pumps == 2) host.clock.Advance(kCatchUpLimit);
-    if (host.pumps == 8) host.clock.Advance(5s);
+    if (host.pumps == 1) host.clock.Advance(200ms + kCatchUpLimit);
+    if (host.pumps == 3) host.clock.Advance(200ms + 5s);
   };
   int stop = 0;
   PlayScript(script, host, stop);
