@@ -170,8 +170,10 @@ TEST(PlaybackOnTheLine, FramesFollowTheScriptWithTravelTimes) {
   h.clock.onSleep = [&] {
     line += h.pty.Drain(20ms);
     framesOnTheLineAtEachSleep.push_back(line.size() / 4);
+    EXPECT_FALSE(w.Timer1.Enabled()) << "a tick between the frames would hold the next one up";
   };
   w.btPlayClick();
+  EXPECT_TRUE(w.Timer1.Enabled());
   line += h.pty.Drain(50ms);
   EXPECT_EQ(line, Frame(1, 137) + Frame(1, 127) + Frame(2, 117));
   // The 2 ms pause after each write, then the travel time of the move.
