@@ -72,13 +72,21 @@ bool WriteRememberedPose(const std::string& folder, const std::string& portPath,
 }
 
 void ApplySentFrames(ServoPose& pose, const ByteString& frames, const ServoTables& tables) {
-  // Straight to the pose, with no list of frames: this runs for every write.
-  FrameDecoder().Feed(frames, [&pose, &tables](const DecodedFrame& frame) {
+  const auto take = [&pose, &tables](const DecodedFrame& frame) {
     // Servos that share an address all take the frame, as they do on the arm.
     for (int i = 1; i <= kServoCount; ++i) {
       if (static_cast<uint8_t>(tables.Address[i]) == frame.address()) pose[i] = frame.position;
     }
-  });
+  };
+  // This runs for every write: the whole frames the program builds are read in place, and
+  // only what follows anything else goes through a decoder, which starts there as after them.
+  size_t at = 0;
+  for (; at + kFrameSize <= frames.size(); at += kFrameSize) {
+    const auto* f = reinterpret_cast<const uint8_t*>(frames.data() + at);
+    if (f[0] != kFrameHeader || (f[1] ^ f[2]) != f[3]) break;
+    take({f[1], f[2]});
+  }
+  if (at < frames.size()) FrameDecoder().Feed(std::string_view(frames).substr(at), take);
 }
 
 void TPoseKeeper::Follow(std::string folder, std::string portPath, const ServoState& state) {

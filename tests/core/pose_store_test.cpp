@@ -64,4 +64,26 @@ TEST(PoseKeeper, WritesAtMostOnceASecondAndTheRestAtTheEnd) {
   EXPECT_EQ(read(), (ServoPose{0, 10, 20, 30, 127, 50, 50}));
 }
 
+TEST(PoseKeeper, TakesEveryWholeFrameWhateverSurroundsIt) {
+  ServoTables tables;
+  for (int i = 1; i <= kServoCount; ++i) tables.Address[i] = i;
+  tables.Address[6] = 5;  // servos 5 and 6 share an address
+  const ByteString f1 = EncodeServoFrame(1, 10), f5 = EncodeServoFrame(5, 50);
+  struct Case {
+    ByteString frames;
+    ServoPose pose;
+  };
+  for (const Case& c : {
+           Case{f1 + f5, {0, 10, 0, 0, 0, 50, 50}},
+           Case{f1 + "\x01\xff" + f5, {0, 10, 0, 0, 0, 50, 50}},  // bytes between frames
+           Case{f1 + f5.substr(0, 3), {0, 10, 0, 0, 0, 0, 0}},    // a frame cut short
+           Case{ByteString("\xff\xa1\x0a\x00", 4) + f5,
+                {0, 0, 0, 0, 0, 50, 50}},  // a broken frame first
+       }) {
+    ServoPose pose{};
+    ApplySentFrames(pose, c.frames, tables);
+    EXPECT_EQ(pose, c.pose) << c.frames.size() << " bytes";
+  }
+}
+
 }  // namespace

@@ -112,7 +112,17 @@ const Rule kRules[] = {
        arm.failAfter = 1;  // servos 1 to 4 go out, 5 and 6 do not
        EXPECT_ANY_THROW(gate.MoveTo(Uniform(200)));
        EXPECT_EQ(gate.received(), (Pose{0, 200, 200, 200, 200, 127, 127}));
+       EXPECT_EQ(gate.writes(), 1u);  // the write that raised is not counted
        EXPECT_FALSE(gate.busy());
+     }},
+    {"MoreServosThanATickNamesGoOutInOneWrite", false, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       const int servos[] = {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 1};
+       ASSERT_TRUE(gate.Jog(Uniform(140), servos));
+       ByteString frames;
+       for (const int s : servos) frames += EncodeServoFrame(static_cast<uint8_t>(s), 140);
+       EXPECT_EQ(arm.sent, std::vector<ByteString>{frames});
+       EXPECT_EQ(gate.writes(), 1u);
      }},
     {"ALostPortLeavesThePoseAtTheLastWrittenAndWritesNoMore", false, [](GateSettings&) {},
      [](ArmGate& gate, FakeArm& arm) {

@@ -21,6 +21,7 @@ TEST(ScriptLine, ReadsTheWrittenForm) {
   ExpectCommand("M;3;140", 'M', 3, 140);
   ExpectCommand("P;0;5", 'P', 0, 5);
   ExpectCommand("M;255;0", 'M', 255, 0);
+  ExpectCommand("M;007;099", 'M', 7, 99);  // leading zeros are decimal
 }
 
 TEST(ScriptLine, LetterIsTheFirstCharacterOfTheFirstField) {
