@@ -31,8 +31,17 @@ void RemoteSession::SayNotices() {
 
 void RemoteSession::Serve() {
   SayNotices();
-  for (const BrokerLink::Message& message : link_.Take()) Handle(message);
+  HandlePending();
   PublishState();
+}
+
+void RemoteSession::HandlePending() {
+  for (BrokerLink::Message& message : link_.Take()) pending_.push_back(std::move(message));
+  while (!pending_.empty() && !haltAsked_) {
+    const BrokerLink::Message message = std::move(pending_.front());
+    pending_.pop_front();
+    Handle(message);
+  }
 }
 
 void RemoteSession::Answer(const std::string& id, const std::string& error) {
@@ -90,23 +99,11 @@ void RemoteSession::Run(const RemoteCommand& command) {
         haltAsked_ = false;
         struct Idle {
           bool& busy;
-          ~Idle() { busy = false; }
-        } idle{busy_};
-        switch (command.kind) {
-          case Kind::Move:
-            arm_.MovePose(command.pose, halted);
-            break;
-          case Kind::MoveTo:
-            arm_.MoveTo(command.xyz, halted);
-            break;
-          case Kind::Home:
-            arm_.Home(halted);
-            break;
-          default:
-            arm_.Play(command.script, command.speedGiven ? command.speedPercent : speed_,
-                      command.repeat, halted);
-            break;
-        }
+          bool& halt;
+          ~Idle() { busy = halt = false; }
+        } idle{busy_, haltAsked_};
+        // A halt that came with this command, after it, ends it before it starts.
+        if (!BetweenTicks()) Move(command, halted);
         if (haltAsked_ || (options_.stopping && options_.stopping())) {
           Answer(command.id, Tr("halted"));
           PublishState();
@@ -123,10 +120,25 @@ void RemoteSession::Run(const RemoteCommand& command) {
   PublishState();
 }
 
+void RemoteSession::Move(const RemoteCommand& command, const HaltCheck& halted) {
+  using Kind = RemoteCommand::Kind;
+  switch (command.kind) {
+    case Kind::Move:
+      return arm_.MovePose(command.pose, halted);
+    case Kind::MoveTo:
+      return arm_.MoveTo(command.xyz, halted);
+    case Kind::Home:
+      return arm_.Home(halted);
+    default:
+      return arm_.Play(command.script, command.speedGiven ? command.speedPercent : speed_,
+                       command.repeat, halted);
+  }
+}
+
 bool RemoteSession::BetweenTicks() {
   if (!haltAsked_) {
     SayNotices();
-    for (const BrokerLink::Message& message : link_.Take()) Handle(message);
+    HandlePending();
   }
   PublishState();
   return haltAsked_ || (options_.stopping && options_.stopping());

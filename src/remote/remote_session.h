@@ -1,11 +1,12 @@
 // One arm on the broker: its state published as it changes, at most once a tick, and the
-// commands taken one at a time, each answered once. A motion runs to its end on the caller's
-// thread; while it runs the session is asked between its ticks, and then takes a halt at once
-// and refuses other motions as busy.
+// commands taken one at a time in the order they came, each answered once. A motion runs to its
+// end on the caller's thread; while it runs the session is asked between its ticks, and then
+// takes a halt at once and refuses other motions as busy, however the network bundled them.
 #pragma once
 
 #include <array>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <string>
 
@@ -56,18 +57,24 @@ class RemoteSession {
   void PublishState();
   // True while a command's motion runs.
   bool Busy() const { return busy_; }
+  const SessionOptions& options() const { return options_; }
 
  private:
   using Clock = std::chrono::steady_clock;
   void Handle(const BrokerLink::Message& message);
   void Run(const RemoteCommand& command);
+  void Move(const RemoteCommand& command, const HaltCheck& halted);
   // Between the ticks of a motion: takes what arrived, true once a halt came.
   bool BetweenTicks();
   void Answer(const std::string& id, const std::string& error = {});
   void SayNotices();
 
+  // Taken from the link, not yet handled: what came with a motion's command waits here.
+  void HandlePending();
+
   BrokerLink& link_;
   RemoteArm& arm_;
+  std::deque<BrokerLink::Message> pending_;
   SessionOptions options_;
   int speed_ = 100;
   std::string lastError_;

@@ -81,6 +81,16 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
     EXPECT_EQ(w.state.position[1], ending.servo1);
     EXPECT_NE(probe.WaitFor("vantrel/desk/reply", R"({"id":6,"ok":true})", 1s, from).payload, "");
   }
+
+  // A halt that comes with a play, before the window looks, ends it before anything is sent.
+  h.pty.Drain(50ms);
+  const size_t from = probe.Messages().size();
+  probe.Publish("vantrel/desk/cmd", R"({"id":7,"do":"play","script":"M;1;70\r\n"})");
+  probe.Publish("vantrel/desk/cmd", R"({"id":8,"do":"halt"})");
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(Await(probe, "vantrel/desk/reply", "\"id\":7", from),
+            R"({"id":7,"ok":false,"error":"halted"})");
+  EXPECT_EQ(h.pty.Drain(50ms), "");
 }
 
 }  // namespace
