@@ -141,7 +141,7 @@ void TfrmVantrel::FormCreate(const std::string& settingsPath) {
   ui->lbMessage->hide();
   state.runState = 1;
   ShowConnection();
-  RunGuarded([&] { remote_ = TWindowRemote::Create(*this, options_->store()); });
+  RunGuarded([&] { TWindowRemote::Follow(remote_, *this); });
   if (portError) std::rethrow_exception(portError);
 }
 
@@ -312,15 +312,17 @@ void TfrmVantrel::FormKeyPress(const QString& key) {
 void TfrmVantrel::optionsClick() {
   Timer1.Stop();
   options_->exec();
-  // The tick runs also when the port did not reopen: the arm is not moved, and the port
-  // opens when it appears.
+  // The tick runs and the broker link follows also when the port did not reopen: the arm is
+  // not moved, and the port opens when it appears.
+  std::exception_ptr portError;
   try {
     ApplySettings();
   } catch (...) {
-    RestartTick();
-    throw;
+    portError = std::current_exception();
   }
   RestartTick();
+  RunGuarded([&] { TWindowRemote::Follow(remote_, *this); });
+  if (portError) std::rethrow_exception(portError);
 }
 
 void TfrmVantrel::joyConfigureClick() {

@@ -29,11 +29,23 @@ class SentScriptPlayback : public PlaybackHost {
 
 }  // namespace
 
-std::unique_ptr<TWindowRemote> TWindowRemote::Create(TfrmVantrel& window,
-                                                     const OptionStore& settings) {
+void TWindowRemote::Follow(std::unique_ptr<TWindowRemote>& remote, TfrmVantrel& window) {
+  if (remote && remote->serving_ > 0) {
+    QTimer::singleShot(remote->Tick(), &window,
+                       [&remote, &window] { RunGuarded([&] { Follow(remote, window); }); });
+    return;
+  }
+  const OptionStore& settings = window.options()->store();
   const BrokerSettings broker = BrokerSettingsOf(settings);
-  if (broker.host.empty()) return nullptr;
-  return std::make_unique<TWindowRemote>(window, broker, SessionOptionsOf(settings));
+  SessionOptions options = SessionOptionsOf(settings);
+  if (remote && remote->link_.settings() == broker &&
+      remote->session_.options().control == options.control &&
+      remote->session_.options().maxAge == options.maxAge) {
+    return;
+  }
+  // The old link says offline and leaves before the new one, of the same client name, comes.
+  remote.reset();
+  if (!broker.host.empty()) remote = std::make_unique<TWindowRemote>(window, broker, options);
 }
 
 TWindowRemote::TWindowRemote(TfrmVantrel& window, const BrokerSettings& broker,
@@ -55,6 +67,11 @@ TWindowRemote::TWindowRemote(TfrmVantrel& window, const BrokerSettings& broker,
 }
 
 void TWindowRemote::Wake() {
+  ++serving_;
+  struct Served {
+    int& depth;
+    ~Served() { --depth; }
+  } served{serving_};
   RunGuarded([this] {
     // Inside a motion of the session the window pumps its events: only a halt is taken then.
     if (running_) {

@@ -16,9 +16,11 @@ class TfrmVantrel;
 
 class TWindowRemote : public QObject, public BrokerArm {
  public:
-  // Nothing when mqttHost is empty. A broker that cannot be reached yet is no error: the
-  // link keeps trying.
-  static std::unique_ptr<TWindowRemote> Create(TfrmVantrel& window, const OptionStore& settings);
+  // Makes `remote` follow the window's settings: a link when mqttHost is set, made anew when
+  // the broker settings, mqttControl or mqttMaxAge changed, none when it is empty. A link in
+  // use by a command is replaced once the command ends. A broker that cannot be reached yet is
+  // no error: the link keeps trying.
+  static void Follow(std::unique_ptr<TWindowRemote>& remote, TfrmVantrel& window);
   TWindowRemote(TfrmVantrel& window, const BrokerSettings& broker, SessionOptions options);
 
   void Halt() override;
@@ -51,4 +53,5 @@ class TWindowRemote : public QObject, public BrokerArm {
   QSocketNotifier wake_;
   QTimer publish_;
   const HaltCheck* running_ = nullptr;  // while a motion of the session runs
+  int serving_ = 0;                     // Wake's depth: the link is on the stack meanwhile
 };

@@ -16,6 +16,7 @@ struct BrokerSettings {
   std::string user;
   std::string password;
   std::string caFile;  // TLS when set
+  bool operator==(const BrokerSettings&) const = default;
 };
 
 // "vantrel/<arm>/<leaf>"

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimer>
 #include <thread>
 
 #include "mosquitto_broker.h"
+#include "options_form.h"
 #include "window_harness.h"
 
 using namespace std::chrono_literals;
@@ -84,13 +86,25 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
 
   // A halt that comes with a play, before the window looks, ends it before anything is sent.
   h.pty.Drain(50ms);
-  const size_t from = probe.Messages().size();
+  size_t from = probe.Messages().size();
   probe.Publish("vantrel/desk/cmd", R"({"id":7,"do":"play","script":"M;1;70\r\n"})");
   probe.Publish("vantrel/desk/cmd", R"({"id":8,"do":"halt"})");
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(Await(probe, "vantrel/desk/reply", "\"id\":7", from),
             R"({"id":7,"ok":false,"error":"halted"})");
   EXPECT_EQ(h.pty.Drain(50ms), "");
+
+  // The link follows Options: another arm name, then no broker.
+  for (const auto& [key, value, gone, came] :
+       {std::tuple{"mqttArm", "bench", "desk", "bench"}, {"mqttHost", "", "bench", ""}}) {
+    from = probe.Messages().size();
+    w.options()->WriteOption(key, value);
+    QTimer::singleShot(0, w.options(), &QDialog::accept);
+    w.optionsClick();
+    EXPECT_EQ(Await(probe, std::string("vantrel/") + gone + "/online", "false", from), "false");
+    if (*came)
+      EXPECT_EQ(Await(probe, std::string("vantrel/") + came + "/online", "true", from), "true");
+  }
 }
 
 }  // namespace
