@@ -1,8 +1,10 @@
 // Two `vantrel serve` processes on virtual arms and a Mosquitto broker of the test's own:
 // commands in, replies and state out, halts, refusals, the last will and a broker restart.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -174,7 +176,8 @@ class LineWatch {
 TEST_F(ServeTest, AHaltEndsALongMoveWithinOneTick) {
   PtyPair pty;
   LineWatch line(pty);
-  auto arm = Serve("slow", pty.slavePath(), {{"motion", "smooth"}, {"sv3Speed", "20"}});
+  auto arm = Serve("slow", pty.slavePath(),
+                   {{"motion", "smooth"}, {"sv3Speed", "20"}, {"mqttMaxAge", "1"}});
   probe_.Publish(Topic("slow", "cmd"),
                  "{\"id\":\"m\",\"do\":\"move\",\"pose\":[127,127,227,127,127,127]}");
   ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), "\"moving\":true", 5s).payload, "");
@@ -194,6 +197,21 @@ TEST_F(ServeTest, AHaltEndsALongMoveWithinOneTick) {
   // The answer goes out as the halt is taken; the frame of the tick in progress (20 ms) may
   // still follow it, nothing after (the rest is slack for a busy machine).
   EXPECT_LT(arrivals.back() - taken.arrived, 40ms);
+
+  // A command that waited past mqttMaxAge, here behind a stalled line, is refused, not run.
+  const int slave = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_EQ(::tcflow(slave, TCOOFF), 0);
+  const size_t stalled = probe_.Messages().size();
+  probe_.Publish(Topic("slow", "cmd"), R"({"id":"s","do":"play","script":"M;1;10\r\n"})");
+  ASSERT_NE(probe_.WaitFor(Topic("slow", "state"), "\"moving\":true", 5s, stalled).payload, "");
+  std::this_thread::sleep_for(150ms);  // its frame is held up
+  probe_.Publish(Topic("slow", "cmd"), R"({"id":"old","do":"home"})");
+  std::this_thread::sleep_for(1200ms);
+  ::tcflow(slave, TCOON);
+  ::close(slave);
+  const std::string old = probe_.WaitFor(Topic("slow", "reply"), R"("id":"old")", 5s).payload;
+  EXPECT_NE(old.find("mqttMaxAge"), std::string::npos) << old;
+  EXPECT_NE(probe_.WaitFor(Topic("slow", "reply"), R"("id":"s")", 5s).payload, "");
 
   // A pause or an operator's wait in a script ends as soon as the halt comes; the line after
   // it is never sent. A wait sends nothing while it holds, and a continue takes it up.
