@@ -118,7 +118,18 @@ void TfrmTimeline::Show(TimelineModel model, bool smooth, size_t count) {
 }
 
 void TfrmTimeline::CommandStarting(int index, ScheduleClock& clock) {
-  if (playing_ < 0) Refresh();  // the picture of what is about to play
+  const bool first = playing_ < 0;
+  if (first) Refresh();  // the picture of what is about to play
+  // Playback takes the steps of the picture in turn; past its end (a repeat, another pass of a
+  // loop for ever) it takes them up from the start.
+  const std::vector<TimelineStep>& steps = ui_->view->model().steps;
+  auto next = [&](size_t from) {
+    return std::find_if(steps.begin() + static_cast<std::ptrdiff_t>(std::min(from, steps.size())),
+                        steps.end(), [&](const TimelineStep& s) { return s.command == index; });
+  };
+  auto found = next(first ? 0 : step_ + 1);
+  if (found == steps.end()) found = next(0);
+  step_ = static_cast<size_t>(found - steps.begin());
   playing_ = index;
   clock_ = &clock;
   commandStarted_ = clock.Now();
@@ -135,11 +146,11 @@ void TfrmTimeline::PlaybackEnded() {
 void TfrmTimeline::MoveCursor() {
   if (playing_ < 0 || !clock_) return;
   const TimelineModel& model = ui_->view->model();
-  if (playing_ >= static_cast<int>(model.commandStartMs.size())) return;
+  if (step_ >= model.steps.size()) return;
   const auto elapsed =
       std::chrono::duration_cast<std::chrono::milliseconds>(clock_->Now() - commandStarted_);
-  const int64_t from = model.commandStartMs[playing_];
-  ui_->view->SetCursorMs(std::min(from + elapsed.count(), model.CommandEndMs(playing_)));
+  const int64_t from = model.steps[step_].ms;
+  ui_->view->SetCursorMs(std::min(from + elapsed.count(), model.StepEndMs(step_)));
 }
 
 void TfrmTimeline::showEvent(QShowEvent* event) {

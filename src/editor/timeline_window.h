@@ -72,4 +72,6 @@ class TfrmTimeline : public QWidget {
   ScheduleClock* clock_ = nullptr;
   ScheduleClock::TimePoint commandStarted_{};
   int playing_ = -1;
+  // The step of the picture playing: the pass of a loop, not only the command.
+  size_t step_ = 0;
 };

@@ -29,6 +29,7 @@ class Recording : public DryRun {
     if (index >= static_cast<int>(starts.size())) starts.resize(index + 1, -1);
     // A loop's later passes keep the start of the first.
     if (starts[index] < 0) starts[index] = NowMs();
+    model_.steps.push_back({index, NowMs()});
     const TServoCommand& c = script_.getItem(index);
     if (c.letter == 'M' && c.servoId >= 1 && c.servoId <= kServoCount) owner_[c.servoId] = index;
     if (c.letter == kWaitLetter) model_.operatorWaits.push_back({NowMs(), 0, index});
@@ -84,11 +85,9 @@ class Recording : public DryRun {
 
 }  // namespace
 
-int64_t TimelineModel::CommandEndMs(int command) const {
-  const int n = static_cast<int>(commandStartMs.size());
-  if (command < 0 || command >= n) return totalMs;
-  for (int k = command + 1; k < n; ++k) {
-    if (commandStartMs[k] > commandStartMs[command]) return commandStartMs[k];
+int64_t TimelineModel::StepEndMs(size_t step) const {
+  for (size_t k = step + 1; k < steps.size(); ++k) {
+    if (steps[k].ms > steps[step].ms) return steps[k].ms;
   }
   return totalMs;
 }

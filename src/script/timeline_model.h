@@ -38,12 +38,22 @@ struct TimelineCrossing {
   bool operator==(const TimelineCrossing&) const = default;
 };
 
+// Command `command` (0-based) starts at `ms` from the start.
+struct TimelineStep {
+  int command = -1;
+  int64_t ms = 0;
+  bool operator==(const TimelineStep&) const = default;
+};
+
 struct TimelineModel {
   // Per servo 1..6: the start position at 0 ms, then a point each time it is sent another
   // position. Between points the servo holds its position.
   std::array<std::vector<TimelinePoint>, kServoCount + 1> servo;
   // When each command starts; commands played as one move share their start.
   std::vector<int64_t> commandStartMs;
+  // Every command as it starts, in playing order: each pass of a counted loop, one of a loop
+  // for ever.
+  std::vector<TimelineStep> steps;
   // Every pass of a loop has its own.
   std::vector<TimelineSpan> pauses;
   // Where a W line holds the arm until the operator continues.
@@ -54,9 +64,9 @@ struct TimelineModel {
   std::vector<TimelineCrossing> crossings;
   int64_t totalMs = 0;
 
-  // The time command `command` ends: the start of the next command that starts later, or the
-  // end of the script.
-  int64_t CommandEndMs(int command) const;
+  // The time step `step` ends: the start of the next step that starts later, or the end of
+  // the script.
+  int64_t StepEndMs(size_t step) const;
   // The point of a command (not of the start pose) nearest to (`ms`, `position`), where
   // `msPerUnit` milliseconds weigh as much as one position; null when there is none.
   const TimelinePoint* NearestPoint(int64_t ms, double position, double msPerUnit) const;

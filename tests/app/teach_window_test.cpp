@@ -143,16 +143,18 @@ TEST(TeachOnTheWindow, PlayAndTheToggleEndTeaching) {
 TEST(TimelineOnTheWindow, ShowsTheScriptAndItsCursorFollowsPlayback) {
   WindowHarness h;
   TfrmVantrel& w = h.Start({{"servoComInterval", "0"}});
+  RecordCommand(w.script, 'L', 1, 0);
   RecordCommand(w.script, 'M', 1, 137);
   RecordCommand(w.script, 'P', 0, 1);
   w.ui->btTimeline->click();
   ASSERT_NE(w.timeline(), nullptr);
   const TimelineModel& model = w.timeline()->view()->model();
-  EXPECT_EQ(model.commandStartMs.size(), 2u);
+  EXPECT_EQ(model.commandStartMs.size(), 3u);
   // Recording changes the script: the picture follows.
   RecordCommand(w.script, 'M', 2, 100);
+  RecordCommand(w.script, 'J', 1, 1);
   EXPECT_TRUE(w.timeline()->Refresh());
-  EXPECT_EQ(w.timeline()->view()->model().commandStartMs.size(), 3u);
+  EXPECT_EQ(w.timeline()->view()->model().commandStartMs.size(), 5u);
 
   std::vector<int64_t> cursor;
   h.clock.onSleep = [&] { cursor.push_back(w.timeline()->view()->cursorMs()); };
@@ -161,8 +163,28 @@ TEST(TimelineOnTheWindow, ShowsTheScriptAndItsCursorFollowsPlayback) {
   const TimelineModel& played = w.timeline()->view()->model();
   ASSERT_FALSE(cursor.empty());
   EXPECT_EQ(cursor.front(), played.commandStartMs[0]);
+  // The loop's second pass is shown after its first.
   EXPECT_TRUE(std::is_sorted(cursor.begin(), cursor.end()));
+  EXPECT_GT(cursor.back(), played.commandStartMs[4]);
   EXPECT_EQ(w.timeline()->view()->cursorMs(), -1) << "hidden once playback ends";
+}
+
+// A W line holds the arm until the operator takes the script up, by Continue or by Space.
+TEST(WaitOnTheWindow, ContinueAndSpaceTakeTheScriptUp) {
+  for (const bool bySpace : {false, true}) {
+    WindowHarness h;
+    TfrmVantrel& w = h.Start();
+    RecordCommand(w.script, 'W', 0, 0);
+    RecordCommand(w.script, 'M', 1, 80);
+    int held = 0;
+    h.clock.onSleep = [&] {
+      if (!w.ui->btContinue->isEnabled() || ++held < 3) return;
+      if (held > 3) return w.Halt();  // not taken up: the test ends all the same
+      bySpace ? QTest::keyClick(&w, Qt::Key_Space) : w.ui->btContinue->click();
+    };
+    w.btPlayClick();
+    EXPECT_EQ(w.state.position[1], 80) << bySpace;
+  }
 }
 
 }  // namespace
