@@ -30,8 +30,8 @@ PeerReader::~PeerReader() {
   thread_.join();
 }
 
-std::string PeerReader::Bytes(size_t count) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+std::string PeerReader::Bytes(size_t count, std::chrono::milliseconds within) {
+  const auto until = std::chrono::steady_clock::now() + within;
   for (;;) {
     {
       std::lock_guard lock(mutex_);

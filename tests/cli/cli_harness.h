@@ -46,8 +46,8 @@ class PeerReader {
   PeerReader(const PeerReader&) = delete;
   PeerReader& operator=(const PeerReader&) = delete;
 
-  // Everything read so far, once `count` bytes are there or a second has passed.
-  std::string Bytes(size_t count = 0);
+  // Everything read so far, once `count` bytes are there or `within` has passed.
+  std::string Bytes(size_t count = 0, std::chrono::milliseconds within = std::chrono::seconds(1));
   // When each read of the peer came and how many bytes it had read by then.
   struct Read {
     std::chrono::steady_clock::time_point at;
