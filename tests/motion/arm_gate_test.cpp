@@ -231,6 +231,7 @@ const Rule kRules[] = {
        EXPECT_FALSE(run.Taught(std::span(&sample, 1), {}));
        const ArmRun::ServoMove moves[] = {{1, 200}, {2, 200}};
        EXPECT_FALSE(run.Moves(moves, 0, {}));
+       EXPECT_EQ(arm.Elapsed(), 0us) << "a halted step waits for nothing";
        EXPECT_TRUE(arm.sent.empty());
        EXPECT_EQ(gate.received(), Uniform(127));
      }},
