@@ -235,6 +235,14 @@ const Rule kRules[] = {
        EXPECT_TRUE(arm.sent.empty());
        EXPECT_EQ(gate.received(), Uniform(127));
      }},
+    {"AClassicStepOfNoServoSendsNothing", false, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       ArmRun run(gate);
+       EXPECT_TRUE(run.Step(0, 200));
+       EXPECT_TRUE(run.Step(kServoCount + 1, 200));
+       EXPECT_TRUE(arm.sent.empty());
+       EXPECT_EQ(gate.received(), Uniform(127));
+     }},
     {"AHaltDuringATaughtPathWritesNothingMoreAndSaysSo", true, [](GateSettings&) {},
      [](ArmGate& gate, FakeArm& arm) {
        arm.haltAt = 300ms;
