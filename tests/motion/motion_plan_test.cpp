@@ -126,6 +126,61 @@ TEST(MotionPlan, RandomMovesKeepEveryLimitAndArriveTogether) {
   }
 }
 
+// Servo 1 from 100 through samples (position, ms after the one before) under its limits: the
+// path's ticks of 20 ms and where it is at some of them.
+struct PathCase {
+  const char* what;
+  int32_t speed, accel;
+  std::vector<std::pair<int32_t, int64_t>> samples;
+  int ticks;
+  std::vector<std::pair<int, int32_t>> at;  // tick, position
+};
+
+TEST(TimedPath, PassesEachSampleAtItsTimeUnlessTheLimitsStretchIt) {
+  const PathCase cases[] = {
+      {"no limit: the straight lines alone",
+       0,
+       0,
+       {{120, 100}, {140, 200}, {140, 100}},
+       20,
+       {{0, 100}, {5, 120}, {10, 130}, {15, 140}, {20, 140}}},
+      {"a sample taken no time after the start still takes a tick",
+       0,
+       0,
+       {{150, 0}},
+       1,
+       {{0, 100}, {1, 150}}},
+      {"too fast for the speed limit: the stretch takes longer",
+       100,
+       0,
+       {{200, 500}},
+       51,
+       {{0, 100}, {25, 150}, {51, 200}}},
+      {"at rest half a blend before the first sample and after the last",
+       0,
+       1000,
+       {{200, 1000}},
+       55,
+       {{0, 100}, {1, 100}, {28, 151}, {54, 200}, {55, 200}}},
+  };
+  for (const PathCase& c : cases) {
+    MotionLimits limits = Free();
+    limits[1].speed = c.speed;
+    limits[1].accel = c.accel;
+    std::vector<TimedSample> samples;
+    for (const auto& [position, ms] : c.samples) {
+      Pose pose = Uniform(100);
+      pose[1] = position;
+      samples.push_back({pose, ms});
+    }
+    const TimedPath path(Uniform(100), samples, limits, 20);
+    EXPECT_EQ(path.ticks(), c.ticks) << c.what;
+    for (const auto& [tick, position] : c.at) {
+      EXPECT_EQ(path.poseAt(tick)[1], position) << c.what << ", tick " << tick;
+    }
+  }
+}
+
 // A taught path takes longer where a servo's limits ask for it, and keeps to them tick by tick:
 // servo 1 out 100 and back in 0.5 s each (twice its speed limit), servo 2 steady and slow.
 TEST(TimedPath, StretchesWhatTheLimitsCannotMakeAndKeepsToThem) {
