@@ -235,6 +235,17 @@ const Rule kRules[] = {
        EXPECT_TRUE(arm.sent.empty());
        EXPECT_EQ(gate.received(), Uniform(127));
      }},
+    {"ClassicMovesStepTheirServosInTurnEachWaitingItsDistance", false, [](GateSettings&) {},
+     [](ArmGate& gate, FakeArm& arm) {
+       const ArmRun::ServoMove moves[] = {{1, 130}, {2, 120}};
+       std::vector<size_t> started;
+       ArmRun run(gate);
+       EXPECT_TRUE(run.Moves(moves, 0, [&](size_t k) { started.push_back(k); }));
+       EXPECT_EQ(started, (std::vector<size_t>{0, 1}));
+       EXPECT_EQ(arm.sentAt, (std::vector<std::chrono::microseconds>{0ms, 62ms}));
+       EXPECT_EQ(arm.Elapsed(), 204ms);  // 2 ms after each write, 20 a position
+       EXPECT_EQ(gate.received(), (Pose{0, 130, 120, 127, 127, 127, 127}));
+     }},
     {"AClassicStepOfNoServoSendsNothing", false, [](GateSettings&) {},
      [](ArmGate& gate, FakeArm& arm) {
        ArmRun run(gate);

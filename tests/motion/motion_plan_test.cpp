@@ -126,8 +126,8 @@ TEST(MotionPlan, RandomMovesKeepEveryLimitAndArriveTogether) {
   }
 }
 
-// Servo 1 from 100 through samples (position, ms after the one before) under its limits: the
-// path's ticks of 20 ms and where it is at some of them.
+// Every servo alike from 100 through samples (position, ms after the one before) under its
+// limits: the path's ticks of 20 ms and where the servos are at some of them.
 struct PathCase {
   const char* what;
   int32_t speed, accel;
@@ -165,18 +165,16 @@ TEST(TimedPath, PassesEachSampleAtItsTimeUnlessTheLimitsStretchIt) {
   };
   for (const PathCase& c : cases) {
     MotionLimits limits = Free();
-    limits[1].speed = c.speed;
-    limits[1].accel = c.accel;
-    std::vector<TimedSample> samples;
-    for (const auto& [position, ms] : c.samples) {
-      Pose pose = Uniform(100);
-      pose[1] = position;
-      samples.push_back({pose, ms});
+    for (int s = 1; s <= kServoCount; ++s) {
+      limits[s].speed = c.speed;
+      limits[s].accel = c.accel;
     }
+    std::vector<TimedSample> samples;
+    for (const auto& [position, ms] : c.samples) samples.push_back({Uniform(position), ms});
     const TimedPath path(Uniform(100), samples, limits, 20);
     EXPECT_EQ(path.ticks(), c.ticks) << c.what;
     for (const auto& [tick, position] : c.at) {
-      EXPECT_EQ(path.poseAt(tick)[1], position) << c.what << ", tick " << tick;
+      EXPECT_EQ(path.poseAt(tick), Uniform(position)) << c.what << ", tick " << tick;
     }
   }
 }
