@@ -137,32 +137,22 @@ struct PathCase {
 };
 
 TEST(TimedPath, PassesEachSampleAtItsTimeUnlessTheLimitsStretchIt) {
+  // clang-format off
   const PathCase cases[] = {
-      {"no limit: the straight lines alone",
-       0,
-       0,
-       {{120, 100}, {140, 200}, {140, 100}},
-       20,
+      {"no limit: the straight lines alone", 0, 0, {{120, 100}, {140, 200}, {140, 100}}, 20,
        {{0, 100}, {5, 120}, {10, 130}, {15, 140}, {20, 140}}},
-      {"a sample taken no time after the start still takes a tick",
-       0,
-       0,
-       {{150, 0}},
-       1,
+      {"a sample taken no time after the start still takes a tick", 0, 0, {{150, 0}}, 1,
        {{0, 100}, {1, 150}}},
-      {"too fast for the speed limit: the stretch takes longer",
-       100,
-       0,
-       {{200, 500}},
-       51,
+      {"too fast for the speed limit: the stretch takes longer", 100, 0, {{200, 500}}, 51,
        {{0, 100}, {25, 150}, {51, 200}}},
-      {"at rest half a blend before the first sample and after the last",
-       0,
-       1000,
-       {{200, 1000}},
-       55,
-       {{0, 100}, {1, 100}, {28, 151}, {54, 200}, {55, 200}}},
+      {"only the stretch too fast takes longer", 100, 0, {{175, 500}, {200, 500}}, 63,
+       {{0, 100}, {25, 150}, {63, 200}}},
+      {"at rest half a blend before the first sample and after the last", 0, 1000, {{200, 1000}},
+       55, {{0, 100}, {1, 100}, {3, 102}, {28, 151}, {54, 200}, {55, 200}}},
+      {"too short for its blends: at least 2 sqrt(100 / 1000) s", 0, 1000, {{200, 100}}, 32,
+       {{0, 100}, {32, 200}}},
   };
+  // clang-format on
   for (const PathCase& c : cases) {
     MotionLimits limits = Free();
     for (int s = 1; s <= kServoCount; ++s) {
@@ -173,6 +163,7 @@ TEST(TimedPath, PassesEachSampleAtItsTimeUnlessTheLimitsStretchIt) {
     for (const auto& [position, ms] : c.samples) samples.push_back({Uniform(position), ms});
     const TimedPath path(Uniform(100), samples, limits, 20);
     EXPECT_EQ(path.ticks(), c.ticks) << c.what;
+    EXPECT_EQ(path.sampleAt(path.ticks()), static_cast<int>(c.samples.size()) - 1) << c.what;
     for (const auto& [tick, position] : c.at) {
       EXPECT_EQ(path.poseAt(tick), Uniform(position)) << c.what << ", tick " << tick;
     }
