@@ -27,6 +27,7 @@ class MeasuredArm : public testing::TestWithParam<const char*> {};
 
 TEST_P(MeasuredArm, ReachesTheViewAndFollowsTheBoard) {
   OnBoard h(GetParam());
+  EXPECT_TRUE(h.window->armView()->measured().has_value());   // read as the port opened
   const int32_t moved[7] = {0, 100, 110, 30, 130, 140, 150};  // not where the window sent it
   h.board.SetPose(moved);
   h.AskEveryServo();
@@ -54,6 +55,7 @@ TEST(BoardWatch, AHotOrOverloadedServoHaltsAMoveWithOneMessageWhileItLasts) {
     h.board.SetHealth(3, 35, false);
     h.AskEveryServo();
     EXPECT_EQ(h.window->status.Text(), "");
+    EXPECT_EQ(h.window->boardWatch().alarm(), "");
   }
 }
 
