@@ -59,6 +59,10 @@ class CliArm {
   // over maxServoTemp raises an error naming it, so that nothing more is sent.
   void Send(const ByteString& frames, ScheduleClock& clock);
   const Board& board() const { return board_.board(); }
+  // The pose the board last reported; nothing while reading back is off or incomplete.
+  std::optional<ServoPose> PoseRead() const {
+    return reader_ && reader_->active() ? MeasuredPose(reader_->reading()) : std::nullopt;
+  }
   // "servos 1-6 sent to 127 ..." on `out`, and on the virtual controller what it decoded of
   // the `frames` frames sent.
   void ReportSent(std::FILE* out, uint64_t frames) const;

@@ -37,6 +37,7 @@ class ServeArm : public BrokerArm {
 
  private:
   const ServoState& Servos() const override { return arm_.state; }
+  std::optional<ServoPose> PoseRead() const override { return arm_.PoseRead(); }
   const ServoTables& Tables() const override { return arm_.tables; }
   Workspace Reach() const override { return arm_.gate.workspace; }
   const OptionStore& Settings() const override { return settings_; }
