@@ -100,6 +100,12 @@ void TWindowRemote::Run(const HaltCheck& halted, const std::function<void()>& mo
   } done{running_};
   window_.BeginRun();
   motion();
+  // Stopped in the window (Stop, Esc, a servo out of bounds) and not by the broker: the
+  // command did not do what it asked, and its reply says so.
+  if (window_.Halted() && !halted()) {
+    const std::string& alarm = window_.boardWatch().alarm();
+    throw EDetailedError(alarm.empty() ? Tr("halted") : alarm);
+  }
 }
 
 void TWindowRemote::Drive(const ServoState& moved, const std::optional<ToolPoint>& along,

@@ -57,21 +57,28 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
             std::string::npos);
   EXPECT_EQ(h.pty.Drain(50ms), "");
 
-  // A script sent holds at its W line until the broker continues or halts it.
+  // A script sent holds at its W line until the broker continues or halts it, or the window
+  // stops it (no command: Stop in the window).
   struct Ending {
     const char* command;
     const char* reply;
     int servo1;
   };
   const Ending endings[] = {{"continue", R"({"id":5,"ok":true})", 80},
-                            {"halt", R"({"id":5,"ok":false,"error":"halted"})", 90}};
+                            {"halt", R"({"id":5,"ok":false,"error":"halted"})", 90},
+                            {nullptr, R"({"id":5,"ok":false,"error":"halted"})", 90}};
   for (const Ending& ending : endings) {
-    SCOPED_TRACE(ending.command);
+    SCOPED_TRACE(ending.command ? ending.command : "Stop");
     const size_t from = probe.Messages().size();
     bool waited = false;
     std::thread operatorThread([&] {
       // Sent even when no wait was seen, so that a failing run still ends.
       waited = !probe.WaitFor("vantrel/desk/state", "\"waiting\":true", 5s, from).payload.empty();
+      if (!ending.command) {
+        QMetaObject::invokeMethod(
+            &w, [&w] { w.btStopClick(); }, Qt::QueuedConnection);
+        return;
+      }
       probe.Publish("vantrel/desk/cmd", std::string(R"({"id":6,"do":")") + ending.command + "\"}");
     });
     probe.Publish("vantrel/desk/cmd",
@@ -81,7 +88,8 @@ TEST(WindowOnBroker, PublishesItsArmAndMovesItOnCommand) {
     EXPECT_TRUE(waited);
     EXPECT_EQ(reply, ending.reply);
     EXPECT_EQ(w.state.position[1], ending.servo1);
-    EXPECT_NE(probe.WaitFor("vantrel/desk/reply", R"({"id":6,"ok":true})", 1s, from).payload, "");
+    if (ending.command)
+      EXPECT_NE(probe.WaitFor("vantrel/desk/reply", R"({"id":6,"ok":true})", 1s, from).payload, "");
   }
 
   // A halt that comes with a play, before the window looks, ends it before anything is sent.
