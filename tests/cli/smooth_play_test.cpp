@@ -45,7 +45,8 @@ class MarkingClock : public CliClock {
       if (bytes.size() < need) continue;
       write.frames.emplace_back(static_cast<uint8_t>(bytes[read_ + 1]) - kAddressOffset,
                                 static_cast<uint8_t>(bytes[read_ + 2]));
-      read_ = need++;
+      read_ = need;
+      need = read_ + 1;
     }
     if (!write.frames.empty()) writes.push_back(write);
     now_ = std::max(now_, when);
