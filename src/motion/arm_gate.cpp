@@ -63,7 +63,7 @@ bool ArmGate::Send(const Pose& pose, std::span<const int> servos) {
   if (Stopped()) return false;
   if (servos.empty()) return true;
   // A write that raises leaves the pose as it was: the arm did not get it.
-  if (!line_.Write(FramesOf(pose, servos))) {
+  if (!line_.Write(line_.TakesBytes() ? FramesOf(pose, servos) : ByteString())) {
     stopped_ = busy_;
     return false;
   }

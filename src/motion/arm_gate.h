@@ -32,6 +32,8 @@ class ArmLine {
   virtual ScheduleClock& Clock() = 0;
   // True once a stop was asked for (Esc, Stop, Ctrl-C, a lost port).
   virtual bool Halted() = 0;
+  // False for a line that follows only the poses (a dry run): its writes carry no bytes.
+  virtual bool TakesBytes() const { return true; }
   // After a write: the arm, which held `before`, now holds `now`.
   virtual void Received(const Pose& before, const Pose& now) {
     static_cast<void>(before);

@@ -44,6 +44,7 @@ class DryRun : public PlaybackHost, public ArmLine, private ScheduleClock {
 
  private:
   void CommandStarting(int index, int count) override;
+  bool TakesBytes() const override { return false; }
   bool Write(const ByteString& frames) override;
   ScheduleClock& Clock() override { return *this; }
   bool Halted() override { return commands_ >= kDryRunCommands; }
