@@ -31,12 +31,12 @@ std::optional<FlowFault> FindFlowFault(const TRoboPath& script) {
   for (int i = 0; i < script.count(); ++i) {
     const TServoCommand& c = script.getItem(i);
     acting[i + 1] = acting[i] + (Acts(c) ? 1 : 0);
-    const std::string n = std::to_string(c.servoId);
     if (c.letter == kLabelLetter) {
       if (c.servoId == 0) return FlowFault{i + 1, Tr("labels are numbered 1 to 255")};
       if (labelAt[c.servoId] >= 0) {
-        return FlowFault{i + 1, TrFormat("label {1} is already defined in line {2}",
-                                         {n, std::to_string(labelAt[c.servoId] + 1)})};
+        return FlowFault{
+            i + 1, TrFormat("label {1} is already defined in line {2}",
+                            {std::to_string(c.servoId), std::to_string(labelAt[c.servoId] + 1)})};
       }
       labelAt[c.servoId] = i;
     } else if (c.letter == kJumpLetter) {

@@ -103,11 +103,8 @@ int TRoboPath::add(std::unique_ptr<TServoCommand> command) {
   return count() - 1;
 }
 
-TServoCommand& TRoboPath::getItem(int index) const {
-  if (index < 0 || index >= count()) {
-    throw std::out_of_range(TrFormat("List index out of bounds ({1})", {std::to_string(index)}));
-  }
-  return *commands[static_cast<size_t>(index)];
+void TRoboPath::OutOfBounds(int index) {
+  throw std::out_of_range(TrFormat("List index out of bounds ({1})", {std::to_string(index)}));
 }
 
 void TRoboPath::save(TFileProcess& file) const {

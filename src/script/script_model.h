@@ -39,7 +39,11 @@ class TRoboPath {
   // Appends the command (the script takes ownership) and returns its index.
   int add(std::unique_ptr<TServoCommand> command);
   // Throws std::out_of_range("List index out of bounds (%d)") outside 0..count-1.
-  TServoCommand& getItem(int index) const;
+  TServoCommand& getItem(int index) const {
+    // In line: playback and its dry runs ask for every command, several times.
+    if (index < 0 || index >= count()) OutOfBounds(index);
+    return *commands[static_cast<size_t>(index)];
+  }
   int count() const { return static_cast<int>(commands.size()); }
   void clear() { commands.clear(); }
 
@@ -65,5 +69,6 @@ class TRoboPath {
   TfrmCommandEdit* editor = nullptr;  // set while the command editor is open
 
  private:
+  [[noreturn]] static void OutOfBounds(int index);
   std::vector<TServoCommand> clean_;
 };
