@@ -2,22 +2,26 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
 #include "servo_state.h"
 #include "unMoveLibrary.h"
 
-class QLabel;
+class TReadoutLabel;
 
 class TArmReadout {
  public:
-  explicit TArmReadout(QLabel* label) : label_(label) {}
+  explicit TArmReadout(TReadoutLabel* label);
 
-  // "1:127 2:127 ... 6:127" and "X 12.3  Y 4.5  Z 6.7 cm" for `state` on `arm`; the label is
-  // written only when its text changes, as the tick calls this every interval.
+  // "1:127 2:127 ... 6:127" and "X 12.3  Y 4.5  Z 6.7 cm" for `state` on `arm`. The tick calls
+  // this every interval: the text is made, and the label written, only when the pose or the
+  // arm has changed.
   void Show(const ServoState& state, const ArmGeometry& arm);
   static QString Text(const ServoState& state, const ArmGeometry& arm);
 
  private:
-  QLabel* label_;
-  QString shown_;
+  TReadoutLabel* label_;
+  bool shown_ = false;
+  std::array<int32_t, kServoCount + 1> positions_{};
+  std::array<float, 4> arm_{};
 };

@@ -1,0 +1,130 @@
+#include "readout_label.h"
+
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QVarLengthArray>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr int kMaxLines = 4;
+
+}  // namespace
+
+TReadoutLabel::TReadoutLabel(QWidget* parent) : QLabel(parent) {
+  setTextFormat(Qt::PlainText);
+}
+
+void TReadoutLabel::SetOpaque(bool opaque) {
+  paper_.SetOpaque(opaque);
+}
+
+void TReadoutLabel::changeEvent(QEvent* event) {
+  const auto type = event->type();
+  if (type == QEvent::FontChange || type == QEvent::PaletteChange) ForgetGlyphs();
+  if (type == QEvent::PaletteChange) paper_.PaletteChanged();
+  QLabel::changeEvent(event);
+}
+
+void TReadoutLabel::ForgetGlyphs() {
+  glyphs_.fill({});
+}
+
+const TReadoutLabel::Glyph& TReadoutLabel::GlyphOf(QChar c) {
+  Glyph& glyph = glyphs_[c.unicode() - kFirst];
+  if (!glyph.image.isNull()) return glyph;
+  const QFontMetricsF metrics(font());
+  const qreal dpr = glyphsRatio_;
+  Glyph made{{}, metrics.horizontalAdvance(c)};
+  made.image = QImage(std::max(1, static_cast<int>(std::ceil(made.advance * dpr))),
+                      static_cast<int>(std::ceil(metrics.height() * dpr)), QImage::Format_RGB32);
+  made.image.setDevicePixelRatio(dpr);
+  made.image.fill(palette().color(backgroundRole()));
+  {
+    QPainter painter(&made.image);
+    painter.setPen(palette().color(foregroundRole()));
+    painter.setFont(font());
+    painter.drawText(QPointF(0, metrics.ascent()), QString(c));
+  }
+  return glyph = std::move(made);
+}
+
+bool TReadoutLabel::DrawQuick() {
+  if (!paper_.Fills() || !isEnabled() || textFormat() != Qt::PlainText ||
+      alignment() != Qt::AlignCenter || frameShape() != QFrame::NoFrame || indent() > 0 ||
+      buddy() || wordWrap()) {
+    return false;
+  }
+  const qreal dpr = devicePixelRatioF();
+  if (dpr != glyphsRatio_) {
+    ForgetGlyphs();
+    glyphsRatio_ = dpr;
+  }
+  const QString& shown = text();
+  const QRect area =
+      contentsRect().marginsRemoved(QMargins(margin(), margin(), margin(), margin()));
+  // Each line's width first: a line too wide, or too many lines, is left to the label, which
+  // would cut or wrap them in its own way.
+  QVarLengthArray<QStringView, kMaxLines> lines;
+  QVarLengthArray<qreal, kMaxLines> widths;
+  QVarLengthArray<const Glyph*, 64> glyphs;
+  for (const QStringView line : QStringView(shown).tokenize(QLatin1Char('\n'))) {
+    if (lines.size() == kMaxLines) return false;
+    qreal width = 0;
+    // Other characters (other scripts, joined or combining forms) are drawn the label's
+    // own way, where shaping matters.
+    for (const QChar c : line) {
+      if (c.unicode() < kFirst || c.unicode() > kLast) return false;
+      glyphs.push_back(&GlyphOf(c));
+      width += glyphs.back()->advance;
+    }
+    if (width > area.width()) return false;
+    lines.push_back(line);
+    widths.push_back(width);
+  }
+  const qreal lineHeight = QFontMetricsF(font()).height();
+  const qreal height = lineHeight * lines.size();
+  if (height > area.height()) return false;
+  const QSize pixels = (QSizeF(size()) * dpr).toSize();
+  if (sheet_.size() != pixels) sheet_ = QImage(pixels, QImage::Format_RGB32);
+  sheet_.setDevicePixelRatio(dpr);
+  sheet_.fill(palette().color(backgroundRole()));
+  // One detach for the whole text: each scanLine() would check again.
+  uchar* const bits = sheet_.bits();
+  const qsizetype stride = sheet_.bytesPerLine();
+  qreal y = area.top() + (area.height() - height) / 2;
+  const Glyph* const* next = glyphs.data();
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    qreal x = area.left() + (area.width() - widths[i]) / 2;
+    const int top = static_cast<int>(std::lround(y * dpr));
+    for (const QChar c : lines[i]) {
+      const Glyph& glyph = **next++;
+      const int left = static_cast<int>(std::lround(x * dpr));
+      x += glyph.advance;
+      if (c == QLatin1Char(' ')) continue;
+      // Whole rows of the glyph's picture, clipped to the label.
+      const int columns = std::min(glyph.image.width(), sheet_.width() - left);
+      const int rows = std::min(glyph.image.height(), sheet_.height() - top);
+      if (left < 0 || top < 0 || columns <= 0) continue;
+      for (int r = 0; r < rows; ++r) {
+        std::memcpy(bits + (top + r) * stride + left * 4, glyph.image.constScanLine(r),
+                    static_cast<size_t>(columns) * 4);
+      }
+    }
+    y += lineHeight;
+  }
+  QPainter(this).drawImage(0, 0, sheet_);
+  return true;
+}
+
+void TReadoutLabel::paintEvent(QPaintEvent* event) {
+  if (DrawQuick()) return;
+  if (paper_.Fills()) {
+    QPainter painter(this);
+    paper_.Fill(painter);
+  }
+  QLabel::paintEvent(event);
+}
