@@ -6,7 +6,6 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -49,6 +48,9 @@ const TReadoutLabel::Glyph& TReadoutLabel::GlyphOf(QChar c) {
     painter.setFont(font());
     painter.drawText(QPointF(0, metrics.ascent()), QString(c));
   }
+  made.columns = made.image.width();
+  made.rows = made.image.height();
+  made.stride = made.image.bytesPerLine();
   return glyph = std::move(made);
 }
 
@@ -95,23 +97,28 @@ bool TReadoutLabel::DrawQuick() {
   // One detach for the whole text: each scanLine() would check again.
   uchar* const bits = sheet_.bits();
   const qsizetype stride = sheet_.bytesPerLine();
+  const int sheetWidth = sheet_.width();
+  const int sheetHeight = sheet_.height();
   qreal y = area.top() + (area.height() - height) / 2;
   const Glyph* const* next = glyphs.data();
   for (qsizetype i = 0; i < lines.size(); ++i) {
     qreal x = area.left() + (area.width() - widths[i]) / 2;
-    const int top = static_cast<int>(std::lround(y * dpr));
+    const int top = qRound(y * dpr);
     for (const QChar c : lines[i]) {
       const Glyph& glyph = **next++;
-      const int left = static_cast<int>(std::lround(x * dpr));
+      const int left = qRound(x * dpr);
       x += glyph.advance;
       if (c == QLatin1Char(' ')) continue;
       // Whole rows of the glyph's picture, clipped to the label.
-      const int columns = std::min(glyph.image.width(), sheet_.width() - left);
-      const int rows = std::min(glyph.image.height(), sheet_.height() - top);
+      const int columns = std::min(glyph.columns, sheetWidth - left);
+      const int rows = std::min(glyph.rows, sheetHeight - top);
       if (left < 0 || top < 0 || columns <= 0) continue;
-      for (int r = 0; r < rows; ++r) {
-        std::memcpy(bits + (top + r) * stride + left * 4, glyph.image.constScanLine(r),
-                    static_cast<size_t>(columns) * 4);
+      // A glyph row is a few pixels: copied in line, not through memcpy.
+      const uchar* from = glyph.image.constBits();
+      uchar* to = bits + top * stride + left * 4;
+      for (int r = 0; r < rows; ++r, from += glyph.stride, to += stride) {
+        std::copy_n(reinterpret_cast<const quint32*>(from), columns,
+                    reinterpret_cast<quint32*>(to));
       }
     }
     y += lineHeight;

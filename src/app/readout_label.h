@@ -29,6 +29,9 @@ class TReadoutLabel : public QLabel {
   struct Glyph {
     QImage image;  // in device pixels, over the background; null until made
     qreal advance = 0;
+    int columns = 0;  // the image's, asked once
+    int rows = 0;
+    qsizetype stride = 0;
   };
 
   // Printable ASCII: what a readout of numbers and short words is made of.
