@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
+#include <utility>
 
 TKeyRouter::TKeyRouter(QWidget* window, std::vector<const QWidget*> textBoxes, Actions actions)
     : window_(window), textBoxes_(std::move(textBoxes)), actions_(std::move(actions)) {
@@ -46,26 +47,18 @@ bool TKeyRouter::eventFilter(QObject* watched, QEvent* event) {
     actions_.home();
     return true;
   }
-  if (here && key == Qt::Key_F5) {
-    actions_.toggleJogPad();
-    return true;
-  }
-  if (here && key == Qt::Key_F6) {
-    actions_.toggleJogTool();
-    return true;
-  }
-  if (here && key == Qt::Key_F7) {
-    actions_.toggleArmView();
-    return true;
-  }
   if (here && key == Qt::Key_Space && actions_.space && actions_.space()) return true;
-  if (here && key == Qt::Key_F8) {
-    actions_.teach();
-    return true;
-  }
-  if (here && key == Qt::Key_F9) {
-    actions_.limp();
-    return true;
+  const std::pair<int, const std::function<void()>*> functionKeys[] = {
+      {Qt::Key_F5, &actions_.toggleJogPad},
+      {Qt::Key_F6, &actions_.toggleJogTool},
+      {Qt::Key_F7, &actions_.toggleArmView},
+      {Qt::Key_F8, &actions_.teach},
+      {Qt::Key_F9, &actions_.limp}};
+  for (const auto& [functionKey, action] : functionKeys) {
+    if (here && key == functionKey) {
+      (*action)();
+      return true;
+    }
   }
   // Only keys typed in this window record, and the key is never consumed.
   if (watched == target && target && target->window() == window_ && !IsTextBox(target)) {
