@@ -66,14 +66,13 @@ void TBoardWatch::Heard(bool answered) {
     return;
   }
   if (const auto pose = measured(); pose != measured_) hooks_.measured(measured_ = pose);
-  const auto health = HealthAlarm(reading(), maxCelsius_);
-  if (!health) {
+  const auto halt = HealthHalt(reading(), maxCelsius_);
+  if (!halt) {
     if (!alarm_.empty()) hooks_.unsay(alarm_);
     alarm_.clear();
     return;
   }
-  const std::string text = TrFormat("{1}: all motion halted", {*health});
-  const bool first = text != alarm_;
-  alarm_ = text;
-  hooks_.halt(text, first);
+  const bool first = *halt != alarm_;
+  alarm_ = *halt;
+  hooks_.halt(alarm_, first);
 }

@@ -100,3 +100,9 @@ std::optional<std::string> HealthAlarm(const BoardReading& reading, int32_t maxC
   }
   return std::nullopt;
 }
+
+std::optional<std::string> HealthHalt(const BoardReading& reading, int32_t maxCelsius) {
+  const auto alarm = HealthAlarm(reading, maxCelsius);
+  if (!alarm) return std::nullopt;
+  return TrFormat("{1}: all motion halted", {*alarm});
+}

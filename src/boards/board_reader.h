@@ -54,3 +54,5 @@ std::optional<ServoPose> MeasuredPose(const BoardReading& reading);
 // "Servo 3 is at 75 °C, above 70 °C" or "Servo 3 reports overload"; nothing while every servo
 // is within bounds.
 std::optional<std::string> HealthAlarm(const BoardReading& reading, int32_t maxCelsius);
+// The alarm as the reason every motion stops: "Servo 3 reports overload: all motion halted".
+std::optional<std::string> HealthHalt(const BoardReading& reading, int32_t maxCelsius);

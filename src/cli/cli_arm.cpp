@@ -109,8 +109,8 @@ CliArm::CliArm(const OptionStore& settings, const std::string& portName, bool re
     if (const auto pose = reading ? MeasuredPose(*reading) : std::nullopt) {
       SetStartPose(state, *pose);
     }
-    if (const auto alarm = reading ? HealthAlarm(*reading, maxCelsius_) : std::nullopt) {
-      throw EDetailedError(TrFormat("{1}: all motion halted", {*alarm}));
+    if (const auto halt = reading ? HealthHalt(*reading, maxCelsius_) : std::nullopt) {
+      throw EDetailedError(*halt);
     }
   }
   keeper_.Follow(PoseFolder(), port.DevicePath(), state);
@@ -123,8 +123,8 @@ void CliArm::Send(const ByteString& frames, ScheduleClock& clock) {
   if (!reader_ || !reader_->active()) return;
   PortReplyLine line(port);
   if (!reader_->ReadNext(line)) ReportError(reader_->fault());
-  if (const auto alarm = HealthAlarm(reader_->reading(), maxCelsius_)) {
-    throw EDetailedError(TrFormat("{1}: all motion halted", {*alarm}));
+  if (const auto halt = HealthHalt(reader_->reading(), maxCelsius_)) {
+    throw EDetailedError(*halt);
   }
 }
 
