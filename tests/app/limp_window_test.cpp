@@ -35,32 +35,32 @@ void HandThenTick(WindowHarness& h, int servo, int32_t position) {
 class LimpOnTheBoard : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    const int32_t middle[7] = {0, 127, 127, 127, 127, 127, 127};
-    board.SetPose(middle);
-    StartIdle(h, {{"comPort", "sim"}, {"controller", GetParam()}, {"sv5Maxval", "200"}});
+    board.SetPose(std::array<int32_t, 7>{0, 127, 127, 127, 127, 127, 127}.data());
+    for (int s = 1; s <= kServoCount; ++s) board.SetAnswering(s, true);  // as another test left it
+    w = &StartIdle(h, {{"comPort", "sim"}, {"controller", GetParam()}, {"sv5Maxval", "200"}});
     // The listening thread may be slow to answer on a busy machine.
-    h.window->ComPort1.Timeouts().SetReadTotalConstant(500);
-    h.window->ui->btLimp->click();
+    w->ComPort1.Timeouts().SetReadTotalConstant(500);
+    w->ui->btLimp->click();
     ASSERT_TRUE(EveryServoBecomes(true));
   }
   WindowHarness h;
+  TfrmVantrel* w = nullptr;
 };
 
 TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
-  TfrmVantrel& w = *h.window;
-  EXPECT_EQ(w.status.Text(), "Limp: move the arm by hand");
+  EXPECT_EQ(w->status.Text(), "Limp: move the arm by hand");
   const auto limp = board.State();
-  w.btTeachClick();
+  w->btTeachClick();
   // The stick asks for servo 1 meanwhile, Home is pressed: nothing goes out.
-  w.state.direction[1] = 1;
+  w->state.direction[1] = 1;
   HandThenTick(h, 3, 200);
   HandThenTick(h, 2, 40);
-  w.btHomeClick();
-  EXPECT_EQ(w.status.Text(), "The arm is limp: Limp (F9) holds it");
+  w->btHomeClick();
+  EXPECT_EQ(w->status.Text(), "The arm is limp: Limp (F9) holds it");
   EXPECT_EQ(board.State().frames, limp.frames);
   std::string taught;
-  for (int i = kServoCount; i < w.script.count(); ++i)
-    taught += FormatScriptLine(w.script.getItem(i)) + " ";
+  for (int i = kServoCount; i < w->script.count(); ++i)
+    taught += FormatScriptLine(w->script.getItem(i)) + " ";
   EXPECT_EQ(taught, "T;0;1 M;3;200 T;0;1 M;2;40 ");
   const int32_t left[7] = {0, 101, 40, 200, 104, 105, 106};
   for (const int s : {1, 4, 5, 6}) ASSERT_TRUE(board.MoveByHand(s, left[s]));
@@ -68,7 +68,7 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   std::atomic<int> elsewhere = 0;
   board.SetListener(
       [&] { elsewhere += !std::equal(left + 1, left + 7, board.State().position + 1); });
-  QTest::keyClick(&w, Qt::Key_F9);
+  QTest::keyClick(w, Qt::Key_F9);
   ASSERT_TRUE(EveryServoBecomes(false));
   board.SetListener({});
   EXPECT_EQ(elsewhere, 0);
@@ -77,32 +77,31 @@ TEST_P(LimpOnTheBoard, TheHandMovesTheArmTeachRecordsItAndLimpOffHoldsItThere) {
   EXPECT_EQ(held.frames - limp.frames, static_cast<uint64_t>(kServoCount));
   for (int s = 1; s <= kServoCount; ++s) {
     EXPECT_EQ(held.position[s], left[s]) << s;
-    EXPECT_EQ(w.state.position[s], left[s]) << s;
+    EXPECT_EQ(w->state.position[s], left[s]) << s;
   }
 }
 
 TEST_P(LimpOnTheBoard, ASilentServoEndsTeachingAndAServoBeyondItsLimitKeepsTheArmLimp) {
-  TfrmVantrel& w = *h.window;
   // A hand beyond a servo's limit: held there, the torque would drive it back within.
   ASSERT_TRUE(board.MoveByHand(5, 230));
-  w.ui->btLimp->click();
-  EXPECT_EQ(w.status.Text(), "Still limp: servo 5 at 230, outside 0..200");
-  EXPECT_TRUE(w.ui->btLimp->isChecked());
+  w->ui->btLimp->click();
+  EXPECT_EQ(w->status.Text(), "Still limp: servo 5 at 230, outside 0..200");
+  EXPECT_TRUE(w->ui->btLimp->isChecked());
   ASSERT_TRUE(board.MoveByHand(5, 150));
-  w.btTeachClick();
+  w->btTeachClick();
   board.SetAnswering(4, false);
   HandThenTick(h, 2, 40);
-  EXPECT_FALSE(w.teach().active());
+  EXPECT_FALSE(w->teach().active());
   const QString silent = "Servo 4: the reply is too short or never came; reading back is off";
-  EXPECT_EQ(w.status.Text(), "Teaching ended: " + silent);
-  w.ui->btLimp->click();
-  EXPECT_EQ(w.status.Text(), "Still limp: " + silent);
+  EXPECT_EQ(w->status.Text(), "Teaching ended: " + silent);
+  w->ui->btLimp->click();
+  EXPECT_EQ(w->status.Text(), "Still limp: " + silent);
   EXPECT_TRUE(EveryServoBecomes(true));
   board.SetAnswering(4, true);
   // The port closed and opened again (Options) holds the arm where it stands.
-  QTimer::singleShot(0, w.options(), &QDialog::reject);
-  w.optionsClick();
-  EXPECT_FALSE(w.limp().active());
+  QTimer::singleShot(0, w->options(), &QDialog::reject);
+  w->optionsClick();
+  EXPECT_FALSE(w->limp().active());
   EXPECT_TRUE(EveryServoBecomes(false));
   EXPECT_EQ(board.State().position[5], 150);
 }
