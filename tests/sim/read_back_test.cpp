@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <deque>
 
 #include "board_reader.h"
@@ -38,8 +39,7 @@ TEST_P(ReadBackOnTheLine, ReadsThePoseTheBoardHoldsAndStopsAtASilentServo) {
     EXPECT_EQ(reading->servos[2].millivolts, 7400);
     // A servo off the bus: the round of questions stops at it, once and for all.
     controller.SetAnswering(3, false);
-    for (int i = 0; i < 20 && reader.ReadNext(line); ++i) {
-    }
+    for (int i = 0; i < 20 && reader.ReadNext(line); ++i) continue;
     EXPECT_FALSE(reader.active());
     EXPECT_EQ(reader.fault(), "Servo 3: the reply is too short or never came; reading back is off");
     EXPECT_FALSE(reader.ReadNext(line));
@@ -76,8 +76,7 @@ TEST(ReadBack, EachKindOfBadReplyIsReportedOnceAndNothingIsAskedTwice) {
   // Servo 1 at 2048 steps, 35 °C, 7.4 V, as the virtual board answers it.
   TVirtualServoController controller;
   controller.SetBoard(FamilyBoard("sts"));
-  const int32_t middle[7] = {0, 127, 127, 127, 127, 127, 127};
-  controller.SetPose(middle);
+  controller.SetPose(std::array<int32_t, 7>{0, 127, 127, 127, 127, 127, 127}.data());
   const std::string good = controller.Take(first.bytes);  // the echo, then the answer
   std::string badSum = good;
   badSum.back() = static_cast<char>(badSum.back() ^ 1);
