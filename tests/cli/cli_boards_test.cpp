@@ -2,6 +2,7 @@
 // targets, and a board that reports its pose is where the first move starts from.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 
 #include "cli_harness.h"
@@ -22,22 +23,15 @@ std::map<std::string, std::string> BoardSettings(const std::string& family, bool
   return settings;
 }
 
-// "servos 1-6 sent to A B ..." and the virtual board's "... servos at A B ...".
-std::string SentList(const std::string& out) {
-  const std::string head = "servos 1-6 sent to ";
+// The servo list after `head` on its line of `out` ("servos 1-6 sent to A B ..." and the virtual
+// board's "... servos at A B ..."), `none` where there is no such line.
+std::string ListAfter(const std::string& out, const std::string& head, const char* none) {
   const size_t at = out.find(head);
   return at == std::string::npos
-             ? ""
+             ? none
              : out.substr(at + head.size(), out.find('\n', at) - at - head.size());
 }
-
-std::string BoardList(const std::string& out) {
-  const std::string head = "0 bad frames; servos at ";
-  const size_t at = out.find(head);
-  return at == std::string::npos
-             ? "?"
-             : out.substr(at + head.size(), out.find('\n', at) - at - head.size());
-}
+const std::string kBoardAt = "0 bad frames; servos at ";
 
 class BoardFamilyRun : public testing::TestWithParam<const char*> {
  protected:
@@ -55,10 +49,11 @@ TEST_P(BoardFamilyRun, AMoveAndAScriptEndAtTheirTargets) {
     SCOPED_TRACE(smooth ? "smooth" : "classic");
     CliResult r = Run({"move", "15", "5", "0"}, smooth);
     ASSERT_EQ(r.status, kExitOk) << r.err;
-    EXPECT_EQ(BoardList(r.out), SentList(r.out)) << r.out;
+    EXPECT_EQ(ListAfter(r.out, kBoardAt, "?"), ListAfter(r.out, "servos 1-6 sent to ", ""))
+        << r.out;
     r = Run({"play", WriteScript(dir, "s.vco", {"M;1;140", "M;3;20", "M;6;200", "M;2;0"})}, smooth);
     ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::string at = BoardList(r.out);
+    const std::string at = ListAfter(r.out, kBoardAt, "?");
     EXPECT_EQ(at.substr(0, at.find(' ')), "140") << r.out;
     EXPECT_EQ(at.substr(at.rfind(' ') + 1), "200") << r.out;
   }
@@ -72,8 +67,8 @@ class SafeStart : public BoardFamilyRun {};
 TEST_P(SafeStart, HomeRampsFromThePoseTheBoardReports) {
   TVirtualServoController& board = TVirtualServoController::Instance();
   // The arm was left far from its home (127) while Vantrel was not looking.
-  const int32_t far[7] = {0, 20, 230, 40, 200, 10, 250};
-  board.SetPose(far);
+  const std::array<int32_t, 7> far = {0, 20, 230, 40, 200, 10, 250};
+  board.SetPose(far.data());
   // At every wait of the run, what the board has taken of the ticks before it.
   std::vector<TVirtualServoController::Snapshot> seen;
   clock.onSleep = [&] {
@@ -86,8 +81,7 @@ TEST_P(SafeStart, HomeRampsFromThePoseTheBoardReports) {
   const CliResult r = Run({"home"}, true);
   ASSERT_EQ(r.status, kExitOk) << r.err;
   ASSERT_FALSE(seen.empty());
-  int32_t before[7];
-  std::copy(far, far + 7, before);
+  auto before = far;
   for (const auto& s : seen) {
     for (int i = 1; i <= 6; ++i) {
       ASSERT_LE(std::abs(s.position[i] - before[i]), 5) << "servo " << i;
